@@ -1,0 +1,48 @@
+#pragma once
+
+#include "playbackstate.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+class QVideoSink;
+
+namespace marquetrix {
+
+class AudioOutput;
+class Media;
+class MediaPlayerDelegate;
+
+// The player owned by a MediaListPlayer: picture, time and audio.
+class MediaPlayer
+{
+public:
+    virtual ~MediaPlayer() = default;
+
+    // Not owned; the delegate must outlive the player or be reset to nullptr first.
+    virtual void setDelegate(MediaPlayerDelegate *delegate) = 0;
+
+    // Where the picture goes; nullptr detaches it and no further frame is delivered.
+    virtual QVideoSink *drawable() const = 0;
+    virtual void setDrawable(QVideoSink *sink) = 0;
+
+    virtual bool isPlaying() const = 0;
+    virtual void pause() = 0;
+    virtual PlaybackState state() const = 0;
+    // nullptr before a media was given.
+    virtual Media *media() const = 0;
+    // Milliseconds; absent while the engine does not know.
+    virtual std::optional<qint64> time() const = 0;
+
+    virtual void jumpBackward(int seconds) = 0;
+    virtual void jumpForward(int seconds) = 0;
+
+    // "16:9", "9:16", or std::nullopt to remove the crop.
+    virtual void setVideoCropGeometry(const std::optional<QString> &geometry) = 0;
+
+    // nullptr before playback has created the audio output.
+    virtual AudioOutput *audio() = 0;
+};
+
+} // namespace marquetrix
