@@ -1,0 +1,97 @@
+#include "layoutstate.h"
+
+#include <QDebug>
+#include <QRandomGenerator>
+#include <algorithm>
+
+namespace marquetrix {
+
+namespace {
+
+qsizetype metaCount(QQmlListProperty<VideoMetadata> *list)
+{
+    return static_cast<LayoutState *>(list->object)->videoMetas().size();
+}
+
+VideoMetadata *metaAt(QQmlListProperty<VideoMetadata> *list, qsizetype index)
+{
+    return static_cast<LayoutState *>(list->object)->videoMetas().at(index).get();
+}
+
+} // namespace
+
+QQmlListProperty<VideoMetadata> LayoutState::videoMetaList()
+{
+    return QQmlListProperty<VideoMetadata>(this, nullptr, &metaCount, &metaAt);
+}
+
+bool LayoutState::holds(const std::shared_ptr<VideoMetadata> &meta) const
+{
+    return indexOfVideoMeta(meta->id()) >= 0;
+}
+
+// The list holds each record at most once and never a null one: a second copy would be
+// laid out twice and torn down once.
+void LayoutState::setVideoMetas(const QList<std::shared_ptr<VideoMetadata>> &value)
+{
+    m_videoMetas.clear();
+    for (const auto &meta : value) {
+        if (!meta || holds(meta)) {
+            qWarning() << "LayoutState: dropping a missing or repeated video record";
+            continue;
+        }
+        m_videoMetas.append(meta);
+    }
+    emit videoMetasChanged();
+}
+
+void LayoutState::appendVideoMeta(const std::shared_ptr<VideoMetadata> &meta)
+{
+    insertVideoMeta(m_videoMetas.size(), meta);
+}
+
+void LayoutState::insertVideoMeta(qsizetype index, const std::shared_ptr<VideoMetadata> &meta)
+{
+    if (!meta || holds(meta)) {
+        qWarning() << "LayoutState: not adding a missing or already listed video record";
+        return;
+    }
+    m_videoMetas.insert(std::clamp<qsizetype>(index, 0, m_videoMetas.size()), meta);
+    emit videoMetasChanged();
+}
+
+bool LayoutState::removeVideoMeta(const QUuid &id)
+{
+    const qsizetype index = indexOfVideoMeta(id);
+    if (index < 0)
+        return false;
+    m_videoMetas.removeAt(index);
+    emit videoMetasChanged();
+    return true;
+}
+
+void LayoutState::swapVideoMetas(qsizetype first, qsizetype second)
+{
+    const qsizetype size = m_videoMetas.size();
+    if (first < 0 || second < 0 || first >= size || second >= size) {
+        qWarning() << "LayoutState: cannot swap videos" << first << "and" << second << "of" << size;
+        return;
+    }
+    m_videoMetas.swapItemsAt(first, second);
+    emit videoMetasChanged();
+}
+
+void LayoutState::shuffleVideoMetas()
+{
+    std::shuffle(m_videoMetas.begin(), m_videoMetas.end(), *QRandomGenerator::global());
+    emit videoMetasChanged();
+}
+
+qsizetype LayoutState::indexOfVideoMeta(const QUuid &id) const
+{
+    const auto found = std::find_if(m_videoMetas.cbegin(), m_videoMetas.cend(),
+                                    [&id](const auto &meta) { return meta->id() == id; });
+    return found == m_videoMetas.cend() ? -1 : found - m_videoMetas.cbegin();
+}
+
+} // namespace marquetrix

@@ -1,0 +1,157 @@
+#pragma once
+
+#include "audiooutput.h"
+#include "media.h"
+#include "mediaengine.h"
+#include "medialist.h"
+#include "medialistplayer.h"
+#include "mediaplayer.h"
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+namespace marquetrix {
+
+class MediaPlayerDelegate;
+
+// A media engine for unit tests of the logic above it. Nothing plays: a test sets what the
+// player reports (state, time, tracks, audio) and reads the calls made on it.
+//
+// Every call that changes something is appended to the list player's `calls` as a short
+// text ("play", "pause", "player.pause", "setRepeatMode 1", "jumpForward 15",
+// "crop 16:9", "crop none", "drawable set", "drawable none", "setVolume 40",
+// "setMuted true", "stop"); queries are not recorded.
+
+class FakeMedia : public Media
+{
+public:
+    explicit FakeMedia(const QUrl &mediaUrl) : m_url(mediaUrl) {}
+
+    qint64 length() const override { return lengthMs; }
+    QList<TrackInformation> tracksInformation() const override { return tracks; }
+    QUrl url() const override { return m_url; }
+
+    qint64 lengthMs = 0;
+    QList<TrackInformation> tracks;
+
+private:
+    QUrl m_url;
+};
+
+class FakeMediaList : public MediaList
+{
+public:
+    explicit FakeMediaList(QList<std::shared_ptr<Media>> media) : items(std::move(media)) {}
+
+    int count() const override { return static_cast<int>(items.size()); }
+    std::shared_ptr<Media> mediaAtIndex(int index) const override;
+    void removeMediaAtIndex(int index) override;
+
+    QList<std::shared_ptr<Media>> items;
+};
+
+class FakeAudioOutput : public AudioOutput
+{
+public:
+    explicit FakeAudioOutput(QStringList &calls) : m_calls(calls) {}
+
+    int volume() const override { return currentVolume; }
+    void setVolume(int volume) override;
+    bool isMuted() const override { return currentlyMuted; }
+    void setMuted(bool muted) override;
+
+    int currentVolume = 100;
+    bool currentlyMuted = false;
+
+private:
+    QStringList &m_calls;
+};
+
+class FakeMediaPlayer : public MediaPlayer
+{
+public:
+    explicit FakeMediaPlayer(QStringList &calls) : m_calls(calls) {}
+
+    void setDelegate(MediaPlayerDelegate *delegate) override { m_delegate = delegate; }
+    MediaPlayerDelegate *delegate() const { return m_delegate; }
+
+    QVideoSink *drawable() const override { return m_drawable; }
+    void setDrawable(QVideoSink *sink) override;
+
+    bool isPlaying() const override { return playing; }
+    void pause() override;
+    PlaybackState state() const override { return playbackState; }
+    Media *media() const override { return currentMedia.get(); }
+    std::optional<qint64> time() const override { return timeMs; }
+
+    void jumpBackward(int seconds) override;
+    void jumpForward(int seconds) override;
+    void setVideoCropGeometry(const std::optional<QString> &geometry) override;
+    AudioOutput *audio() override { return audioOutput.get(); }
+
+    // Creates the audio object, as the engine does once playback has started.
+    FakeAudioOutput &createAudio();
+    // Delivers events to the delegate the way the engine does (nothing when none is set).
+    void sendStateChanged();
+    void sendTimeChanged();
+
+    bool playing = false;
+    PlaybackState playbackState = PlaybackState::Stopped;
+    std::shared_ptr<FakeMedia> currentMedia;
+    std::optional<qint64> timeMs;
+    std::unique_ptr<FakeAudioOutput> audioOutput;
+
+private:
+    QStringList &m_calls;
+    MediaPlayerDelegate *m_delegate = nullptr;
+    QVideoSink *m_drawable = nullptr;
+};
+
+class FakeMediaListPlayer : public MediaListPlayer
+{
+public:
+    explicit FakeMediaListPlayer(QStringList engineOptions)
+        : options(std::move(engineOptions)), player(calls)
+    {
+    }
+
+    void setMediaList(std::shared_ptr<MediaList> list) override;
+    std::shared_ptr<MediaList> mediaList() const override { return m_list; }
+    void setRootMedia(std::shared_ptr<Media> media) override;
+    void setRepeatMode(int mode) override;
+
+    // play starts the player at once when the list holds a media; pause and stop halt it.
+    void play() override;
+    void pause() override;
+    void stop() override;
+
+    MediaPlayer *mediaPlayer() const override { return &player; }
+    FakeMediaPlayer &fakePlayer() { return player; }
+
+    QStringList options;
+    QStringList calls;
+    int repeatMode = 0;
+
+private:
+    mutable FakeMediaPlayer player;
+    std::shared_ptr<MediaList> m_list;
+};
+
+class FakeMediaEngine : public MediaEngine
+{
+public:
+    std::shared_ptr<MediaListPlayer> createListPlayer(const QStringList &options) override;
+    std::shared_ptr<Media> createMedia(const QUrl &url) override;
+    std::shared_ptr<MediaList> createMediaList(const QList<std::shared_ptr<Media>> &media) override;
+
+    // A list player holding one media for the URL, as the opening paths build it.
+    std::shared_ptr<FakeMediaListPlayer> openListPlayer(const QUrl &url);
+
+    // Everything this engine created, oldest first.
+    QList<std::shared_ptr<FakeMediaListPlayer>> listPlayers;
+};
+
+} // namespace marquetrix
