@@ -1,0 +1,265 @@
+#include "layoutsearch.h"
+
+#include "aspectratio.h"
+#include "errornode.h"
+#include "floatformat.h"
+#include "rankedtrees.h"
+#include "treespace.h"
+#include "uniquepermutationssequence.h"
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <unordered_set>
+
+namespace marquetrix::layout {
+
+namespace {
+
+// Above this many candidates no further ordering is tried.
+constexpr std::size_t kEnoughCandidates = 141;
+constexpr float kMaxSizeRatio = 7.0f;
+
+// n! divided by the factorials of the multiplicities of equal ratios, saturating.
+std::uint64_t distinctOrderings(const std::vector<float> &ratios)
+{
+    std::vector<std::pair<float, std::uint64_t>> multiplicities;
+    for (float r : ratios) {
+        auto it = std::find_if(multiplicities.begin(), multiplicities.end(),
+                               [r](const auto &entry) { return entry.first == r; });
+        if (it == multiplicities.end())
+            multiplicities.emplace_back(r, 1);
+        else
+            ++it->second;
+    }
+    unsigned __int128 total = 1;
+    std::uint64_t placed = 0;
+    for (const auto &[ratio, count] : multiplicities) {
+        for (std::uint64_t k = 1; k <= count; ++k) {
+            ++placed;
+            total = total * placed / k; // stays whole: a running binomial coefficient
+            if (total > UINT64_MAX)
+                return UINT64_MAX;
+        }
+    }
+    return static_cast<std::uint64_t>(total);
+}
+
+float firstFilterThreshold(std::size_t n)
+{
+    if (n <= 3)
+        return 20.0f;
+    if (n <= 6)
+        return 3.5f;
+    return 1.7f;
+}
+
+std::string mirrorKey(const std::vector<float> &ordering, bool backwards)
+{
+    std::string key;
+    for (std::size_t k = 0; k < ordering.size(); ++k) {
+        if (k > 0)
+            key += '.';
+        key += formatFloat(ordering[backwards ? ordering.size() - 1 - k : k]);
+    }
+    return key;
+}
+
+// One tree of one ordering: enough to rank it and to build it later.
+struct TreeRef
+{
+    std::size_t ordering;
+    std::uint64_t index;
+    float aspect;
+    float sizeRatio = 1.0f;
+};
+
+} // namespace
+
+std::vector<float> snappedAspectRatios(const SearchInput &input)
+{
+    std::vector<float> ratios;
+    for (const VideoInput &video : input.videos) {
+        if (!video.isClosed)
+            ratios.push_back(snapAspectRatio(
+                effectiveAspectRatio(video.overriddenAR, video.width, video.height)));
+    }
+    return ratios;
+}
+
+bool isCacheValid(const LayoutCache &cache, const SearchInput &input,
+                  const std::vector<float> &aspectRatios)
+{
+    return cache.lastLayout &&
+           cache.viewConfig == ViewConfiguration{input.viewWidth, input.viewHeight, aspectRatios,
+                                                 input.layoutAlgorithm};
+}
+
+NodePtr pickFallback(const std::vector<NodePtr> &trees, float target)
+{
+    std::vector<float> aspects;
+    for (const NodePtr &tree : trees)
+        aspects.push_back(tree->getAspectRatio());
+    return trees.empty() ? nullptr : trees[bestFitIndex(aspects, target)];
+}
+
+NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, SearchReport *report)
+{
+    SearchReport localReport;
+    SearchReport &stats = report ? *report : localReport;
+    stats = SearchReport{};
+    const auto started = std::chrono::steady_clock::now();
+    const auto elapsedMicros = [&] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now() - started)
+            .count();
+    };
+
+    const std::vector<float> ratios = snappedAspectRatios(input);
+    const std::size_t n = ratios.size();
+    if (isCacheValid(cache, input, ratios)) {
+        log.log(LogLevel::Info, "Using cached view");
+        stats.cached = true;
+        stats.micros = elapsedMicros();
+        return cache.lastLayout;
+    }
+
+    const float t = input.viewWidth / input.viewHeight;
+    const float tc = std::clamp(t, 0.5f, 3.5555556f);
+    log.log(LogLevel::Info, formatLog("Target aspect ratio: %f (%fx%f)", double(t),
+                                      double(input.viewWidth), double(input.viewHeight)));
+
+    const std::uint64_t orderingCount = distinctOrderings(ratios);
+    const std::uint64_t quota = 120 / orderingCount;
+    const float threshold = firstFilterThreshold(n);
+    const bool manyRecords = input.videos.size() >= 5;
+
+    const bool balanced = TreeSpace().treeCount(n) > kExhaustiveTrees;
+    TreeSpace space(balanced ? TreeSpace::Family::Balanced : TreeSpace::Family::Exhaustive);
+    stats.bounded = balanced;
+
+    std::vector<std::vector<float>> orderings;
+    std::vector<TreeRef> candidates;
+    std::vector<TreeRef> fallbacks;
+    std::unordered_set<std::string> usedOrderings;
+    std::size_t permutationsUsed = 0;
+    long rejected = 0;
+
+    UniquePermutationsSequence<float> sequence(ratios, n);
+    auto permutations = sequence.iterator();
+    while (auto ordering = permutations.next()) {
+        if (n >= 5) {
+            if (usedOrderings.count(mirrorKey(*ordering, true)))
+                continue;
+            usedOrderings.insert(mirrorKey(*ordering, false));
+        }
+        if (!orderings.empty() && space.work() + space.treeCount(n) > kWorkBound) {
+            stats.bounded = true;
+            break;
+        }
+        const TreeSpace::Aspects trees = space.trees(*ordering);
+        if (trees->empty())
+            continue;
+        const std::size_t orderingIndex = orderings.size();
+        orderings.push_back(*ordering);
+
+        // First filter: the ordering's best fit always joins the fallbacks; good fits go on.
+        std::vector<RankedTree> good;
+        for (std::uint64_t k = 0; k < trees->size(); ++k) {
+            const float a = (*trees)[k];
+            if (mismatch(a, t) < threshold)
+                good.push_back({k, a, closeness(a, t)});
+        }
+        const std::size_t best = bestFitIndex(*trees, t);
+        fallbacks.push_back({orderingIndex, best, (*trees)[best]});
+        if (good.empty())
+            continue;
+        sortByCloseness(good);
+
+        // Second filter: near the best fit, within the quota, and sizes not too uneven.
+        const float g = good.front().aspect;
+        float tolerance = 1.3f;
+        while (true) {
+            long accepted = 0;
+            for (const RankedTree &tree : good) {
+                if (mismatch(tree.aspect, g) > tolerance + 0.4f)
+                    break;
+                if (manyRecords) {
+                    if (!(mismatch(tree.aspect, tc) <= tolerance))
+                        continue;
+                    if ((quota <= 2 && accepted >= 4) ||
+                        (quota >= 3 && static_cast<std::uint64_t>(accepted) > quota))
+                        break;
+                }
+                const float sizeRatio = space.sizeRatio(*ordering, tree.index);
+                if (sizeRatio <= kMaxSizeRatio) {
+                    candidates.push_back({orderingIndex, tree.index, tree.aspect, sizeRatio});
+                    ++accepted;
+                } else {
+                    ++rejected;
+                }
+            }
+            if (accepted > 0 || tolerance > 2.0f)
+                break;
+            tolerance += 0.1f;
+        }
+        if (candidates.size() >= kEnoughCandidates)
+            break;
+        ++permutationsUsed;
+    }
+
+    stats.permutationsUsed = permutationsUsed;
+    stats.candidates = candidates.size();
+    stats.work = space.work();
+    log.log(LogLevel::Info, formatLog("Layout: p=%ld, l=%ld", static_cast<long>(permutationsUsed),
+                                      static_cast<long>(candidates.size())));
+
+    const auto build = [&](const TreeRef &ref) {
+        return space.build(orderings[ref.ordering], ref.index);
+    };
+
+    NodePtr result;
+    if (candidates.size() == 1) {
+        result = build(candidates.front());
+    } else if (candidates.size() >= 2) {
+        std::vector<RankedTree> finalList;
+        for (std::uint64_t k = 0; k < candidates.size(); ++k)
+            finalList.push_back({k, candidates[k].aspect, closeness(candidates[k].aspect, t),
+                                 candidates[k].sizeRatio});
+        if (input.layoutAlgorithm != LayoutAlgorithm::VideoSizes) {
+            sortByCloseness(finalList);
+            if (finalList.size() > kBestFitting)
+                finalList.resize(kBestFitting);
+        }
+        log.log(LogLevel::Debug,
+                formatLog("Have %ld candidates", static_cast<long>(finalList.size())));
+        if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage)
+            sortBySizeThenCloseness(finalList);
+        result = build(candidates[finalList.front().index]);
+        log.log(LogLevel::Info,
+                formatLog("Returning layout with aspect ratio %f, target aspect ratio %f and "
+                          "size ratio %f",
+                          double(result->getAspectRatio()), double(t),
+                          double(result->getSizeRatio())));
+        if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
+            const double seconds = double(elapsedMicros()) / 1e6;
+            log.log(LogLevel::Info,
+                    formatLog("Found %ld layouts in %f s. Rejected %ld",
+                              static_cast<long>(candidates.size()), seconds, rejected));
+            cache.viewConfig = {input.viewWidth, input.viewHeight, ratios, input.layoutAlgorithm};
+            cache.lastLayout = result;
+        }
+    } else if (fallbacks.empty()) {
+        result = std::make_shared<ErrorNode>();
+    } else {
+        log.log(LogLevel::Info, "Found no great solutions. Resorting to non-ideal solutions.");
+        std::vector<float> aspects;
+        for (const TreeRef &ref : fallbacks)
+            aspects.push_back(ref.aspect);
+        result = build(fallbacks[bestFitIndex(aspects, t)]);
+    }
+    stats.micros = elapsedMicros();
+    return result;
+}
+
+} // namespace marquetrix::layout

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "logsink.h"
+#include "node.h"
+#include "searchinput.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace marquetrix::layout {
+
+// What one search did, for diagnostics and benchmarks.
+struct SearchReport
+{
+    std::size_t candidates = 0;
+    std::size_t permutationsUsed = 0;
+    std::uint64_t work = 0;  // tree ratios computed
+    bool bounded = false;    // the work bound cut the search short
+    bool cached = false;     // answered from the cache
+    std::int64_t micros = 0; // the search's own time
+};
+
+// The snapped ratios of the open videos, in list order.
+std::vector<float> snappedAspectRatios(const SearchInput &input);
+
+// Whether the cached tree was computed for exactly these inputs.
+bool isCacheValid(const LayoutCache &cache, const SearchInput &input,
+                  const std::vector<float> &aspectRatios);
+
+// The tree with the smallest mismatch to the target; the first one on ties.
+NodePtr pickFallback(const std::vector<NodePtr> &trees, float target);
+
+// Chooses the split tree for the open videos by the objective, answering from (and, for
+// the size-comparing objectives, filling) the cache. Returns a tree whose leaves carry
+// their area shares, or an ErrorNode when no video is open.
+//
+// Equivalent to building every tree of every ordering, but computes trees as indexes and
+// numbers and builds nodes only for the result. The work is bounded (never by wall-clock
+// time): orderings stop being tried once kWorkBound tree ratios were computed, and above
+// kExhaustiveTrees trees per ordering only balanced splits are tried. Below those bounds
+// the result is the same tree the exhaustive search finds.
+NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log,
+                   SearchReport *report = nullptr);
+
+inline constexpr std::uint64_t kWorkBound = 6'000'000;
+inline constexpr std::uint64_t kExhaustiveTrees = 250'000;
+
+} // namespace marquetrix::layout

@@ -1,0 +1,23 @@
+#include "logsink.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace marquetrix::layout {
+
+std::string formatLog(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::vector<char> buffer(static_cast<std::size_t>(length > 0 ? length : 0) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    return std::string(buffer.data());
+}
+
+} // namespace marquetrix::layout

@@ -1,0 +1,199 @@
+#include "layoutcommand.h"
+
+#include "floatformat.h"
+#include "layoutsearch.h"
+#include "placement.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <sstream>
+
+namespace marquetrix::layout {
+
+namespace {
+
+constexpr const char *kUsage =
+    "usage: marquetrix-layout [--area WxH] [--objective screen|balanced|sizes] [--json] VIDEO...\n"
+    "  VIDEO is WxH (picture size in pixels) or ar:R (a forced aspect ratio R),\n"
+    "  either with an optional closed: prefix (a closed video).\n"
+    "  Defaults: --area 1600x1000 --objective balanced\n";
+
+struct CollectingSink final : LogSink
+{
+    void log(LogLevel level, const std::string &message) override
+    {
+        static constexpr const char *names[] = {"debug", "info", "error"};
+        lines.push_back(std::string(names[static_cast<int>(level)]) + ": " + message);
+    }
+    std::vector<std::string> lines;
+};
+
+template <typename Number> std::optional<Number> parseNumber(std::string_view text)
+{
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// "WxH" with positive whole numbers.
+std::optional<std::pair<std::int64_t, std::int64_t>> parseSize(std::string_view text)
+{
+    const auto x = text.find('x');
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    const auto width = parseNumber<std::int64_t>(text.substr(0, x));
+    const auto height = parseNumber<std::int64_t>(text.substr(x + 1));
+    if (!width || !height || *width <= 0 || *height <= 0)
+        return std::nullopt;
+    return std::pair{*width, *height};
+}
+
+std::optional<VideoInput> parseVideo(std::string_view text)
+{
+    VideoInput video;
+    if (text.starts_with("closed:")) {
+        video.isClosed = true;
+        text.remove_prefix(7);
+    }
+    video.title = std::string(text);
+    if (text.starts_with("ar:")) {
+        const auto ratio = parseNumber<float>(text.substr(3));
+        if (!ratio || !std::isfinite(*ratio) || *ratio <= 0)
+            return std::nullopt;
+        video.overriddenAR = *ratio;
+        return video;
+    }
+    const auto size = parseSize(text);
+    if (!size)
+        return std::nullopt;
+    video.width = size->first;
+    video.height = size->second;
+    return video;
+}
+
+std::string jsonString(const std::string &text)
+{
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            quoted += escaped;
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string jsonNumber(float value)
+{
+    return std::isfinite(value) ? formatFloat(value) : "null";
+}
+
+} // namespace
+
+int runLayoutCommand(const std::vector<std::string> &arguments, std::string &out, std::string &err)
+{
+    SearchInput input;
+    input.viewWidth = 1600;
+    input.viewHeight = 1000;
+    bool json = false;
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        const std::string &argument = arguments[k];
+        const bool hasValue = k + 1 < arguments.size();
+        if (argument == "--help" || argument == "-h") {
+            out = kUsage;
+            return 0;
+        } else if (argument == "--json") {
+            json = true;
+        } else if (argument == "--area" && hasValue) {
+            const auto size = parseSize(arguments[++k]);
+            if (!size) {
+                err = "marquetrix-layout: --area takes WxH with positive whole numbers, not '" +
+                      arguments[k] + "'\n" + kUsage;
+                return 2;
+            }
+            input.viewWidth = static_cast<float>(size->first);
+            input.viewHeight = static_cast<float>(size->second);
+        } else if (argument == "--objective" && hasValue) {
+            const std::string &name = arguments[++k];
+            if (name == "screen")
+                input.layoutAlgorithm = LayoutAlgorithm::ScreenUsage;
+            else if (name == "balanced")
+                input.layoutAlgorithm = LayoutAlgorithm::Balanced;
+            else if (name == "sizes")
+                input.layoutAlgorithm = LayoutAlgorithm::VideoSizes;
+            else {
+                err = "marquetrix-layout: unknown objective '" + name +
+                      "' (screen, balanced or sizes)\n" + kUsage;
+                return 2;
+            }
+        } else if (argument.starts_with("--")) {
+            err =
+                "marquetrix-layout: unknown option or missing value: '" + argument + "'\n" + kUsage;
+            return 2;
+        } else if (const auto video = parseVideo(argument)) {
+            input.videos.push_back(*video);
+        } else {
+            err = "marquetrix-layout: not a video: '" + argument +
+                  "' (expected WxH or ar:R, optionally closed:)\n" + kUsage;
+            return 2;
+        }
+    }
+    if (input.videos.empty()) {
+        err = std::string("marquetrix-layout: no videos given\n") + kUsage;
+        return 2;
+    }
+
+    LayoutCache cache;
+    CollectingSink sink;
+    SearchReport report;
+    const NodePtr tree = findLayout(input, cache, sink, &report);
+    const std::vector<TilePlacement> tiles =
+        placeTiles(tree, input.videos, input.viewWidth, input.viewHeight, sink);
+
+    std::ostringstream text;
+    if (json) {
+        text << "{\"tree\":" << jsonString(tree->description())
+             << ",\"aspectRatio\":" << jsonNumber(tree->getAspectRatio())
+             << ",\"sizeRatio\":" << jsonNumber(tree->getSizeRatio()) << ",\"shares\":[";
+        const std::vector<float> shares = tree->getSizes();
+        for (std::size_t k = 0; k < shares.size(); ++k)
+            text << (k ? "," : "") << jsonNumber(shares[k]);
+        text << "],\"tiles\":[";
+        for (std::size_t k = 0; k < tiles.size(); ++k) {
+            const TilePlacement &tile = tiles[k];
+            text << (k ? "," : "")
+                 << "{\"video\":" << (tile.video ? std::to_string(*tile.video) : "null")
+                 << ",\"x\":" << jsonNumber(tile.x) << ",\"y\":" << jsonNumber(tile.y)
+                 << ",\"width\":" << jsonNumber(tile.width)
+                 << ",\"height\":" << jsonNumber(tile.height) << "}";
+        }
+        text << "],\"candidates\":" << report.candidates << ",\"log\":[";
+        for (std::size_t k = 0; k < sink.lines.size(); ++k)
+            text << (k ? "," : "") << jsonString(sink.lines[k]);
+        text << "],\"micros\":" << report.micros << "}\n";
+    } else {
+        text << tree->description() << "\n";
+        text << "aspect ratio " << formatFloat(tree->getAspectRatio()) << ", size ratio "
+             << formatFloat(tree->getSizeRatio()) << ", " << report.candidates << " candidates, "
+             << report.micros << " µs" << (report.bounded ? " (bounded)" : "") << "\n";
+        for (const TilePlacement &tile : tiles) {
+            text << "  " << (tile.video ? input.videos[*tile.video].title : "(empty)") << ": "
+                 << formatFloat(tile.width) << "x" << formatFloat(tile.height) << " at "
+                 << formatFloat(tile.x) << "," << formatFloat(tile.y) << " (share "
+                 << formatFloat(tile.share) << ")\n";
+        }
+    }
+    out = text.str();
+    return 0;
+}
+
+} // namespace marquetrix::layout
