@@ -1,0 +1,114 @@
+#include "rtsptimeline.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace marquetrix {
+
+namespace {
+
+// Used for held packets when the stream gives too few timestamps to measure it: 25 fps.
+constexpr int64_t defaultFrameInterval = RtspTimeline::ticksPerSecond / 25;
+
+} // namespace
+
+int RtspTimeline::addStream(int64_t reorderLead)
+{
+    Stream stream;
+    stream.reorderLead = reorderLead;
+    m_streams.push_back(std::move(stream));
+    return static_cast<int>(m_streams.size()) - 1;
+}
+
+std::vector<RtspTimeline::Stamp> RtspTimeline::push(int index, std::optional<int64_t> pts,
+                                                    int64_t arrival)
+{
+    if (index < 0 || index >= static_cast<int>(m_streams.size()))
+        return {};
+    Stream &stream = m_streams[static_cast<size_t>(index)];
+    if (!m_epoch)
+        m_epoch = arrival;
+    const int64_t arrivalOut = startOffset + arrival - *m_epoch;
+
+    if (!stream.started && (!pts || !stream.held.empty())) {
+        stream.held.push_back({pts, arrivalOut});
+        stream.heldTimestamped += pts ? 1 : 0;
+        if (stream.heldTimestamped < placingWindow && stream.held.size() < maxHeld)
+            return {};
+        return release(stream);
+    }
+
+    stream.started = true;
+    if (pts) {
+        const bool drifted =
+            stream.anchorPts &&
+            std::llabs(stream.anchorOut + *pts - *stream.anchorPts - arrivalOut) > maxDrift;
+        if (!stream.anchorPts || drifted)
+            anchor(stream, *pts, arrivalOut);
+    }
+    // A packet without a timestamp in the middle of a stream: its arrival time is the best
+    // guess, and the monotonic decoding time keeps the muxer's order intact.
+    return {stamp(stream, pts ? stream.anchorOut + *pts - *stream.anchorPts : arrivalOut)};
+}
+
+void RtspTimeline::anchor(Stream &stream, int64_t pts, int64_t arrival)
+{
+    stream.anchorPts = pts;
+    stream.anchorOut = arrival;
+}
+
+std::vector<RtspTimeline::Stamp> RtspTimeline::release(Stream &stream)
+{
+    std::vector<int64_t> seen;
+    const Stream::Held *first = nullptr;
+    for (const Stream::Held &held : stream.held) {
+        if (held.pts) {
+            seen.push_back(*held.pts);
+            if (!first)
+                first = &held;
+        }
+    }
+    if (first)
+        anchor(stream, *first->pts, first->arrival);
+
+    std::sort(seen.begin(), seen.end());
+    int64_t interval = defaultFrameInterval;
+    for (size_t i = 1; i < seen.size(); ++i) {
+        if (seen[i] > seen[i - 1])
+            interval = std::min(interval, seen[i] - seen[i - 1]);
+    }
+
+    const auto leading = static_cast<int64_t>(
+        std::find_if(stream.held.begin(), stream.held.end(), [](const auto &h) { return h.pts; }) -
+        stream.held.begin());
+    std::vector<Stamp> ready;
+    ready.reserve(stream.held.size());
+    for (size_t i = 0; i < stream.held.size(); ++i) {
+        const Stream::Held &held = stream.held[i];
+        int64_t out = held.arrival;
+        if (held.pts) {
+            out = stream.anchorOut + *held.pts - *stream.anchorPts;
+        } else if (!seen.empty() && static_cast<int64_t>(i) < leading) {
+            // Decoded first, so shown first: just before everything timestamped so far.
+            out = stream.anchorOut + seen.front() - *stream.anchorPts -
+                  (leading - static_cast<int64_t>(i)) * interval;
+        }
+        ready.push_back(stamp(stream, out));
+    }
+    stream.held.clear();
+    stream.heldTimestamped = 0;
+    stream.started = true;
+    return ready;
+}
+
+RtspTimeline::Stamp RtspTimeline::stamp(Stream &stream, int64_t pts)
+{
+    int64_t dts = pts - stream.reorderLead;
+    if (stream.lastDts)
+        dts = std::max(dts, *stream.lastDts + 1);
+    stream.lastDts = dts;
+    return Stamp{.pts = std::max(pts, dts), .dts = dts};
+}
+
+} // namespace marquetrix

@@ -1,0 +1,418 @@
+#include "rtspbridge.h"
+#include "rtsptestserver.h"
+
+#include <QTcpServer>
+#include <QTest>
+#include <future>
+#include <mutex>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+using namespace marquetrix;
+using namespace std::chrono_literals;
+using marquetrix::test::RtspTestServer;
+
+namespace {
+
+// What libavformat finds in the bytes the bridge produced.
+struct TsSummary
+{
+    bool opened = false;
+    AVCodecID videoCodec = AV_CODEC_ID_NONE;
+    int width = 0;
+    int height = 0;
+    bool hasAudio = false;
+    int videoPackets = 0;
+    bool firstVideoIsKey = false;
+    bool timestampsOrdered = true;
+};
+
+struct MemoryReader
+{
+    const QByteArray &bytes;
+    qsizetype offset = 0;
+
+    static int read(void *opaque, uint8_t *buffer, int size)
+    {
+        auto *self = static_cast<MemoryReader *>(opaque);
+        const auto n = std::min<qsizetype>(size, self->bytes.size() - self->offset);
+        if (n <= 0)
+            return AVERROR_EOF;
+        memcpy(buffer, self->bytes.constData() + self->offset, static_cast<size_t>(n));
+        self->offset += n;
+        return static_cast<int>(n);
+    }
+};
+
+// Opens the bytes as MPEG-TS; findStreamInfo reads ahead to learn the codecs' parameters.
+AVFormatContext *openTs(MemoryReader &reader, bool findStreamInfo)
+{
+    constexpr int bufferSize = 64 * 1024;
+    auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
+    AVFormatContext *context = avformat_alloc_context();
+    context->pb =
+        avio_alloc_context(buffer, bufferSize, 0, &reader, &MemoryReader::read, nullptr, nullptr);
+    if (avformat_open_input(&context, nullptr, av_find_input_format("mpegts"), nullptr) < 0)
+        return nullptr;
+    if (findStreamInfo && avformat_find_stream_info(context, nullptr) < 0) {
+        avformat_close_input(&context);
+        return nullptr;
+    }
+    return context;
+}
+
+void closeTs(AVFormatContext *context)
+{
+    AVIOContext *io = context->pb;
+    avformat_close_input(&context);
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+}
+
+TsSummary probe(const QByteArray &bytes)
+{
+    TsSummary summary;
+    MemoryReader infoReader{bytes};
+    AVFormatContext *info = openTs(infoReader, true);
+    if (!info)
+        return summary;
+    summary.opened = true;
+    int video = -1;
+    for (unsigned i = 0; i < info->nb_streams; ++i) {
+        const AVCodecParameters *par = info->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && video < 0) {
+            video = static_cast<int>(i);
+            summary.videoCodec = par->codec_id;
+            summary.width = par->width;
+            summary.height = par->height;
+        }
+        summary.hasAudio |= par->codec_type == AVMEDIA_TYPE_AUDIO;
+    }
+    closeTs(info);
+
+    // A second pass from the first byte, to see the very first packets.
+    MemoryReader packetReader{bytes};
+    AVFormatContext *context = openTs(packetReader, false);
+    if (!context)
+        return summary;
+    std::vector<int64_t> lastDts(context->nb_streams, AV_NOPTS_VALUE);
+    AVPacket *packet = av_packet_alloc();
+    while (av_read_frame(context, packet) >= 0) {
+        const auto index = static_cast<size_t>(packet->stream_index);
+        if (packet->stream_index == video && summary.videoPackets++ == 0)
+            summary.firstVideoIsKey = packet->flags & AV_PKT_FLAG_KEY;
+        if (packet->dts != AV_NOPTS_VALUE) {
+            if (lastDts[index] != AV_NOPTS_VALUE && packet->dts <= lastDts[index])
+                summary.timestampsOrdered = false;
+            if (packet->pts != AV_NOPTS_VALUE && packet->pts < packet->dts)
+                summary.timestampsOrdered = false;
+            lastDts[index] = packet->dts;
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    closeTs(context);
+    return summary;
+}
+
+struct ReadOutcome
+{
+    QByteArray bytes;
+    int64_t last = 0;
+    bool finished = false;
+};
+
+// Reads on another thread, as libVLC does, until `wanted` bytes arrived or read() gave
+// up. A read that is still blocked after `limit` is aborted so the test never hangs.
+ReadOutcome readFrom(RtspBridge &bridge, qsizetype wanted, std::chrono::milliseconds limit)
+{
+    auto future = std::async(std::launch::async, [&bridge, wanted] {
+        ReadOutcome outcome;
+        uint8_t chunk[32 * 1024];
+        while (outcome.bytes.size() < wanted) {
+            outcome.last = bridge.read(chunk, sizeof chunk);
+            if (outcome.last <= 0)
+                break;
+            outcome.bytes.append(reinterpret_cast<const char *>(chunk), outcome.last);
+        }
+        return outcome;
+    });
+    const bool finished = future.wait_for(limit) == std::future_status::ready;
+    if (!finished)
+        bridge.abort();
+    ReadOutcome outcome = future.get();
+    outcome.finished = finished;
+    return outcome;
+}
+
+QStringList capturedLog;
+std::mutex capturedLogMutex;
+
+void captureLog(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    std::lock_guard lock(capturedLogMutex);
+    capturedLog.append(message);
+}
+
+} // namespace
+
+class TestRtspBridge : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void playsAsTransportStream_data();
+    void playsAsTransportStream();
+    void failsWithinBound_data();
+    void failsWithinBound();
+    void abortReleasesBlockedRead();
+    void serverKilledMidStream_data();
+    void serverKilledMidStream();
+    void startsAgainAfterReset();
+};
+
+void TestRtspBridge::initTestCase()
+{
+    QVERIFY2(!RtspTestServer::clip().isEmpty(), "ffmpeg could not generate the test clip");
+    qInstallMessageHandler(captureLog);
+}
+
+void TestRtspBridge::init()
+{
+    std::lock_guard lock(capturedLogMutex);
+    capturedLog.clear();
+}
+
+void TestRtspBridge::playsAsTransportStream_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("transport");
+    QTest::addColumn<QString>("auth");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("urlPassword");
+    QTest::addColumn<bool>("audio");
+
+    QTest::newRow("GStreamer over TCP or UDP") << "gstreamer"
+                                               << "both"
+                                               << "none"
+                                               << ""
+                                               << "" << true;
+    QTest::newRow("GStreamer over UDP only") << "gstreamer"
+                                             << "udp"
+                                             << "none"
+                                             << ""
+                                             << "" << true;
+    QTest::newRow("libVLC stream output, UDP") << "vlc"
+                                               << ""
+                                               << "none"
+                                               << ""
+                                               << "" << true;
+    QTest::newRow("basic auth, ':' raw in password") << "gstreamer"
+                                                     << "tcp"
+                                                     << "basic"
+                                                     << "se:cret"
+                                                     << "se:cret" << true;
+    QTest::newRow("digest auth, ':' raw in password") << "gstreamer"
+                                                      << "tcp"
+                                                      << "digest"
+                                                      << "se:cret"
+                                                      << "se:cret" << true;
+    QTest::newRow("digest auth, ':' as %3A in password") << "gstreamer"
+                                                         << "tcp"
+                                                         << "digest"
+                                                         << "se:cret"
+                                                         << "se%3Acret" << true;
+    QTest::newRow("basic auth, ':' as %3A in password") << "gstreamer"
+                                                        << "tcp"
+                                                        << "basic"
+                                                        << "se:cret"
+                                                        << "se%3Acret" << true;
+}
+
+void TestRtspBridge::playsAsTransportStream()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, transport);
+    QFETCH(QString, auth);
+    QFETCH(QString, password);
+    QFETCH(QString, urlPassword);
+    QFETCH(bool, audio);
+
+    RtspTestServer server;
+    QVERIFY2(server.start({.kind = kind,
+                           .transport = transport,
+                           .auth = auth,
+                           .user = "viewer",
+                           .password = password}),
+             qPrintable(server.failure()));
+    QUrl url = server.url();
+    if (auth != QLatin1String("none")) {
+        url = QUrl(QStringLiteral("rtsp://viewer:%1@127.0.0.1:%2/live")
+                       .arg(urlPassword)
+                       .arg(server.port()));
+    }
+
+    RtspBridge bridge(url, 5s);
+    bridge.start();
+    const ReadOutcome outcome = readFrom(bridge, 96 * 1024, 20s);
+    QVERIFY2(outcome.finished, "read() blocked although the server streams");
+    QVERIFY2(outcome.last > 0, qPrintable(bridge.error().value_or("no error")));
+    QCOMPARE(outcome.bytes.at(0), char(0x47));
+
+    const TsSummary ts = probe(outcome.bytes);
+    QVERIFY(ts.opened);
+    QCOMPARE(ts.videoCodec, AV_CODEC_ID_H264);
+    QCOMPARE(ts.width, 320);
+    QCOMPARE(ts.height, 180);
+    QCOMPARE(ts.hasAudio, audio);
+    QVERIFY(ts.videoPackets > 10);
+    QVERIFY(ts.firstVideoIsKey);
+    QVERIFY(ts.timestampsOrdered);
+    QVERIFY(!bridge.error());
+
+    if (!password.isEmpty()) {
+        std::lock_guard lock(capturedLogMutex);
+        QVERIFY(!capturedLog.isEmpty());
+        for (const QString &line : capturedLog)
+            QVERIFY2(!line.contains(QLatin1String("cret")), qPrintable(line));
+    }
+}
+
+void TestRtspBridge::failsWithinBound_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("refused port") << "refused"
+                                  << "refused the connection";
+    QTest::newRow("unknown path") << "404"
+                                  << "(404)";
+    QTest::newRow("wrong password, basic") << "basic"
+                                           << "(401)";
+    QTest::newRow("wrong password, digest") << "digest"
+                                            << "(401)";
+    QTest::newRow("server accepts and never answers") << "silent"
+                                                      << "did not answer within 1 s";
+}
+
+void TestRtspBridge::failsWithinBound()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, expected);
+
+    RtspTestServer server;
+    QTcpServer silent;
+    QUrl url;
+    if (failure == QLatin1String("refused")) {
+        url = QUrl(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(RtspTestServer::freePort()));
+    } else if (failure == QLatin1String("silent")) {
+        // The kernel completes the handshake; nobody ever reads or answers.
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        url = QUrl(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent.serverPort()));
+    } else {
+        const QString auth = failure == QLatin1String("404") ? "none" : failure;
+        QVERIFY2(
+            server.start({.transport = "tcp", .auth = auth, .user = "viewer", .password = "right"}),
+            qPrintable(server.failure()));
+        url = failure == QLatin1String("404") ? server.url({}, {}, "/nothing")
+                                              : server.url("viewer", "wrong:pass");
+    }
+
+    RtspBridge bridge(url, 1s);
+    bridge.start();
+    const ReadOutcome outcome = readFrom(bridge, 1, 10s);
+    QVERIFY2(outcome.finished, "read() still blocked long after the timeout");
+    QCOMPARE(outcome.last, -1);
+    QVERIFY(outcome.bytes.isEmpty());
+    const std::optional<QString> error = bridge.error();
+    QVERIFY(error);
+    QVERIFY2(error->contains(expected), qPrintable(*error));
+    QVERIFY(!error->contains(QLatin1String("wrong:pass")));
+}
+
+void TestRtspBridge::abortReleasesBlockedRead()
+{
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    auto bridge = std::make_unique<RtspBridge>(
+        QUrl(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent.serverPort())), 60s);
+    bridge->start();
+
+    std::atomic<bool> returned = false;
+    std::atomic<int64_t> result = 0;
+    std::thread reader([&] {
+        uint8_t chunk[1024];
+        result = bridge->read(chunk, sizeof chunk);
+        returned = true;
+    });
+    QTest::qWait(200);
+    QVERIFY2(!returned, "read() returned although the server never answered");
+    bridge->abort();
+    QTRY_VERIFY_WITH_TIMEOUT(returned, 1000);
+    reader.join();
+    QCOMPARE(result.load(), -1);
+    // An abort is the caller's choice, not a failure of the stream.
+    QVERIFY(!bridge->error());
+
+    // The worker is still waiting on the server: destroying the bridge must not wait
+    // for the 60 s timeout.
+    auto destroyed = std::async(std::launch::async, [&] { bridge.reset(); });
+    QVERIFY(destroyed.wait_for(5s) == std::future_status::ready);
+}
+
+void TestRtspBridge::serverKilledMidStream_data()
+{
+    QTest::addColumn<QString>("transport");
+    QTest::newRow("TCP: the connection closes") << "tcp";
+    QTest::newRow("UDP: the packets stop") << "udp";
+}
+
+void TestRtspBridge::serverKilledMidStream()
+{
+    QFETCH(QString, transport);
+
+    RtspTestServer server;
+    QVERIFY2(server.start({.transport = transport}), qPrintable(server.failure()));
+    RtspBridge bridge(server.url(), 2s);
+    bridge.start();
+    QVERIFY(readFrom(bridge, 32 * 1024, 20s).last > 0);
+
+    server.kill();
+    const ReadOutcome rest = readFrom(bridge, std::numeric_limits<qsizetype>::max(), 15s);
+    QVERIFY2(rest.finished, "read() never noticed the server was gone");
+    QCOMPARE(rest.last, -1);
+    const std::optional<QString> error = bridge.error();
+    QVERIFY(error);
+    QVERIFY2(error->contains(QLatin1String("broke off")), qPrintable(*error));
+}
+
+void TestRtspBridge::startsAgainAfterReset()
+{
+    RtspTestServer server;
+    QVERIFY2(server.start({.transport = "tcp"}), qPrintable(server.failure()));
+    RtspBridge bridge(server.url(), 5s);
+    bridge.start();
+    QVERIFY(readFrom(bridge, 32 * 1024, 20s).last > 0);
+
+    // What a player does to stop: abort, then libVLC closes.
+    bridge.abort();
+    bridge.close();
+    bridge.start();
+    QCOMPARE(readFrom(bridge, 1, 5s).last, -1);
+
+    // And to play again.
+    bridge.reset();
+    bridge.start();
+    const ReadOutcome again = readFrom(bridge, 64 * 1024, 20s);
+    QVERIFY2(again.last > 0, qPrintable(bridge.error().value_or("no error")));
+    const TsSummary ts = probe(again.bytes);
+    QCOMPARE(ts.videoCodec, AV_CODEC_ID_H264);
+    QVERIFY(ts.firstVideoIsKey);
+}
+
+QTEST_GUILESS_MAIN(TestRtspBridge)
+#include "tst_rtspbridge.moc"

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QUrl>
+
+namespace marquetrix::test {
+
+// An RTSP server on 127.0.0.1 for one test, started and stopped by it. It serves a
+// generated 60 s clip (320x180 H.264 with B-frames and a keyframe every second, plus
+// 48 kHz AAC) at the path /live on a free port.
+//
+//   RtspTestServer server;
+//   QVERIFY2(server.start({.transport = "tcp", .auth = "digest", .user = "u",
+//                          .password = "p:w"}), qPrintable(server.failure()));
+//   bridge(server.url("u", "p:w"));
+class RtspTestServer
+{
+public:
+    struct Options
+    {
+        // "gstreamer": GStreamer's RTSP server (TCP and UDP, basic or digest auth);
+        // "vlc": libVLC's stream output (UDP only, no auth).
+        QString kind = QStringLiteral("gstreamer");
+        // gstreamer only: "tcp", "udp" or "both".
+        QString transport = QStringLiteral("both");
+        // gstreamer only: "none", "basic" or "digest".
+        QString auth = QStringLiteral("none");
+        QString user = {};
+        QString password = {};
+    };
+
+    RtspTestServer() = default;
+    ~RtspTestServer();
+    RtspTestServer(const RtspTestServer &) = delete;
+    RtspTestServer &operator=(const RtspTestServer &) = delete;
+
+    // Waits until the server streams; false with failure() set when it could not start.
+    bool start(const Options &options);
+    // Kills the server at once, as a crash would.
+    void kill();
+
+    quint16 port() const { return m_port; }
+    // rtsp://[user:password@]127.0.0.1:PORT/path; the password is set raw, so a ':' in it
+    // stays a ':' in the URL.
+    QUrl url(const QString &user = {}, const QString &password = {},
+             const QString &path = QStringLiteral("/live")) const;
+    QString failure() const { return m_failure; }
+
+    // The generated clip, made once per test process; empty when ffmpeg failed.
+    static QString clip();
+    // A port on 127.0.0.1 that nothing listens on right now.
+    static quint16 freePort();
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_failure;
+};
+
+} // namespace marquetrix::test
