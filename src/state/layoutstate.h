@@ -1,5 +1,6 @@
 #pragma once
 
+#include "searchinput.h"
 #include "videometadata.h"
 
 #include <QList>
@@ -12,8 +13,8 @@
 namespace marquetrix {
 
 // The window's layout state: the layout area, the ordered open videos, full screen, the
-// swap alert. Every assignment notifies, also when the value is unchanged; a change of a
-// record inside the list notifies nobody.
+// swap alert and the layout cache. Every assignment notifies, also when the value is unchanged; a
+// change of a record inside the list notifies nobody.
 class LayoutState : public QObject
 {
     Q_OBJECT
@@ -106,6 +107,13 @@ public:
     }
     Q_SIGNAL void showSwapAlertChanged();
 
+    // The layout search's cache: the inputs of the last cached layout and its tree, written
+    // together and only by the search. Not published: the search runs while the window
+    // renders and must not make it render again.
+    layout::LayoutCache &layoutCache() { return m_layoutCache; }
+    const layout::ViewConfiguration &viewConfig() const { return m_layoutCache.viewConfig; }
+    const layout::NodePtr &lastLayout() const { return m_layoutCache.lastLayout; }
+
 private:
     bool holds(const std::shared_ptr<VideoMetadata> &meta) const;
 
@@ -117,6 +125,7 @@ private:
     qint64 m_counter = 0;
     QString m_layoutError;
     bool m_showSwapAlert = false;
+    layout::LayoutCache m_layoutCache;
 };
 
 } // namespace marquetrix

@@ -36,8 +36,6 @@ void FakeMediaPlayer::setDrawable(QVideoSink *sink)
 void FakeMediaPlayer::pause()
 {
     m_calls << QStringLiteral("player.pause");
-    playing = false;
-    playbackState = PlaybackState::Paused;
 }
 
 void FakeMediaPlayer::jumpBackward(int seconds)
@@ -94,24 +92,16 @@ void FakeMediaListPlayer::setRepeatMode(int mode)
 void FakeMediaListPlayer::play()
 {
     calls << QStringLiteral("play");
-    if (m_list && m_list->count() > 0) {
-        player.playing = true;
-        player.playbackState = PlaybackState::Playing;
-    }
 }
 
 void FakeMediaListPlayer::pause()
 {
     calls << QStringLiteral("pause");
-    player.playing = false;
-    player.playbackState = PlaybackState::Paused;
 }
 
 void FakeMediaListPlayer::stop()
 {
     calls << QStringLiteral("stop");
-    player.playing = false;
-    player.playbackState = PlaybackState::Stopped;
 }
 
 std::shared_ptr<MediaListPlayer> FakeMediaEngine::createListPlayer(const QStringList &options)

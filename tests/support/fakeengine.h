@@ -18,7 +18,8 @@ namespace marquetrix {
 class MediaPlayerDelegate;
 
 // A media engine for unit tests of the logic above it. Nothing plays: a test sets what the
-// player reports (state, time, tracks, audio) and reads the calls made on it.
+// player reports (state, time, tracks, audio) and reads the calls made on it. Like the real
+// engine's, play, pause and stop take effect later: here only when the test says so.
 //
 // Every call that changes something is appended to the list player's `calls` as a short
 // text ("play", "pause", "player.pause", "setRepeatMode 1", "jumpForward 15",
@@ -123,7 +124,6 @@ public:
     void setRootMedia(std::shared_ptr<Media> media) override;
     void setRepeatMode(int mode) override;
 
-    // play starts the player at once when the list holds a media; pause and stop halt it.
     void play() override;
     void pause() override;
     void stop() override;

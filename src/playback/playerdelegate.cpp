@@ -1,0 +1,106 @@
+#include "playerdelegate.h"
+
+#include "lastpathcomponent.h"
+#include "layoutstate.h"
+#include "logging.h"
+#include "media.h"
+#include "mediaplayer.h"
+#include "playerstate.h"
+
+namespace marquetrix {
+
+PlayerDelegate::PlayerDelegate(PlayerState *playerState, LayoutState *layoutState)
+    : m_playerState(playerState), m_layoutState(layoutState)
+{
+}
+
+void PlayerDelegate::mediaPlayerStateChanged(MediaPlayer *player)
+{
+    if (!player) {
+        qCWarning(lcPlayerDelegate) << "No player found to update time";
+        return;
+    }
+    PlayerState *tile = m_playerState;
+    VideoMetadata *meta = tile ? tile->videoMeta() : nullptr;
+    if (!meta)
+        return;
+
+    const PlaybackState state = player->state();
+    if (state == PlaybackState::Ended) {
+        qCDebug(lcPlayerDelegate) << "Ended";
+        meta->setEnded(true);
+    } else if (state == PlaybackState::Error) {
+        qCWarning(lcPlayerDelegate) << "Playback error";
+        meta->setError(true);
+    }
+
+    if (m_lastPlayerState == PlaybackState::Ended && !tile->repeatEnabled()) {
+        meta->setEnded(true);
+        meta->setDoPause(true);
+    }
+
+    takeVideoSize(*player, *tile, *meta);
+    m_lastPlayerState = player->state();
+}
+
+void PlayerDelegate::takeVideoSize(const MediaPlayer &player, PlayerState &tile,
+                                   VideoMetadata &meta)
+{
+    const Media *media = player.media();
+    if (!media)
+        return;
+    meta.setMediaLength(static_cast<float>(static_cast<qint32>(media->length())) / 1000.0f);
+
+    for (const TrackInformation &track : media->tracksInformation()) {
+        if (!track.videoWidth || !track.videoHeight)
+            continue;
+        const qint64 width = *track.videoWidth;
+        const qint64 height = *track.videoHeight;
+        if ((width == meta.width() && height == meta.height()) || width == 0 || height == 0)
+            continue;
+        tile.setVideoLoaded(true);
+        meta.setVideoLoaded(true);
+        meta.setWidth(width);
+        meta.setHeight(height);
+        if (LayoutState *layout = m_layoutState)
+            layout->setCounter(layout->counter() + 1);
+    }
+}
+
+void PlayerDelegate::mediaPlayerTimeChanged(MediaPlayer *player)
+{
+    if (!player) {
+        qCWarning(lcPlayerDelegate) << "No player found to update time";
+        return;
+    }
+    PlayerState *tile = m_playerState;
+    VideoMetadata *meta = tile ? tile->videoMeta() : nullptr;
+    if (!meta)
+        return;
+    const std::optional<qint64> time = player->time();
+    // While a seek waits for the player binding, the requested position is the one to keep:
+    // the engine's time would overwrite it before the jump is made.
+    if (!time || meta->positionChanged())
+        return;
+    const auto milliseconds = static_cast<qint32>(*time);
+    if (tile->position() / 200.0f >= static_cast<float>(milliseconds) / 200.0f)
+        return;
+    tile->setPosition(static_cast<float>(milliseconds) / 1000.0f);
+
+    if (!meta->loading() || milliseconds < 2)
+        return;
+    meta->setLoading(false);
+
+    const Media *media = player->media();
+    if (!media)
+        return;
+    if (lastPathComponent(media->url()).endsWith(QLatin1String(".m3u8"))) {
+        // A live playlist that starts advancing may stay black until the player seeks once.
+        qCInfo(lcPlayerDelegate) << "Jumping to ensure no black screen";
+        player->jumpBackward(1);
+    }
+}
+
+void PlayerDelegate::mediaListPlayerNextMedia(MediaListPlayer *, Media *) {}
+
+} // namespace marquetrix
