@@ -1,0 +1,216 @@
+#include "vlcframewriter.h"
+
+#include "logging.h"
+
+#include <QVideoSink>
+#include <vlc/vlc.h>
+
+#include <cstring>
+
+namespace marquetrix {
+
+namespace {
+
+// How long format negotiation waits for the GUI thread to publish the track's size. The
+// track is known before the decoder's first picture, so this is only reached when the GUI
+// thread is very busy; the offered size is used after it.
+constexpr int visibleSizeWaitMs = 250;
+
+QRect centredCrop(QSize frame, QSize ratio)
+{
+    const qint64 w = frame.width();
+    const qint64 h = frame.height();
+    if (w * ratio.height() > h * ratio.width()) {
+        const int width = int((h * ratio.width() + ratio.height() / 2) / ratio.height());
+        return QRect(int((w - width) / 2), 0, width, int(h));
+    }
+    const int height = int((w * ratio.height() + ratio.width() / 2) / ratio.width());
+    return QRect(0, int((h - height) / 2), int(w), height);
+}
+
+} // namespace
+
+VlcFrameWriter::VlcFrameWriter(libvlc_media_player_t *player, std::function<void()> pictureShown)
+    : m_pictureShown(std::move(pictureShown))
+{
+    libvlc_video_set_format_callbacks(player, formatCallback, cleanupCallback);
+    libvlc_video_set_callbacks(player, lockCallback, unlockCallback, displayCallback, this);
+}
+
+void VlcFrameWriter::setSink(QVideoSink *sink)
+{
+    if (m_sink == sink)
+        return;
+    if (m_sink)
+        disconnect(m_sink, &QObject::destroyed, this, nullptr);
+    m_sink = sink;
+    m_attached = sink != nullptr;
+    if (sink)
+        connect(sink, &QObject::destroyed, this, [this] { m_attached = false; });
+}
+
+void VlcFrameWriter::setVisibleSize(QSize size)
+{
+    QMutexLocker locker(&m_mutex);
+    m_visibleSize = size;
+    m_sizeKnown.wakeAll();
+}
+
+void VlcFrameWriter::clearVisibleSize()
+{
+    QMutexLocker locker(&m_mutex);
+    m_visibleSize.reset();
+}
+
+void VlcFrameWriter::setCrop(std::optional<QSize> ratio)
+{
+    QMutexLocker locker(&m_mutex);
+    m_crop = ratio;
+    updateViewport();
+}
+
+void VlcFrameWriter::resetRun()
+{
+    m_pictureShownInRun = false;
+    QMutexLocker locker(&m_mutex);
+    m_cancelled = false;
+}
+
+void VlcFrameWriter::cancelWaits()
+{
+    QMutexLocker locker(&m_mutex);
+    m_cancelled = true;
+    m_sizeKnown.wakeAll();
+}
+
+void VlcFrameWriter::updateViewport()
+{
+    if (!m_format.isValid())
+        return;
+    const QSize size = m_format.frameSize();
+    m_format.setViewport(m_crop ? centredCrop(size, *m_crop) : QRect(QPoint(), size));
+}
+
+unsigned VlcFrameWriter::formatCallback(void **opaque, char *chroma, unsigned *width,
+                                        unsigned *height, unsigned *pitches, unsigned *lines)
+{
+    return static_cast<VlcFrameWriter *>(*opaque)->negotiate(chroma, width, height, pitches, lines);
+}
+
+unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *height,
+                                   unsigned *pitches, unsigned *lines)
+{
+    QMutexLocker locker(&m_mutex);
+    if (!m_visibleSize && !m_cancelled)
+        m_sizeKnown.wait(&m_mutex, visibleSizeWaitMs);
+    const QSize offered{int(*width), int(*height)};
+    QSize size = offered;
+    if (m_visibleSize && !m_visibleSize->isEmpty() && m_visibleSize->width() <= offered.width() &&
+        m_visibleSize->height() <= offered.height())
+        size = *m_visibleSize;
+
+    // Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it derives a
+    // wrong chroma stride); NV12 is drawn correctly at every height.
+    const bool nv12 = size.height() % 4 != 0;
+    QVideoFrameFormat format(size, nv12 ? QVideoFrameFormat::Format_NV12
+                                        : QVideoFrameFormat::Format_YUV420P);
+    format.setColorSpace(size.height() >= 720 ? QVideoFrameFormat::ColorSpace_BT709
+                                              : QVideoFrameFormat::ColorSpace_BT601);
+    format.setColorRange(QVideoFrameFormat::ColorRange_Video);
+
+    // Qt decides the plane layout of its frames; VLC must write with exactly those pitches.
+    QVideoFrame probe(format);
+    if (!probe.map(QVideoFrame::WriteOnly)) {
+        qCWarning(lcEngine) << "Cannot allocate video frames of size" << size;
+        return 0;
+    }
+    size_t scratchBytes = 0;
+    for (int i = 0; i < probe.planeCount(); ++i) {
+        pitches[i] = unsigned(probe.bytesPerLine(i));
+        lines[i] = unsigned(probe.mappedBytes(i) / probe.bytesPerLine(i));
+        scratchBytes += size_t(probe.mappedBytes(i));
+    }
+    probe.unmap();
+
+    std::memcpy(chroma, nv12 ? "NV12" : "I420", 4);
+    *width = unsigned(size.width());
+    *height = unsigned(size.height());
+    m_format = format;
+    updateViewport();
+    m_scratch.assign(scratchBytes, 0);
+    size_t offset = 0;
+    m_scratchPlanes = {};
+    for (int i = 0; i < format.planeCount(); ++i) {
+        m_scratchPlanes[size_t(i)] = m_scratch.data() + offset;
+        offset += size_t(pitches[i]) * lines[i];
+    }
+    qCDebug(lcEngine) << "Video format" << (nv12 ? "NV12" : "I420") << size << "offered" << offered;
+    return 1;
+}
+
+void VlcFrameWriter::cleanupCallback(void *opaque)
+{
+    auto *self = static_cast<VlcFrameWriter *>(opaque);
+    QMutexLocker locker(&self->m_mutex);
+    self->m_format = QVideoFrameFormat();
+    self->m_slots.fill(QVideoFrame());
+}
+
+void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
+{
+    auto *self = static_cast<VlcFrameWriter *>(opaque);
+    QMutexLocker locker(&self->m_mutex);
+    if (self->m_attached) {
+        const QVideoFrameFormat format = self->m_format;
+        locker.unlock();
+        QVideoFrame frame(format);
+        if (frame.map(QVideoFrame::WriteOnly)) {
+            for (int i = 0; i < frame.planeCount(); ++i)
+                planes[i] = frame.bits(i);
+            locker.relock();
+            QVideoFrame &slot = self->m_slots[self->m_nextSlot++ % self->m_slots.size()];
+            slot = frame;
+            return &slot;
+        }
+        locker.relock();
+    }
+    // No surface: VLC still needs somewhere to write, and the picture is dropped.
+    for (size_t i = 0; i < self->m_scratchPlanes.size(); ++i)
+        planes[i] = self->m_scratchPlanes[i];
+    return &self->m_scratch;
+}
+
+void VlcFrameWriter::unlockCallback(void *opaque, void *picture, void *const *)
+{
+    auto *self = static_cast<VlcFrameWriter *>(opaque);
+    if (picture == &self->m_scratch)
+        return;
+    // A frame must be unmapped before it reaches the sink.
+    QMutexLocker locker(&self->m_mutex);
+    static_cast<QVideoFrame *>(picture)->unmap();
+}
+
+void VlcFrameWriter::displayCallback(void *opaque, void *picture)
+{
+    auto *self = static_cast<VlcFrameWriter *>(opaque);
+    if (!self->m_pictureShownInRun.exchange(true))
+        self->m_pictureShown();
+    if (picture == &self->m_scratch)
+        return;
+    QMutexLocker locker(&self->m_mutex);
+    QVideoFrame frame = std::exchange(*static_cast<QVideoFrame *>(picture), QVideoFrame());
+    locker.unlock();
+    if (frame.isValid())
+        QMetaObject::invokeMethod(
+            self, [self, frame] { self->deliver(frame); }, Qt::QueuedConnection);
+}
+
+void VlcFrameWriter::deliver(const QVideoFrame &frame)
+{
+    // Checked here, on the GUI thread: a surface detached after VLC drew the picture must
+    // not receive it.
+    if (m_sink && m_attached)
+        m_sink->setVideoFrame(frame);
+}
+
+} // namespace marquetrix

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QVideoFrame>
+#include <QVideoFrameFormat>
+#include <QVideoSink>
+#include <QWaitCondition>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct libvlc_media_player_t;
+
+namespace marquetrix {
+
+// Receives a player's decoded pictures through libVLC's video callbacks and hands them to
+// a QVideoSink on the GUI thread. VLC writes each picture straight into the planes of a
+// freshly mapped QVideoFrame, so its own conversion copy is the only one; colour
+// conversion happens on the GPU.
+class VlcFrameWriter : public QObject
+{
+    Q_OBJECT
+public:
+    // pictureShown runs on a VLC thread for the first picture after each resetRun().
+    VlcFrameWriter(libvlc_media_player_t *player, std::function<void()> pictureShown);
+
+    QVideoSink *sink() const { return m_sink; }
+    void setSink(QVideoSink *sink);
+
+    // The media's picture size as its track reports it (zero when the track does not
+    // know it); libVLC offers padded sizes and would stretch the picture into them.
+    void setVisibleSize(QSize size);
+    void clearVisibleSize();
+
+    // Width:height of the centred region to show, or none for the whole picture.
+    void setCrop(std::optional<QSize> ratio);
+
+    void resetRun();
+    // Wakes a format negotiation waiting for the visible size; the player is stopping.
+    void cancelWaits();
+
+private:
+    static unsigned formatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height,
+                                   unsigned *pitches, unsigned *lines);
+    static void cleanupCallback(void *opaque);
+    static void *lockCallback(void *opaque, void **planes);
+    static void unlockCallback(void *opaque, void *picture, void *const *planes);
+    static void displayCallback(void *opaque, void *picture);
+
+    unsigned negotiate(char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
+                       unsigned *lines);
+    void updateViewport();
+    void deliver(const QVideoFrame &frame);
+
+    QPointer<QVideoSink> m_sink;
+    std::atomic<bool> m_attached{false};
+    std::atomic<bool> m_pictureShownInRun{false};
+    std::function<void()> m_pictureShown;
+
+    mutable QMutex m_mutex;
+    QWaitCondition m_sizeKnown;
+    std::optional<QSize> m_visibleSize;
+    bool m_cancelled = false;
+    std::optional<QSize> m_crop;
+    QVideoFrameFormat m_format;
+    std::vector<unsigned char> m_scratch;
+    std::array<void *, 3> m_scratchPlanes{};
+
+    // Pictures in flight between lock and display. libVLC holds far fewer at once.
+    std::array<QVideoFrame, 16> m_slots;
+    unsigned m_nextSlot = 0;
+};
+
+} // namespace marquetrix

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "media.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct libvlc_media_t;
+
+namespace marquetrix {
+
+class VlcInstance;
+
+// A libVLC media. A media libVLC cannot open carries the reason instead of a handle;
+// playing it reports an error.
+class VlcMedia : public Media
+{
+public:
+    VlcMedia(std::shared_ptr<VlcInstance> instance, libvlc_media_t *handle, const QUrl &url);
+    VlcMedia(const QUrl &url, const QString &failure);
+    ~VlcMedia() override;
+
+    qint64 length() const override;
+    QList<TrackInformation> tracksInformation() const override;
+    QUrl url() const override;
+
+    // nullptr when the media could not be made.
+    libvlc_media_t *handle() const { return m_handle; }
+    QString failure() const { return m_failure; }
+
+    // Engine options ("--name=value") become options of this media: libVLC honours input
+    // and decoder settings per media, and ignores some of them as instance arguments.
+    void addOptions(const QStringList &options);
+
+    // A source fed from our own threads (a bridged stream) must be woken before libVLC
+    // stops the player, or the stop waits for a read that never returns; and its own
+    // failures reach libVLC as a plain end, so the player asks the feed for them.
+    struct Feed
+    {
+        std::function<void()> abort;
+        std::function<std::optional<QString>()> error;
+    };
+    void setFeed(Feed feed) { m_feed = std::move(feed); }
+    void abortFeed() const;
+    std::optional<QString> feedError() const;
+
+    // True for sources reached over the network, whose open needs a time bound.
+    bool isNetwork() const;
+
+private:
+    std::shared_ptr<VlcInstance> m_instance;
+    libvlc_media_t *m_handle = nullptr;
+    QUrl m_url;
+    QString m_failure;
+    QSet<QString> m_options;
+    Feed m_feed;
+};
+
+} // namespace marquetrix

@@ -1,0 +1,437 @@
+#include "vlcmediaplayer.h"
+
+#include "logging.h"
+#include "mediaplayerdelegate.h"
+#include "vlcaudiooutput.h"
+#include "vlcframewriter.h"
+#include "vlcinstance.h"
+#include "vlcmedia.h"
+
+#include <QRegularExpression>
+#include <vlc/vlc.h>
+
+#include <algorithm>
+
+namespace marquetrix {
+
+namespace {
+
+constexpr libvlc_event_e watchedEvents[] = {
+    libvlc_MediaPlayerOpening,     libvlc_MediaPlayerPlaying,    libvlc_MediaPlayerPaused,
+    libvlc_MediaPlayerStopped,     libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError,
+    libvlc_MediaPlayerTimeChanged, libvlc_MediaPlayerESAdded,
+};
+
+} // namespace
+
+VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListPlayer *owner,
+                               std::chrono::milliseconds networkOpenTimeout)
+    : m_instance(std::move(instance)), m_owner(owner), m_context(std::make_unique<QObject>())
+{
+    m_openTimer.setSingleShot(true);
+    m_openTimer.setInterval(networkOpenTimeout);
+    QObject::connect(&m_openTimer, &QTimer::timeout, m_context.get(), [this] {
+        if (m_active && !m_progressed)
+            fail(QStringLiteral("no progress opening %1 for %2 ms")
+                     .arg(describeMedia())
+                     .arg(m_openTimer.interval()));
+    });
+    if (!m_instance)
+        return;
+    m_player = libvlc_media_player_new(m_instance->handle());
+    if (!m_player) {
+        qCWarning(lcEngine, "libVLC could not create a player: %s", libvlc_errmsg());
+        return;
+    }
+    m_writer = std::make_unique<VlcFrameWriter>(m_player, [this] { post(Report::PictureShown); });
+    m_audio = std::make_unique<VlcAudioOutput>(m_player);
+    libvlc_event_manager_t *events = libvlc_media_player_event_manager(m_player);
+    for (libvlc_event_e type : watchedEvents)
+        libvlc_event_attach(events, type, onEvent, this);
+}
+
+VlcMediaPlayer::~VlcMediaPlayer()
+{
+    m_openTimer.stop();
+    if (m_player) {
+        if (m_media)
+            m_media->abortFeed();
+        m_writer->cancelWaits();
+        // Release joins every libVLC thread of this player: no callback runs after it.
+        libvlc_media_player_stop(m_player);
+        libvlc_media_player_release(m_player);
+    }
+    // Reports still queued for this player die with their context.
+    m_context.reset();
+}
+
+void VlcMediaPlayer::onEvent(const libvlc_event_t *event, void *data)
+{
+    auto *self = static_cast<VlcMediaPlayer *>(data);
+    switch (event->type) {
+    case libvlc_MediaPlayerOpening:
+        self->post(Report::Opening);
+        break;
+    case libvlc_MediaPlayerPlaying:
+        self->post(Report::Playing);
+        break;
+    case libvlc_MediaPlayerPaused:
+        self->post(Report::Paused);
+        break;
+    case libvlc_MediaPlayerStopped:
+        self->post(Report::Stopped);
+        break;
+    case libvlc_MediaPlayerEndReached:
+        self->post(Report::EndReached);
+        break;
+    case libvlc_MediaPlayerEncounteredError:
+        self->post(Report::EncounteredError);
+        break;
+    case libvlc_MediaPlayerTimeChanged:
+        self->post(Report::TimeChanged, event->u.media_player_time_changed.new_time);
+        break;
+    case libvlc_MediaPlayerESAdded:
+        if (event->u.media_player_es_changed.i_type == libvlc_track_video)
+            self->post(Report::TracksChanged);
+        break;
+    default:
+        break;
+    }
+}
+
+void VlcMediaPlayer::post(Report report, qint64 value)
+{
+    // The explicit queued connection matters: libVLC reports Stopped on the thread that
+    // calls stop, and a direct call from there would re-enter libVLC and deadlock.
+    const quint64 run = m_run.load();
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this, report, value, run] {
+            if (run == m_run.load())
+                handle(report, value);
+        },
+        Qt::QueuedConnection);
+}
+
+void VlcMediaPlayer::handle(Report report, qint64 value)
+{
+    switch (report) {
+    case Report::Opening:
+        changeState(PlaybackState::Opening);
+        break;
+    case Report::Playing:
+        if (m_pendingPause) {
+            m_pendingPause = false;
+            libvlc_media_player_set_pause(m_player, 1);
+        }
+        m_audio->refresh();
+        changeState(PlaybackState::Playing);
+        break;
+    case Report::Paused:
+        changeState(PlaybackState::Paused);
+        break;
+    case Report::Stopped:
+        m_active = false;
+        m_audio->lost();
+        // libVLC follows an end or an error with Stopped; the outcome of the run stands,
+        // and this report is the state event that follows it.
+        if (m_state == PlaybackState::Ended || m_state == PlaybackState::Error)
+            tellStateChanged();
+        else
+            changeState(PlaybackState::Stopped);
+        break;
+    case Report::EndReached:
+        if (m_state == PlaybackState::Error)
+            break;
+        m_active = false;
+        if (const auto error = m_media->feedError())
+            fail(*error);
+        // libVLC ends corrupt, truncated and foreign files silently.
+        else if (!m_progressed)
+            fail(QStringLiteral("%1 ended before showing anything").arg(describeMedia()));
+        else {
+            changeState(PlaybackState::Ended);
+            if (m_repeat) {
+                const quint64 run = m_run.load();
+                QMetaObject::invokeMethod(
+                    m_context.get(),
+                    [this, run] {
+                        if (run == m_run.load() && m_repeat && m_state == PlaybackState::Ended)
+                            startRun();
+                    },
+                    Qt::QueuedConnection);
+            }
+        }
+        break;
+    case Report::EncounteredError:
+        fail(QStringLiteral("libVLC could not play %1").arg(describeMedia()));
+        break;
+    case Report::TimeChanged:
+        if (value > 0)
+            markProgress();
+        m_audio->refresh();
+        if (m_delegate)
+            m_delegate->mediaPlayerTimeChanged(this);
+        break;
+    case Report::TracksChanged:
+        refreshTracks();
+        break;
+    case Report::PictureShown:
+        markProgress();
+        refreshTracks();
+        break;
+    }
+}
+
+void VlcMediaPlayer::setMedia(std::shared_ptr<VlcMedia> media)
+{
+    if (media == m_media)
+        return;
+    if (m_engineStarted)
+        halt();
+    m_media = std::move(media);
+    m_announcedSize = QSize();
+    if (!m_player)
+        return;
+    m_writer->clearVisibleSize();
+    libvlc_media_player_set_media(m_player, m_media ? m_media->handle() : nullptr);
+}
+
+void VlcMediaPlayer::play()
+{
+    if (!m_media)
+        return;
+    m_pendingPause = false;
+    if (m_active) {
+        if (m_state == PlaybackState::Paused)
+            libvlc_media_player_set_pause(m_player, 0);
+        return;
+    }
+    startRun();
+}
+
+void VlcMediaPlayer::startRun()
+{
+    // libVLC ignores play after the end of a media until it has been stopped.
+    if (m_engineStarted)
+        halt();
+    ++m_run;
+    m_active = true;
+    m_progressed = false;
+    const quint64 run = m_run.load();
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this, run, media = m_media] {
+            if (run == m_run.load() && m_delegate)
+                m_delegate->mediaListPlayerNextMedia(m_owner, media.get());
+        },
+        Qt::QueuedConnection);
+    if (!m_player || !m_media->handle()) {
+        const QString reason =
+            !m_player ? QStringLiteral("libVLC is not available") : m_media->failure();
+        QMetaObject::invokeMethod(
+            m_context.get(),
+            [this, run, reason] {
+                if (run == m_run.load())
+                    fail(reason);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_writer->resetRun();
+    m_engineStarted = true;
+    if (libvlc_media_player_play(m_player) != 0) {
+        fail(QStringLiteral("libVLC refused to play %1").arg(describeMedia()));
+        return;
+    }
+    if (m_media->isNetwork())
+        m_openTimer.start();
+}
+
+void VlcMediaPlayer::halt()
+{
+    m_openTimer.stop();
+    if (m_media)
+        m_media->abortFeed();
+    m_writer->cancelWaits();
+    libvlc_media_player_stop(m_player);
+    m_engineStarted = false;
+    m_active = false;
+    m_pendingPause = false;
+    m_audio->lost();
+    ++m_run;
+}
+
+void VlcMediaPlayer::stop()
+{
+    if (!m_engineStarted && !m_active)
+        return;
+    if (m_engineStarted)
+        halt();
+    m_active = false;
+    const quint64 run = m_run.load();
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this, run] {
+            if (run == m_run.load())
+                changeState(PlaybackState::Stopped);
+        },
+        Qt::QueuedConnection);
+}
+
+void VlcMediaPlayer::pause()
+{
+    if (!m_active)
+        return;
+    if (m_state != PlaybackState::Playing && m_state != PlaybackState::Buffering) {
+        m_pendingPause = true;
+        return;
+    }
+    if (libvlc_media_player_can_pause(m_player)) {
+        libvlc_media_player_set_pause(m_player, 1);
+        return;
+    }
+    // A live source cannot pause; libVLC would stop it anyway. Stopping keeps the last
+    // picture on the surface, and play starts the source again.
+    halt();
+    const quint64 run = m_run.load();
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this, run] {
+            if (run == m_run.load())
+                changeState(PlaybackState::Paused);
+        },
+        Qt::QueuedConnection);
+}
+
+void VlcMediaPlayer::fail(const QString &reason)
+{
+    qCWarning(lcEngine).noquote() << "Playback failed:" << reason;
+    if (m_engineStarted && m_active && m_player) {
+        // Nothing more of this run is wanted; a stalled open would otherwise stay open.
+        halt();
+    }
+    m_active = false;
+    m_openTimer.stop();
+    changeState(PlaybackState::Error);
+}
+
+void VlcMediaPlayer::markProgress()
+{
+    if (m_progressed)
+        return;
+    m_progressed = true;
+    m_openTimer.stop();
+}
+
+void VlcMediaPlayer::refreshTracks()
+{
+    if (!m_media)
+        return;
+    bool hasVideo = false;
+    QSize size;
+    for (const TrackInformation &track : m_media->tracksInformation()) {
+        if (track.type != TrackInformation::Type::Video)
+            continue;
+        hasVideo = true;
+        size = QSize(track.videoWidth.value_or(0), track.videoHeight.value_or(0));
+        if (!size.isEmpty())
+            break;
+    }
+    if (!hasVideo)
+        return;
+    m_writer->setVisibleSize(size);
+    // The size arrives after the state events of the start; one more state event lets
+    // the delegate read it.
+    if (!size.isEmpty() && size != m_announcedSize) {
+        m_announcedSize = size;
+        tellStateChanged();
+    }
+}
+
+void VlcMediaPlayer::changeState(PlaybackState state)
+{
+    m_state = state;
+    tellStateChanged();
+}
+
+void VlcMediaPlayer::tellStateChanged()
+{
+    if (m_delegate)
+        m_delegate->mediaPlayerStateChanged(this);
+}
+
+QString VlcMediaPlayer::describeMedia() const
+{
+    return m_media ? m_media->url().toDisplayString(QUrl::RemoveUserInfo) : QString();
+}
+
+QVideoSink *VlcMediaPlayer::drawable() const
+{
+    return m_writer ? m_writer->sink() : nullptr;
+}
+
+void VlcMediaPlayer::setDrawable(QVideoSink *sink)
+{
+    if (m_writer)
+        m_writer->setSink(sink);
+}
+
+bool VlcMediaPlayer::isPlaying() const
+{
+    return m_state == PlaybackState::Playing || m_state == PlaybackState::Buffering;
+}
+
+Media *VlcMediaPlayer::media() const
+{
+    return m_media.get();
+}
+
+std::optional<qint64> VlcMediaPlayer::time() const
+{
+    if (!m_engineStarted)
+        return std::nullopt;
+    const libvlc_time_t time = libvlc_media_player_get_time(m_player);
+    if (time < 0)
+        return std::nullopt;
+    return time;
+}
+
+void VlcMediaPlayer::jumpBackward(int seconds)
+{
+    jumpForward(-seconds);
+}
+
+void VlcMediaPlayer::jumpForward(int seconds)
+{
+    const auto now = time();
+    if (seconds == 0 || !now)
+        return;
+    libvlc_media_player_set_time(m_player, std::max<qint64>(0, *now + qint64(seconds) * 1000));
+}
+
+void VlcMediaPlayer::setVideoCropGeometry(const std::optional<QString> &geometry)
+{
+    if (!m_writer)
+        return;
+    if (!geometry || geometry->isEmpty()) {
+        m_writer->setCrop(std::nullopt);
+        return;
+    }
+    static const QRegularExpression ratio(QStringLiteral("^(\\d+):(\\d+)$"));
+    const QRegularExpressionMatch match = ratio.match(*geometry);
+    const int width = match.hasMatch() ? match.captured(1).toInt() : 0;
+    const int height = match.hasMatch() ? match.captured(2).toInt() : 0;
+    if (width <= 0 || height <= 0) {
+        qCWarning(lcEngine) << "Ignoring crop geometry" << *geometry << "(expected width:height)";
+        return;
+    }
+    m_writer->setCrop(QSize(width, height));
+}
+
+AudioOutput *VlcMediaPlayer::audio()
+{
+    return m_audio && m_audio->isLive() ? m_audio.get() : nullptr;
+}
+
+} // namespace marquetrix

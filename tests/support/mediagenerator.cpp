@@ -1,0 +1,193 @@
+#include "mediagenerator.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+
+namespace marquetrix::test {
+
+namespace {
+
+QString lavfiSource(const ClipSpec &clip)
+{
+    const QString base = QStringLiteral("s=%1x%2:r=%3:d=%4")
+                             .arg(clip.size.width())
+                             .arg(clip.size.height())
+                             .arg(clip.fps)
+                             .arg(clip.seconds);
+    const QString box = QStringLiteral(",drawbox=x=%1:y=%2:w=%3:h=%4:color=%5:t=fill");
+    switch (clip.pattern) {
+    case ClipPattern::TestSource:
+        return QStringLiteral("testsrc2=") + base;
+    case ClipPattern::Quadrants:
+        return QStringLiteral("color=c=red:") + base +
+               box.arg(u"iw/2", u"0", u"iw/2", u"ih/2", u"lime") +
+               box.arg(u"0", u"ih/2", u"iw/2", u"ih/2", u"blue") +
+               box.arg(u"iw/2", u"ih/2", u"iw/2", u"ih/2", u"white");
+    case ClipPattern::VerticalBands:
+        return QStringLiteral("color=c=red:") + base +
+               box.arg(u"iw/3", u"0", u"iw/3", u"ih", u"lime") +
+               box.arg(u"2*iw/3", u"0", u"iw/3", u"ih", u"blue");
+    case ClipPattern::HorizontalBands:
+        return QStringLiteral("color=c=red:") + base +
+               box.arg(u"0", u"ih/3", u"iw", u"ih/3", u"lime") +
+               box.arg(u"0", u"2*ih/3", u"iw", u"ih/3", u"blue");
+    }
+    return {};
+}
+
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(42);
+    for (char &byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+MediaGenerator::MediaGenerator()
+{
+    if (!m_dir.isValid())
+        m_failure = QStringLiteral("cannot create a temporary directory");
+}
+
+bool MediaGenerator::runFfmpeg(const QStringList &arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{"-hide_banner", "-loglevel", "error", "-y"} + arguments);
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit ||
+        ffmpeg.exitCode() != 0) {
+        m_failure = QStringLiteral("ffmpeg failed (%1): %2")
+                        .arg(ffmpeg.errorString(), QString::fromLocal8Bit(ffmpeg.readAll()));
+        return false;
+    }
+    return true;
+}
+
+QString MediaGenerator::clip(const ClipSpec &clip)
+{
+    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6.%7")
+                             .arg(clip.size.width())
+                             .arg(clip.size.height())
+                             .arg(clip.seconds)
+                             .arg(clip.fps)
+                             .arg(clip.audio ? "av" : "v")
+                             .arg(int(clip.pattern))
+                             .arg(clip.container);
+    if (m_made.contains(name))
+        return m_made.value(name);
+    const QString path = m_dir.filePath(name);
+    QStringList arguments{"-f", "lavfi", "-i", lavfiSource(clip)};
+    if (clip.audio)
+        arguments
+            << "-f"
+            << "lavfi"
+            << "-i"
+            << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(clip.seconds);
+    arguments << "-c:v"
+              << "libx264"
+              << "-preset"
+              << "veryfast"
+              << "-pix_fmt"
+              << "yuv420p"
+              << "-g" << QString::number(clip.fps) << "-t" << QString::number(clip.seconds);
+    if (clip.audio)
+        arguments << "-c:a"
+                  << "aac"
+                  << "-b:a"
+                  << "64k";
+    arguments << path;
+    if (!runFfmpeg(arguments))
+        return {};
+    m_made.insert(name, path);
+    return path;
+}
+
+QString MediaGenerator::writeBytes(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        m_failure = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return {};
+    }
+    return file.fileName();
+}
+
+QString MediaGenerator::corruptFile()
+{
+    const QString source = clip({.container = QStringLiteral("mkv")});
+    QFile file(source);
+    if (source.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    const QByteArray noise = randomBytes(bytes.size());
+    for (qsizetype i = 1024; i < bytes.size(); ++i)
+        bytes[i] = noise[i];
+    return writeBytes(QStringLiteral("corrupt.mkv"), bytes);
+}
+
+QString MediaGenerator::truncatedFile()
+{
+    // Without faststart ffmpeg writes the index after the media data.
+    const QString source = clip({.seconds = 2.0});
+    QFile file(source);
+    if (source.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return writeBytes(QStringLiteral("truncated.mp4"), bytes.left(bytes.size() / 2));
+}
+
+QString MediaGenerator::garbageFile()
+{
+    return writeBytes(QStringLiteral("garbage.mp4"), randomBytes(200 * 1024));
+}
+
+QString MediaGenerator::hlsPlaylist()
+{
+    const QString playlist = m_dir.filePath(QStringLiteral("stream.m3u8"));
+    if (m_made.contains(playlist))
+        return playlist;
+    ClipSpec source;
+    source.seconds = 3.0;
+    const QStringList arguments{"-f",
+                                "lavfi",
+                                "-i",
+                                lavfiSource(source),
+                                "-f",
+                                "lavfi",
+                                "-i",
+                                "sine=frequency=440:sample_rate=48000:duration=3",
+                                "-c:v",
+                                "libx264",
+                                "-preset",
+                                "veryfast",
+                                "-pix_fmt",
+                                "yuv420p",
+                                "-g",
+                                "25",
+                                "-c:a",
+                                "aac",
+                                "-t",
+                                "3",
+                                "-f",
+                                "hls",
+                                "-hls_time",
+                                "1",
+                                "-hls_list_size",
+                                "0",
+                                "-hls_playlist_type",
+                                "vod",
+                                "-hls_segment_filename",
+                                m_dir.filePath(QStringLiteral("stream-%03d.ts")),
+                                playlist};
+    if (!runFfmpeg(arguments))
+        return {};
+    m_made.insert(playlist, playlist);
+    return playlist;
+}
+
+} // namespace marquetrix::test

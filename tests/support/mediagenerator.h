@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QHash>
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace marquetrix::test {
+
+enum class ClipPattern
+{
+    // ffmpeg's moving test picture.
+    TestSource,
+    // Still picture: red top left, green top right, blue bottom left, white bottom right.
+    Quadrants,
+    // Still picture in vertical thirds: red, green, blue from left to right.
+    VerticalBands,
+    // Still picture in horizontal thirds: red, green, blue from top to bottom.
+    HorizontalBands,
+};
+
+struct ClipSpec
+{
+    QSize size{640, 360};
+    double seconds = 1.0;
+    int fps = 25;
+    bool audio = true;
+    ClipPattern pattern = ClipPattern::TestSource;
+    // "mp4", "mkv" or "ts". H.264 with a keyframe every second, AAC audio.
+    QString container = QStringLiteral("mp4");
+};
+
+// Makes media files at test time with ffmpeg's lavfi sources, in a temporary directory
+// that lives as long as the generator. Each distinct clip is encoded once per generator.
+//
+//   MediaGenerator media;
+//   const QString path = media.clip({.size = {640, 362}, .pattern = ClipPattern::Quadrants});
+//   QVERIFY2(!path.isEmpty(), qPrintable(media.failure()));
+class MediaGenerator
+{
+public:
+    MediaGenerator();
+
+    QString directory() const { return m_dir.path(); }
+    // What went wrong with the last call that returned an empty path.
+    QString failure() const { return m_failure; }
+
+    // Path of the encoded clip, or empty on failure.
+    QString clip(const ClipSpec &spec = {});
+    // A Matroska file whose header survives and whose content after the first kB is random.
+    QString corruptFile();
+    // An MP4 whose index sits at the end, cut in half: the index is gone.
+    QString truncatedFile();
+    // Random bytes named like a video.
+    QString garbageFile();
+    // An HLS playlist (1 s segments of a 3 s 640x360 clip); returns the playlist's path.
+    // The segments sit beside it, so serving the directory serves the stream.
+    QString hlsPlaylist();
+
+private:
+    bool runFfmpeg(const QStringList &arguments);
+    QString writeBytes(const QString &name, const QByteArray &bytes);
+
+    QTemporaryDir m_dir;
+    QHash<QString, QString> m_made;
+    QString m_failure;
+};
+
+} // namespace marquetrix::test

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <QUrl>
+#include <atomic>
+
+namespace marquetrix::test {
+
+class HttpWorker;
+
+// A static-file HTTP/1.1 server on 127.0.0.1 for one test, on its own thread so that a
+// test blocking its GUI thread cannot starve the player it is testing. Serves the files
+// below root (with byte ranges), answers 404 for anything else, and in Stall mode
+// accepts connections and never answers.
+//
+//   TestHttpServer http(media.directory());
+//   QVERIFY(http.start());
+//   player->play(http.url("clip.mp4"));
+class TestHttpServer
+{
+public:
+    enum class Mode
+    {
+        Serve,
+        Stall
+    };
+
+    explicit TestHttpServer(const QString &root);
+    ~TestHttpServer();
+
+    bool start();
+    void setMode(Mode mode) { m_stall = mode == Mode::Stall; }
+    // A URL for a path relative to root (a file name for files in root itself).
+    QUrl url(const QString &path) const;
+    int requestCount() const { return m_requests.load(); }
+
+private:
+    friend class HttpWorker;
+
+    QString m_root;
+    QThread m_thread;
+    HttpWorker *m_worker = nullptr;
+    quint16 m_port = 0;
+    std::atomic<bool> m_stall{false};
+    std::atomic<int> m_requests{0};
+};
+
+} // namespace marquetrix::test
