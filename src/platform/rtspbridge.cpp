@@ -187,10 +187,13 @@ QString RtspBridge::describe(int averror) const
 void RtspBridge::run()
 {
     AVFormatContext *input = nullptr;
-    // TCP first: it loses nothing and passes firewalls; servers that only stream over UDP
-    // refuse it at once.
+    // TCP first: it loses nothing and passes firewalls. Servers that only stream over UDP
+    // refuse it at once, most with 461, some with a generic client or server error.
     int ret = openInput(&input, "tcp");
-    if (ret == AVERROR(EPROTONOSUPPORT) && !stopping())
+    const bool transportRefused = ret == AVERROR(EPROTONOSUPPORT) ||
+                                  ret == AVERROR_HTTP_BAD_REQUEST ||
+                                  ret == AVERROR_HTTP_OTHER_4XX || ret == AVERROR_HTTP_SERVER_ERROR;
+    if (transportRefused && !stopping())
         ret = openInput(&input, "udp");
     if (ret >= 0) {
         RtspRemuxer remuxer(input, m_queue);

@@ -93,6 +93,12 @@ void VlcMedia::abortFeed() const
         m_feed.abort();
 }
 
+void VlcMedia::prepareFeed() const
+{
+    if (m_feed.prepare)
+        m_feed.prepare();
+}
+
 std::optional<QString> VlcMedia::feedError() const
 {
     return m_feed.error ? m_feed.error() : std::nullopt;

@@ -43,9 +43,15 @@ public:
     {
         std::function<void()> abort;
         std::function<std::optional<QString>()> error;
+        // Called before each start, since an abort holds until then.
+        std::function<void()> prepare;
+        // A live feed cannot be paused: libVLC would keep reading and fall behind.
+        bool live = false;
     };
     void setFeed(Feed feed) { m_feed = std::move(feed); }
     void abortFeed() const;
+    void prepareFeed() const;
+    bool isLiveFeed() const { return m_feed.live; }
     std::optional<QString> feedError() const;
 
     // True for sources reached over the network, whose open needs a time bound.

@@ -164,7 +164,8 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
         }
         break;
     case Report::EncounteredError:
-        fail(QStringLiteral("libVLC could not play %1").arg(describeMedia()));
+        fail(m_media->feedError().value_or(
+            QStringLiteral("libVLC could not play %1").arg(describeMedia())));
         break;
     case Report::TimeChanged:
         if (value > 0)
@@ -240,6 +241,7 @@ void VlcMediaPlayer::startRun()
     }
     m_writer->resetRun();
     m_engineStarted = true;
+    m_media->prepareFeed();
     if (libvlc_media_player_play(m_player) != 0) {
         fail(QStringLiteral("libVLC refused to play %1").arg(describeMedia()));
         return;
@@ -287,7 +289,7 @@ void VlcMediaPlayer::pause()
         m_pendingPause = true;
         return;
     }
-    if (libvlc_media_player_can_pause(m_player)) {
+    if (libvlc_media_player_can_pause(m_player) && !m_media->isLiveFeed()) {
         libvlc_media_player_set_pause(m_player, 1);
         return;
     }
