@@ -229,7 +229,7 @@ void VideoView::update()
     applyPlayRequests(*state, meta, *listPlayer, *player);
     applyCropping(*state, *meta, *player);
     applySeek(*state, meta, *player);
-    applyPlayState(*state, listPlayer, *player);
+    applyPlayState(*state, *meta, listPlayer, *player);
     applyAudio(*state, *meta, listPlayer, *player);
     applySurface(*state, listPlayer, *player);
 }
@@ -378,16 +378,19 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
     }
 }
 
-void VideoView::applyPlayState(const PlayerState &state,
+void VideoView::applyPlayState(const PlayerState &state, const VideoMetadata &meta,
                                const std::shared_ptr<MediaListPlayer> &listPlayer,
                                const MediaPlayer &player)
 {
-    if (player.isPlaying() && !state.playing()) {
+    // A pause requested in this pass ends the play wish, although the tile's field changes
+    // only in its step: starting the player now would replay an ended video for a moment.
+    const bool wish = state.playing() && !meta.doPause();
+    if (player.isPlaying() && !wish) {
         schedule([listPlayer] {
             qCDebug(lcVideoView) << "listPlayer.pause()";
             listPlayer->pause();
         });
-    } else if (!player.isPlaying() && state.playing() && holdsMedia(*listPlayer)) {
+    } else if (!player.isPlaying() && wish && holdsMedia(*listPlayer)) {
         schedule([listPlayer] {
             qCDebug(lcVideoView) << "listPlayer.play()";
             listPlayer->play();

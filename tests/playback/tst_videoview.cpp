@@ -100,6 +100,7 @@ private slots:
     void windowWideRequests_data();
     void windowWideRequests();
     void forcePlayAndDoPause();
+    void pauseAtEndDoesNotReplay();
     void cropping_data();
     void cropping();
     void restoreCropping();
@@ -247,6 +248,21 @@ void TestVideoView::forcePlayAndDoPause()
     tile.state.setIndex(7);
     settle();
     QCOMPARE(tile.calls(), QStringList{});
+}
+
+// The end of the media without repeat: the engine has stopped, the wish is still to play,
+// and the delegate asks for a pause. The pass pauses and does not start the player again.
+void TestVideoView::pauseAtEndDoesNotReplay()
+{
+    Tile tile;
+    tile.makeSteady();
+    tile.player().playing = false;
+    tile.player().playbackState = PlaybackState::Ended;
+    tile.meta->setDoPause(true);
+    tile.view.update();
+    settle();
+    QCOMPARE(tile.calls(), QStringList{"pause"});
+    QVERIFY(!tile.state.playing());
 }
 
 void TestVideoView::cropping_data()
