@@ -1,5 +1,6 @@
 #include "vlcframewriter.h"
 
+#include "framecrop.h"
 #include "logging.h"
 
 #include <QVideoSink>
@@ -15,18 +16,6 @@ namespace {
 // track is known before the decoder's first picture, so this is only reached when the GUI
 // thread is very busy; the offered size is used after it.
 constexpr int visibleSizeWaitMs = 250;
-
-QRect centredCrop(QSize frame, QSize ratio)
-{
-    const qint64 w = frame.width();
-    const qint64 h = frame.height();
-    if (w * ratio.height() > h * ratio.width()) {
-        const int width = int((h * ratio.width() + ratio.height() / 2) / ratio.height());
-        return QRect(int((w - width) / 2), 0, width, int(h));
-    }
-    const int height = int((w * ratio.height() + ratio.width() / 2) / ratio.width());
-    return QRect(0, int((h - height) / 2), int(w), height);
-}
 
 } // namespace
 
@@ -66,7 +55,7 @@ void VlcFrameWriter::setCrop(std::optional<QSize> ratio)
 {
     QMutexLocker locker(&m_mutex);
     m_crop = ratio;
-    updateViewport();
+    updateCropRegion();
 }
 
 void VlcFrameWriter::resetRun()
@@ -83,12 +72,14 @@ void VlcFrameWriter::cancelWaits()
     m_sizeKnown.wakeAll();
 }
 
-void VlcFrameWriter::updateViewport()
+void VlcFrameWriter::updateCropRegion()
 {
-    if (!m_format.isValid())
+    m_cropRegion.reset();
+    if (!m_crop || !m_format.isValid())
         return;
-    const QSize size = m_format.frameSize();
-    m_format.setViewport(m_crop ? centredCrop(size, *m_crop) : QRect(QPoint(), size));
+    const QRect region = centredCropRect(m_format.frameSize(), *m_crop);
+    if (region.size() != m_format.frameSize())
+        m_cropRegion = region;
 }
 
 unsigned VlcFrameWriter::formatCallback(void **opaque, char *chroma, unsigned *width,
@@ -136,7 +127,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     *width = unsigned(size.width());
     *height = unsigned(size.height());
     m_format = format;
-    updateViewport();
+    updateCropRegion();
     m_scratch.assign(scratchBytes, 0);
     size_t offset = 0;
     m_scratchPlanes = {};
@@ -153,6 +144,7 @@ void VlcFrameWriter::cleanupCallback(void *opaque)
     auto *self = static_cast<VlcFrameWriter *>(opaque);
     QMutexLocker locker(&self->m_mutex);
     self->m_format = QVideoFrameFormat();
+    self->m_cropRegion.reset();
     self->m_slots.fill(QVideoFrame());
 }
 
@@ -199,7 +191,11 @@ void VlcFrameWriter::displayCallback(void *opaque, void *picture)
         return;
     QMutexLocker locker(&self->m_mutex);
     QVideoFrame frame = std::exchange(*static_cast<QVideoFrame *>(picture), QVideoFrame());
+    const std::optional<QRect> crop = self->m_cropRegion;
     locker.unlock();
+    // Cropping copies the region here, on VLC's thread, never on the GUI thread.
+    if (crop && frame.isValid())
+        frame = cropFrame(frame, *crop);
     if (frame.isValid())
         QMetaObject::invokeMethod(
             self, [self, frame] { self->deliver(frame); }, Qt::QueuedConnection);

@@ -3,6 +3,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QVideoFrame>
 #include <QVideoFrameFormat>
@@ -54,7 +55,7 @@ private:
 
     unsigned negotiate(char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                        unsigned *lines);
-    void updateViewport();
+    void updateCropRegion();
     void deliver(const QVideoFrame &frame);
 
     QPointer<QVideoSink> m_sink;
@@ -67,6 +68,7 @@ private:
     std::optional<QSize> m_visibleSize;
     bool m_cancelled = false;
     std::optional<QSize> m_crop;
+    std::optional<QRect> m_cropRegion;
     QVideoFrameFormat m_format;
     std::vector<unsigned char> m_scratch;
     std::array<void *, 3> m_scratchPlanes{};
