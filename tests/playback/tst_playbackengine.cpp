@@ -77,6 +77,8 @@ private slots:
     void sizeReachesTheLayoutOnce_data();
     void sizeReachesTheLayoutOnce();
     void endWithoutRepeatPauses();
+    void endWithRepeatLoops();
+    void seekJumpsOnTheEngine();
 
 private:
     MediaGenerator m_media;
@@ -145,6 +147,41 @@ void TestPlaybackEngine::endWithoutRepeatPauses()
     QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, kPlaybackTimeout);
     QVERIFY(!tile.player()->isPlaying());
     QVERIFY(!tile.state->playing());
+}
+
+void TestPlaybackEngine::endWithRepeatLoops()
+{
+    const QString path = m_media.clip({.size = {320, 240}, .seconds = 1.0});
+    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
+
+    Tile tile(*m_engine, path);
+    tile.state->setRepeatEnabled(true);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() > 0.5f, kPlaybackTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.meta->ended(), kPlaybackTimeout);
+    // Back at the start and advancing again, still wished to play.
+    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() < 0.5f, kPlaybackTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.player()->isPlaying(), kPlaybackTimeout);
+    QVERIFY(tile.state->playing());
+    QVERIFY(!tile.meta->doPause());
+}
+
+void TestPlaybackEngine::seekJumpsOnTheEngine()
+{
+    const QString path = m_media.clip({.size = {320, 240}, .seconds = 12.0});
+    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
+
+    Tile tile(*m_engine, path);
+    QTRY_VERIFY_WITH_TIMEOUT(!tile.meta->loading(), kPlaybackTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.player()->isPlaying(), kPlaybackTimeout);
+    const float start = tile.state->position();
+    QVERIFY(start < 3.0f);
+
+    // What the forward button does. Playing alone cannot get this far this soon.
+    tile.state->setPosition(start + 8.0f);
+    tile.meta->setPositionChanged(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!tile.meta->positionChanged(), kPlaybackTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() >= start + 7.5f, 3000);
+    QVERIFY(tile.state->position() < start + 11.0f);
 }
 
 QTEST_MAIN(TestPlaybackEngine)
