@@ -118,7 +118,6 @@ private slots:
     void passesAreCoalesced();
     void tickRunsPass();
     void rebuiltTileKeepsPicture();
-    void delegateFollowsTile();
 };
 
 void TestVideoView::newTileStartsThenPausesFirstStart()
@@ -584,17 +583,6 @@ void TestVideoView::rebuiltTileKeepsPicture()
     QCOMPARE(tile.player().drawable(), nullptr);
     rebuilt.reset();
     QCOMPARE(tile.player().delegate(), nullptr);
-}
-
-void TestVideoView::delegateFollowsTile()
-{
-    Tile tile;
-    settle();
-    tile.player().currentMedia->tracks = {{TrackInformation::Type::Video, 1080, 1920}};
-    tile.player().sendStateChanged();
-    QCOMPARE(tile.meta->height(), 1920);
-    QVERIFY(tile.state.videoLoaded());
-    QCOMPARE(tile.layout->counter(), 1);
 }
 
 QTEST_MAIN(TestVideoView)
