@@ -250,7 +250,7 @@ void TestVlcPlayer::unplayableMediaIsAnError_data()
     QTest::newRow("missing file") << "missing";
     QTest::newRow("http 404") << "404";
     QTest::newRow("refused connection") << "refused";
-    QTest::newRow("rtsp without a bridge") << "rtsp";
+    QTest::newRow("rtsp refused connection") << "rtsp";
 }
 
 void TestVlcPlayer::unplayableMediaIsAnError()
