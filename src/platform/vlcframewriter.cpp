@@ -17,6 +17,8 @@ namespace {
 // thread is very busy; the offered size is used after it.
 constexpr int visibleSizeWaitMs = 250;
 
+constexpr int pausedFrameIntervalMs = 250;
+
 } // namespace
 
 VlcFrameWriter::VlcFrameWriter(libvlc_media_player_t *player, std::function<void()> pictureShown)
@@ -152,7 +154,10 @@ void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
 {
     auto *self = static_cast<VlcFrameWriter *>(opaque);
     QMutexLocker locker(&self->m_mutex);
-    if (self->m_attached) {
+    const bool wanted = !self->m_paused || !self->m_sinceLastFrame.isValid() ||
+                        self->m_sinceLastFrame.elapsed() >= pausedFrameIntervalMs;
+    if (self->m_attached && wanted) {
+        self->m_sinceLastFrame.start();
         const QVideoFrameFormat format = self->m_format;
         locker.unlock();
         QVideoFrame frame(format);
@@ -166,7 +171,8 @@ void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
         }
         locker.relock();
     }
-    // No surface: VLC still needs somewhere to write, and the picture is dropped.
+    // No surface (or a repeat of a paused picture): VLC still needs somewhere to write,
+    // and the picture is dropped.
     for (size_t i = 0; i < self->m_scratchPlanes.size(); ++i)
         planes[i] = self->m_scratchPlanes[i];
     return &self->m_scratch;

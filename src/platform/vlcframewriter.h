@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
@@ -42,6 +43,9 @@ public:
     void setCrop(std::optional<QSize> ratio);
 
     void resetRun();
+    // While paused libVLC shows the same picture about 16 times a second; a few of them
+    // are enough to keep a crop change or a jump visible.
+    void setPaused(bool paused) { m_paused = paused; }
     // Wakes a format negotiation waiting for the visible size; the player is stopping.
     void cancelWaits();
 
@@ -60,6 +64,8 @@ private:
 
     QPointer<QVideoSink> m_sink;
     std::atomic<bool> m_attached{false};
+    std::atomic<bool> m_paused{false};
+    QElapsedTimer m_sinceLastFrame;
     std::atomic<bool> m_pictureShownInRun{false};
     std::function<void()> m_pictureShown;
 

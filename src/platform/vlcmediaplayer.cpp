@@ -354,6 +354,8 @@ void VlcMediaPlayer::refreshTracks()
 void VlcMediaPlayer::changeState(PlaybackState state)
 {
     m_state = state;
+    if (m_writer)
+        m_writer->setPaused(state == PlaybackState::Paused);
     tellStateChanged();
 }
 

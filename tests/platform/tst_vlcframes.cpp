@@ -120,6 +120,7 @@ private slots:
     void cropShowsTheCentredRegion();
     void cropOfAWiderRatioCutsTopAndBottom();
     void detachingStopsFrames();
+    void pausedPictureRefreshesRarelyButShowsCrop();
 
 private:
     MediaGenerator m_media;
@@ -279,6 +280,29 @@ void TestVlcFrames::detachingStopsFrames()
 
     tile->player->setDrawable(&sink);
     QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= delivered + 5, 5000);
+}
+
+void TestVlcFrames::pausedPictureRefreshesRarelyButShowsCrop()
+{
+    const QString path = m_media.clip({.seconds = 4});
+    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
+    QVideoSink sink;
+    QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
+    auto tile = makeTile(*m_engine, path);
+    tile->player->setDrawable(&sink);
+    tile->listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 5, 5000);
+    tile->listPlayer->pause();
+    QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Paused, 5000);
+
+    // libVLC repeats a paused picture about 16 times a second; a few reach the sink.
+    frames.clear();
+    QTest::qWait(1000);
+    QVERIFY2(frames.count() >= 2 && frames.count() <= 6,
+             qPrintable(QString::number(frames.count())));
+
+    tile->player->setVideoCropGeometry(QStringLiteral("9:16"));
+    QTRY_COMPARE_WITH_TIMEOUT(sink.videoFrame().size(), QSize(202, 360), 1000);
 }
 
 QTEST_MAIN(TestVlcFrames)
