@@ -204,7 +204,7 @@ void RtspBridge::run()
                 << remuxer.audioStreamCount() << "audio streams";
         }
         AVPacket *packet = av_packet_alloc();
-        const int64_t firstPacketNs = nowNs();
+        const int64_t playStartNs = nowNs();
         while (ret >= 0 && packet) {
             ret = av_read_frame(input, packet);
             if (ret < 0)
@@ -219,15 +219,15 @@ void RtspBridge::run()
         av_packet_free(&packet);
         // A closed connection reads as a plain end too; only a recording the server
         // announced with a length, played to about that length, has really ended.
-        const int64_t playedUs = (nowNs() - firstPacketNs) / 1000;
+        const int64_t playedUs = (nowNs() - playStartNs) / 1000;
         const bool complete = ret == AVERROR_EOF && input->duration > 0 &&
                               playedUs >= input->duration - 2 * AV_TIME_BASE;
         if (complete) {
             remuxer.finish();
         } else if (!stopping()) {
             if (remuxer.started()) {
-                fail(QStringLiteral("The RTSP stream broke off: %1")
-                         .arg(ret == AVERROR_EOF ? QStringLiteral("the server ended the session")
+                fail(QStringLiteral("The RTSP stream broke off. %1")
+                         .arg(ret == AVERROR_EOF ? QStringLiteral("The server ended the session")
                                                  : describe(ret)));
             } else {
                 fail(ret == AVERROR_EOF
