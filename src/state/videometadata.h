@@ -43,6 +43,10 @@ public:
     Q_PROPERTY(QUuid id READ id CONSTANT)
     QUuid id() const { return m_id; }
 
+    // The id as text, as a dragged tile carries it: 36 upper-case characters with hyphens.
+    Q_PROPERTY(QString idText READ idText CONSTANT)
+    QString idText() const { return m_id.toString(QUuid::WithoutBraces).toUpper(); }
+
     const std::shared_ptr<MediaListPlayer> &mediaPlayer() const { return m_mediaPlayer; }
     const std::shared_ptr<MediaPlayer> &audioMediaPlayer() const { return m_audioMediaPlayer; }
 

@@ -207,6 +207,9 @@ void TestState::recordsAreEqualById()
     b.setTitle(QStringLiteral("other title"));
     QVERIFY(a == b);
     QCOMPARE(qHash(a), qHash(b));
+    QCOMPARE(a.idText().size(), 36);
+    QCOMPARE(a.idText(), a.idText().toUpper());
+    QCOMPARE(QUuid::fromString(a.idText()), id);
     QVERIFY(!(a == c));
 
     // Two records built for the same media are two videos: removing one leaves the other.
