@@ -202,13 +202,15 @@ void VideoView::update()
         return;
     }
     PlayerState *state = m_playerState;
+    if (!state)
+        return;
     const ViewState *view = m_viewState;
-    const std::shared_ptr<VideoMetadata> meta = state ? state->videoMetaRef() : nullptr;
+    const std::shared_ptr<VideoMetadata> meta = state->videoMetaRef();
     const std::shared_ptr<MediaListPlayer> listPlayer = meta ? meta->mediaPlayer() : nullptr;
     MediaPlayer *player = listPlayer ? listPlayer->mediaPlayer() : nullptr;
     if (!view || !m_layoutState || !player) {
         if (!m_warnedIncomplete)
-            qCWarning(lcVideoView) << "Video view without its tile state, window state or player";
+            qCWarning(lcVideoView) << "Video view without its window state or player";
         m_warnedIncomplete = true;
         return;
     }

@@ -24,6 +24,7 @@ class PlayerDelegate;
 // pass runs. It also owns the player's event delegate.
 //
 // All inputs are required; `drawable` is the sink of the tile's VideoSurface.
+// Without a tile state there is nothing to bind, and the pass does nothing.
 class VideoView : public QObject
 {
     Q_OBJECT
@@ -34,30 +35,31 @@ public:
     ~VideoView() override;
 
     Q_PROPERTY(marquetrix::PlayerState *playerState READ playerState WRITE setPlayerState NOTIFY
-                   playerStateChanged)
+                   playerStateChanged REQUIRED)
     PlayerState *playerState() const { return m_playerState; }
     void setPlayerState(PlayerState *value);
     Q_SIGNAL void playerStateChanged();
 
-    Q_PROPERTY(
-        marquetrix::ViewState *viewState READ viewState WRITE setViewState NOTIFY viewStateChanged)
+    Q_PROPERTY(marquetrix::ViewState *viewState READ viewState WRITE setViewState NOTIFY
+                   viewStateChanged REQUIRED)
     ViewState *viewState() const { return m_viewState; }
     void setViewState(ViewState *value);
     Q_SIGNAL void viewStateChanged();
 
     Q_PROPERTY(marquetrix::LayoutState *layoutState READ layoutState WRITE setLayoutState NOTIFY
-                   layoutStateChanged)
+                   layoutStateChanged REQUIRED)
     LayoutState *layoutState() const { return m_layoutState; }
     void setLayoutState(LayoutState *value);
     Q_SIGNAL void layoutStateChanged();
 
     // Builds the player of a video opened into this tile.
-    Q_PROPERTY(marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged)
+    Q_PROPERTY(
+        marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
     MediaEngine *engine() const { return m_engine; }
     void setEngine(MediaEngine *value);
     Q_SIGNAL void engineChanged();
 
-    Q_PROPERTY(QVideoSink *drawable READ drawable WRITE setDrawable NOTIFY drawableChanged)
+    Q_PROPERTY(QVideoSink *drawable READ drawable WRITE setDrawable NOTIFY drawableChanged REQUIRED)
     QVideoSink *drawable() const { return m_drawable; }
     void setDrawable(QVideoSink *value);
     Q_SIGNAL void drawableChanged();

@@ -27,6 +27,7 @@ import Marquetrix.Playback
 Item {
     id: root
     required property VideoMetadata record
+    required property var engine
     property alias view: view
     property alias surface: surface
     property alias tileState: tileState
@@ -43,6 +44,7 @@ Item {
         viewState: viewState
         layoutState: layoutState
         drawable: surface.videoSink
+        engine: root.engine
     }
 }
 )";
@@ -68,8 +70,10 @@ void TestVideoSurface::bindsInQml()
     QQmlComponent component(&engine);
     component.setData(tileQml, QUrl());
     QVERIFY2(component.isReady(), qPrintable(component.errorString()));
+    // The engine reaches QML as an opaque pointer.
     std::unique_ptr<QObject> root(component.createWithInitialProperties(
-        {{QStringLiteral("record"), QVariant::fromValue(meta.get())}}));
+        {{QStringLiteral("record"), QVariant::fromValue(meta.get())},
+         {QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&media)}}));
     QVERIFY2(root, qPrintable(component.errorString()));
 
     auto *view = root->property("view").value<VideoView *>();
@@ -80,9 +84,14 @@ void TestVideoSurface::bindsInQml()
     QCOMPARE(view->drawable(), surface->property("videoSink").value<QVideoSink *>());
     QCOMPARE(tileState->position(), 2.5f);
 
-    // The engine reaches the view as an opaque pointer, the way a QML property passes it.
-    QVERIFY(view->setProperty("engine", QVariant::fromValue<MediaEngine *>(&media)));
     QCOMPARE(view->engine(), &media);
+
+    // A view that misses one of its inputs is refused.
+    QQmlComponent incomplete(&engine);
+    incomplete.setData("import Marquetrix.Playback\nVideoView {}\n", QUrl());
+    std::unique_ptr<QObject> refused(incomplete.create());
+    QVERIFY(!refused);
+    QVERIFY(incomplete.errorString().contains(QLatin1String("Required property")));
 
     // The pass runs on the objects declared in QML: the new tile is started.
     QTRY_VERIFY(listPlayer->calls.contains("play"));
