@@ -300,6 +300,8 @@ void TestRtspBridge::failsWithinBound_data()
                                             << "(401)";
     QTest::newRow("server accepts and never answers") << "silent"
                                                       << "did not answer within 1 s";
+    QTest::newRow("only a codec the TS cannot carry") << "mjpeg"
+                                                      << "no video or audio that can be played";
 }
 
 void TestRtspBridge::failsWithinBound()
@@ -316,6 +318,10 @@ void TestRtspBridge::failsWithinBound()
         // The kernel completes the handshake; nobody ever reads or answers.
         QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
         url = QUrl(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent.serverPort()));
+    } else if (failure == QLatin1String("mjpeg")) {
+        QVERIFY2(server.start({.transport = "tcp", .content = "mjpeg"}),
+                 qPrintable(server.failure()));
+        url = server.url();
     } else {
         const QString auth = failure == QLatin1String("404") ? "none" : failure;
         QVERIFY2(

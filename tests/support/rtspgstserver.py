@@ -1,11 +1,13 @@
 #!/usr/bin/python3
-"""RTSP server for the tests: serves one H.264 + AAC MP4 clip at /live on 127.0.0.1.
+"""RTSP server for the tests: serves one H.264 + AAC MP4 clip at /live on 127.0.0.1
+(or, with --content mjpeg, a Motion JPEG test picture, a codec the player cannot carry).
 
 Prints "ready PORT" once it listens (PORT 0 picks a free one) and serves until killed or
 until its standard input closes, so a crashed test leaves no server behind.
 
   rtspgstserver.py --clip clip.mp4 [--port 0] [--transport tcp|udp|both]
                    [--auth none|basic|digest --user U --password P]
+                   [--content clip|mjpeg]
 """
 import argparse
 import os
@@ -28,6 +30,7 @@ def main():
     parser.add_argument("--auth", choices=["none", "basic", "digest"], default="none")
     parser.add_argument("--user", default="")
     parser.add_argument("--password", default="")
+    parser.add_argument("--content", choices=["clip", "mjpeg"], default="clip")
     args = parser.parse_args()
 
     Gst.init(None)
@@ -37,11 +40,17 @@ def main():
 
     factory = GstRtspServer.RTSPMediaFactory()
     location = args.clip.replace("\\", "\\\\").replace('"', '\\"')
-    factory.set_launch(
-        f'( filesrc location="{location}" ! qtdemux name=d '
-        "d.video_0 ! queue ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=1 "
-        "d.audio_0 ! queue ! aacparse ! rtpmp4gpay name=pay1 pt=97 )"
-    )
+    if args.content == "mjpeg":
+        factory.set_launch(
+            "( videotestsrc is-live=true ! video/x-raw,format=I420,width=320,height=176 ! jpegenc "
+            "! rtpjpegpay name=pay0 pt=26 )"
+        )
+    else:
+        factory.set_launch(
+            f'( filesrc location="{location}" ! qtdemux name=d '
+            "d.video_0 ! queue ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=1 "
+            "d.audio_0 ! queue ! aacparse ! rtpmp4gpay name=pay1 pt=97 )"
+        )
     factory.set_shared(False)
     protocols = {
         "tcp": GstRtsp.RTSPLowerTrans.TCP,

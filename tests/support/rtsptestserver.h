@@ -28,6 +28,8 @@ public:
         QString auth = QStringLiteral("none");
         QString user = {};
         QString password = {};
+        // gstreamer only: "clip", or "mjpeg" for a live Motion JPEG picture.
+        QString content = QStringLiteral("clip");
     };
 
     RtspTestServer() = default;
