@@ -43,6 +43,28 @@ void setSurface(const std::shared_ptr<MediaListPlayer> &listPlayer, QVideoSink *
     });
 }
 
+// A scheduled step that uses nothing of the view: removing the record from the window's list
+// may take the tile, and the view with it, away at once.
+void tearDown(const QPointer<PlayerState> &tileState, const QPointer<LayoutState> &layoutState,
+              const std::shared_ptr<VideoMetadata> &meta,
+              const std::shared_ptr<MediaListPlayer> &listPlayer)
+{
+    // Two close requests seen before the first teardown ran still tear down once.
+    if (meta->isClosed())
+        return;
+    meta->setIsClosed(true);
+    if (PlayerState *state = tileState)
+        state->setPlaying(false);
+    if (LayoutState *layout = layoutState)
+        layout->removeVideoMeta(meta->id());
+    listPlayer->stop();
+    if (const std::shared_ptr<MediaList> list = listPlayer->mediaList(); list && list->count() >= 1)
+        list->removeMediaAtIndex(0);
+    if (MediaPlayer *player = listPlayer->mediaPlayer())
+        player->setDrawable(nullptr);
+    qCInfo(lcVideoView) << "Removed media player";
+}
+
 bool holdsMedia(const MediaListPlayer &listPlayer)
 {
     const std::shared_ptr<MediaList> list = listPlayer.mediaList();
@@ -219,7 +241,9 @@ void VideoView::update()
     if (view->isClosed() || state->isClosed()) {
         if (!meta->isClosed()) {
             qCInfo(lcVideoView) << "Player closed";
-            schedule([this, meta, listPlayer] { teardown(meta, listPlayer); });
+            schedule([tileState = m_playerState, layoutState = m_layoutState, meta, listPlayer] {
+                tearDown(tileState, layoutState, meta, listPlayer);
+            });
         }
         return;
     }
@@ -234,25 +258,6 @@ void VideoView::update()
     applyPlayState(*state, *meta, listPlayer, *player);
     applyAudio(*state, *meta, listPlayer, *player);
     applySurface(*state, listPlayer, *player);
-}
-
-void VideoView::teardown(const std::shared_ptr<VideoMetadata> &meta,
-                         const std::shared_ptr<MediaListPlayer> &listPlayer)
-{
-    // Two close requests seen before the first teardown ran still tear down once.
-    if (meta->isClosed())
-        return;
-    meta->setIsClosed(true);
-    if (PlayerState *state = m_playerState)
-        state->setPlaying(false);
-    if (LayoutState *layout = m_layoutState)
-        layout->removeVideoMeta(meta->id());
-    listPlayer->stop();
-    if (const std::shared_ptr<MediaList> list = listPlayer->mediaList(); list && list->count() >= 1)
-        list->removeMediaAtIndex(0);
-    if (MediaPlayer *player = listPlayer->mediaPlayer())
-        player->setDrawable(nullptr);
-    qCInfo(lcVideoView) << "Removed media player";
 }
 
 void VideoView::applyWindowWideRequests(VideoMetadata &meta)
@@ -293,18 +298,19 @@ void VideoView::replace(const std::shared_ptr<VideoMetadata> &meta)
     }
     listPlayer->setMediaList(engine->createMediaList({media}));
 
-    schedule([this, meta, listPlayer, title = lastPathComponent(url)] {
+    // Like the teardown, the step uses nothing of the view: the list change may rebuild tiles.
+    schedule([tileState = m_playerState, layoutState = m_layoutState, meta, listPlayer,
+              title = lastPathComponent(url)] {
         const auto next = VideoMetadata::replacement(*meta, listPlayer, title);
-        PlayerState *state = m_playerState;
-        if (state)
+        if (PlayerState *state = tileState)
             next->setRepeatEnabled(state->repeatEnabled());
         // Looked up now rather than when the request was seen: the list may have been
         // reordered in between, and the new video takes the old one's place.
-        if (LayoutState *layout = m_layoutState) {
+        if (LayoutState *layout = layoutState) {
             if (const qsizetype index = layout->indexOfVideoMeta(meta->id()); index >= 0)
                 layout->insertVideoMeta(index, next);
         }
-        if (state)
+        if (PlayerState *state = tileState)
             state->setIsClosed(true);
     });
 }

@@ -74,8 +74,6 @@ private:
     void observe(QObject *source);
     void attach(const std::shared_ptr<MediaListPlayer> &listPlayer);
     void detach();
-    void teardown(const std::shared_ptr<VideoMetadata> &meta,
-                  const std::shared_ptr<MediaListPlayer> &listPlayer);
     void applyWindowWideRequests(VideoMetadata &meta);
     void replace(const std::shared_ptr<VideoMetadata> &meta);
     void applyPlayRequests(const PlayerState &state, const std::shared_ptr<VideoMetadata> &meta,

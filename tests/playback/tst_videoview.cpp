@@ -113,6 +113,7 @@ private slots:
     void volumeAndMute();
     void closeTearsDownOnce_data();
     void closeTearsDownOnce();
+    void tileGoesAwayDuringTeardown();
     void replacementKeepsPlaceInList();
     void replacementWithoutEngine();
     void passesAreCoalesced();
@@ -467,6 +468,34 @@ void TestVideoView::closeTearsDownOnce()
     QVERIFY(!tile.state.playing());
     QVERIFY(tile.layout->videoMetas().isEmpty());
     QCOMPARE(tile.listPlayer->mediaList()->count(), 0);
+}
+
+// A layout that drops a tile as soon as its record leaves the list destroys the view in the
+// middle of the teardown step; the teardown still completes.
+void TestVideoView::tileGoesAwayDuringTeardown()
+{
+    Tile tile;
+    tile.makeSteady();
+    tile.view.setPlayerState(nullptr);
+    auto view = std::make_unique<VideoView>();
+    view->setPlayerState(&tile.state);
+    view->setViewState(&tile.viewState);
+    view->setLayoutState(tile.layout);
+    view->setDrawable(&tile.sink);
+    settle();
+    tile.calls().clear();
+    QObject::connect(tile.layout, &LayoutState::videoMetasChanged, [&] {
+        if (tile.layout->indexOfVideoMeta(tile.meta->id()) < 0)
+            view.reset();
+    });
+
+    QTest::ignoreMessage(QtInfoMsg, "Player closed");
+    QTest::ignoreMessage(QtInfoMsg, "Removed media player");
+    tile.state.setIsClosed(true);
+    settle();
+    QVERIFY(!view);
+    QCOMPARE(tile.calls(), (QStringList{"stop", "drawable none"}));
+    QVERIFY(tile.meta->isClosed());
 }
 
 void TestVideoView::replacementKeepsPlaceInList()
