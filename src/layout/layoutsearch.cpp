@@ -2,7 +2,6 @@
 
 #include "aspectratio.h"
 #include "errornode.h"
-#include "floatformat.h"
 #include "rankedtrees.h"
 #include "treespace.h"
 #include "uniquepermutationssequence.h"
@@ -19,6 +18,23 @@ namespace {
 // Above this many candidates no further ordering is tried.
 constexpr std::size_t kEnoughCandidates = 141;
 constexpr float kMaxSizeRatio = 7.0f;
+
+// Work units, roughly in proportion to the time they take next to computing one ratio.
+constexpr std::uint64_t kWorkPerGoodTree = 2;
+constexpr std::uint64_t kWorkPerSizeRatio = 4;
+
+// The tolerance of the second filter grows from 1.3 in steps of 0.1 until it exceeds 2.0.
+constexpr float kFirstTolerance = 1.3f;
+constexpr float kToleranceStep = 0.1f;
+constexpr float kToleranceLimit = 2.0f;
+constexpr float lastTolerance()
+{
+    float tolerance = kFirstTolerance;
+    while (!(tolerance > kToleranceLimit))
+        tolerance += kToleranceStep;
+    return tolerance;
+}
+constexpr float kLastTolerance = lastTolerance();
 
 // n! divided by the factorials of the multiplicities of equal ratios, saturating.
 std::uint64_t distinctOrderings(const std::vector<float> &ratios)
@@ -54,13 +70,16 @@ float firstFilterThreshold(std::size_t n)
     return 1.7f;
 }
 
-std::string mirrorKey(const std::vector<float> &ordering, bool backwards)
+// An ordering as the positions of its ratios among the distinct ratios: two orderings of
+// the same ratios are equal exactly when these are, as when their texts are compared.
+std::string orderingKey(const std::vector<float> &ordering, const std::vector<float> &distinct,
+                        bool backwards)
 {
     std::string key;
     for (std::size_t k = 0; k < ordering.size(); ++k) {
-        if (k > 0)
-            key += '.';
-        key += formatFloat(ordering[backwards ? ordering.size() - 1 - k : k]);
+        const float ratio = ordering[backwards ? ordering.size() - 1 - k : k];
+        key += static_cast<char>(std::find(distinct.begin(), distinct.end(), ratio) -
+                                 distinct.begin());
     }
     return key;
 }
@@ -138,51 +157,75 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
     TreeSpace space(balanced ? TreeSpace::Family::Balanced : TreeSpace::Family::Exhaustive);
     stats.bounded = balanced;
 
+    std::vector<float> distinct;
+    for (float ratio : ratios) {
+        if (std::find(distinct.begin(), distinct.end(), ratio) == distinct.end())
+            distinct.push_back(ratio);
+    }
+
     std::vector<std::vector<float>> orderings;
     std::vector<TreeRef> candidates;
-    std::vector<TreeRef> fallbacks;
+    TreeSpace::BestFit bestFit;
     std::unordered_set<std::string> usedOrderings;
     std::size_t permutationsUsed = 0;
     long rejected = 0;
 
     UniquePermutationsSequence<float> sequence(ratios, n);
     auto permutations = sequence.iterator();
+    std::vector<RankedTree> good;
+    std::vector<RankedTree> eligible;
     while (auto ordering = permutations.next()) {
+        // An ordering whose reverse was tried mirrors its trees.
         if (n >= 5) {
-            if (usedOrderings.count(mirrorKey(*ordering, true)))
+            if (usedOrderings.count(orderingKey(*ordering, distinct, true)))
                 continue;
-            usedOrderings.insert(mirrorKey(*ordering, false));
+            usedOrderings.insert(orderingKey(*ordering, distinct, false));
         }
-        if (!orderings.empty() && space.work() + space.treeCount(n) > kWorkBound) {
+        if (n == 0)
+            continue;
+        if (n > kAlwaysComplete && !orderings.empty() && space.work() >= kWorkBound) {
             stats.bounded = true;
             break;
         }
-        const TreeSpace::Aspects trees = space.trees(*ordering);
-        if (trees->empty())
-            continue;
         const std::size_t orderingIndex = orderings.size();
         orderings.push_back(*ordering);
+        space.setOrdering(*ordering);
 
-        // First filter: the ordering's best fit always joins the fallbacks; good fits go on.
-        std::vector<RankedTree> good;
-        for (std::uint64_t k = 0; k < trees->size(); ++k) {
-            const float a = (*trees)[k];
-            if (mismatch(a, t) < threshold)
-                good.push_back({k, a, closeness(a, t)});
-        }
-        const std::size_t best = bestFitIndex(*trees, t);
-        fallbacks.push_back({orderingIndex, best, (*trees)[best]});
+        // First filter: good fits go on; the best fit of all is the fallback.
+        good.clear();
+        space.scan(orderingIndex, t, threshold, bestFit, good);
         if (good.empty())
             continue;
-        sortByCloseness(good);
+        // The passes walk the good trees best fit first and stop at the first one too far
+        // from the best fit g. With five or more records only trees that fit the clamped
+        // target within the tolerance are taken, so only those (at the last tolerance)
+        // need ordering; where the walk stops is found among all good trees.
+        const RankedTree &bestGood = *std::min_element(good.begin(), good.end(), fitsBetter);
+        const float g = bestGood.aspect;
+        eligible.clear();
+        for (const RankedTree &tree : good) {
+            if (!manyRecords || mismatch(tree.aspect, tc) <= kLastTolerance)
+                eligible.push_back(tree);
+        }
+        space.addWork(kWorkPerGoodTree * good.size());
+        if (eligible.empty()) {
+            ++permutationsUsed; // no pass takes or evaluates anything, yet the ordering was used
+            continue;
+        }
+        std::sort(eligible.begin(), eligible.end(), fitsBetter);
 
         // Second filter: near the best fit, within the quota, and sizes not too uneven.
-        const float g = good.front().aspect;
-        float tolerance = 1.3f;
+        float tolerance = kFirstTolerance;
         while (true) {
-            long accepted = 0;
+            const RankedTree *stop = nullptr;
             for (const RankedTree &tree : good) {
-                if (mismatch(tree.aspect, g) > tolerance + 0.4f)
+                if (mismatch(tree.aspect, g) > tolerance + 0.4f &&
+                    (!stop || fitsBetter(tree, *stop)))
+                    stop = &tree;
+            }
+            long accepted = 0;
+            for (RankedTree &tree : eligible) {
+                if (stop && !fitsBetter(tree, *stop))
                     break;
                 if (manyRecords) {
                     if (!(mismatch(tree.aspect, tc) <= tolerance))
@@ -191,17 +234,22 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
                         (quota >= 3 && static_cast<std::uint64_t>(accepted) > quota))
                         break;
                 }
-                const float sizeRatio = space.sizeRatio(*ordering, tree.index);
-                if (sizeRatio <= kMaxSizeRatio) {
-                    candidates.push_back({orderingIndex, tree.index, tree.aspect, sizeRatio});
+                // A later pass may look at the same tree again; its ratio does not change.
+                if (!tree.sizeRatioKnown) {
+                    space.addWork(kWorkPerSizeRatio * n);
+                    tree.sizeRatio = space.sizeRatio(tree.index);
+                    tree.sizeRatioKnown = true;
+                }
+                if (tree.sizeRatio <= kMaxSizeRatio) {
+                    candidates.push_back({orderingIndex, tree.index, tree.aspect, tree.sizeRatio});
                     ++accepted;
                 } else {
                     ++rejected;
                 }
             }
-            if (accepted > 0 || tolerance > 2.0f)
+            if (accepted > 0 || tolerance > kToleranceLimit)
                 break;
-            tolerance += 0.1f;
+            tolerance += kToleranceStep;
         }
         if (candidates.size() >= kEnoughCandidates)
             break;
@@ -249,14 +297,12 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
             cache.viewConfig = {input.viewWidth, input.viewHeight, ratios, input.layoutAlgorithm};
             cache.lastLayout = result;
         }
-    } else if (fallbacks.empty()) {
+    } else if (!bestFit.seen) {
         result = std::make_shared<ErrorNode>();
     } else {
+        // The best fit of all trees is the first best fit among the orderings' best fits.
         log.log(LogLevel::Info, "Found no great solutions. Resorting to non-ideal solutions.");
-        std::vector<float> aspects;
-        for (const TreeRef &ref : fallbacks)
-            aspects.push_back(ref.aspect);
-        result = build(fallbacks[bestFitIndex(aspects, t)]);
+        result = build({bestFit.ordering, bestFit.index, bestFit.aspect});
     }
     stats.micros = elapsedMicros();
     return result;

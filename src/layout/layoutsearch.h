@@ -36,13 +36,16 @@ NodePtr pickFallback(const std::vector<NodePtr> &trees, float target);
 //
 // Equivalent to building every tree of every ordering, but computes trees as indexes and
 // numbers and builds nodes only for the result. The work is bounded (never by wall-clock
-// time): orderings stop being tried once kWorkBound tree ratios were computed, and above
-// kExhaustiveTrees trees per ordering only balanced splits are tried. Below those bounds
-// the result is the same tree the exhaustive search finds.
+// time): orderings stop being tried once kWorkBound units of work were done (tree ratios
+// computed, good trees ranked and size ratios evaluated, weighed by their cost), and above
+// kExhaustiveTrees trees per ordering (ten or more videos) only balanced splits are tried.
+// Below those bounds the result is the same tree the exhaustive search finds; up to
+// kAlwaysComplete videos (a few milliseconds at worst) the search is always complete.
 NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log,
                    SearchReport *report = nullptr);
 
-inline constexpr std::uint64_t kWorkBound = 6'000'000;
-inline constexpr std::uint64_t kExhaustiveTrees = 250'000;
+inline constexpr std::size_t kAlwaysComplete = 7;
+inline constexpr std::uint64_t kWorkBound = 1'500'000;
+inline constexpr std::uint64_t kExhaustiveTrees = 50'000;
 
 } // namespace marquetrix::layout

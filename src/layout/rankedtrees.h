@@ -18,7 +18,17 @@ struct RankedTree
     float aspect;
     float closeness;
     float sizeRatio = 1.0f;
+    bool sizeRatioKnown = false;
 };
+
+// Best fit first, equal fits in build order: the order in which a stable sort by fit
+// leaves a list of trees in build order.
+inline bool fitsBetter(const RankedTree &a, const RankedTree &b)
+{
+    if (a.closeness != b.closeness)
+        return a.closeness > b.closeness;
+    return a.index < b.index;
+}
 
 // Best fit first; equal fits keep their order.
 inline void sortByCloseness(std::vector<RankedTree> &trees)

@@ -2,6 +2,7 @@
 
 #include "layoutdirection.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace marquetrix::layout {
@@ -30,20 +31,35 @@ inline ChildFractions childFractions(float a1, float a2, LayoutDirection directi
     return {a2 / s, a1 / s};
 }
 
-// Largest share divided by the smallest; 1.0 for fewer than two shares.
+// Largest share divided by the smallest, taken in leaf order; 1.0 for fewer than two.
+class ShareExtremes
+{
+public:
+    void add(float share)
+    {
+        if (count++ == 0) {
+            largest = smallest = share;
+            return;
+        }
+        if (largest < share)
+            largest = share;
+        if (share < smallest)
+            smallest = share;
+    }
+    float ratio() const { return count > 1 ? largest / smallest : 1.0f; }
+
+private:
+    std::size_t count = 0;
+    float largest = 0.0f;
+    float smallest = 0.0f;
+};
+
 inline float shareRatio(const std::vector<float> &shares)
 {
-    if (shares.size() <= 1)
-        return 1.0f;
-    float largest = shares.front();
-    float smallest = shares.front();
-    for (float s : shares) {
-        if (largest < s)
-            largest = s;
-        if (s < smallest)
-            smallest = s;
-    }
-    return largest / smallest;
+    ShareExtremes extremes;
+    for (float share : shares)
+        extremes.add(share);
+    return extremes.ratio();
 }
 
 } // namespace marquetrix::layout

@@ -1,5 +1,6 @@
 #include "treespace.h"
 
+#include "aspectratio.h"
 #include "layoutnode.h"
 #include "leafnode.h"
 #include "splitgeometry.h"
@@ -12,12 +13,30 @@ namespace {
 
 constexpr std::size_t kMaxCounted = 64;
 
+// Relative margin around bounds computed in 32-bit arithmetic: far wider than the few
+// units of rounding they may be off by, so a run is only passed over when none of its
+// trees can matter.
+constexpr float kSlack = 1e-5f;
+
 std::uint64_t saturating(unsigned __int128 value)
 {
     return value > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(value);
 }
 
+bool overlaps(float low, float high, float windowLow, float windowHigh)
+{
+    return !(high < windowLow || low > windowHigh);
+}
+
 } // namespace
+
+std::size_t TreeSpace::KeyHash::operator()(const std::vector<std::uint32_t> &key) const
+{
+    std::size_t hash = key.size();
+    for (std::uint32_t bits : key)
+        hash = hash * 1000003u ^ bits;
+    return hash;
+}
 
 TreeSpace::TreeSpace(Family family_) : family(family_), counts{0, 1, 2}
 {
@@ -45,60 +64,8 @@ std::pair<std::size_t, std::size_t> TreeSpace::splitRange(std::size_t count) con
     return {m, count - m};
 }
 
-std::size_t TreeSpace::KeyHash::operator()(const std::vector<std::uint32_t> &key) const
-{
-    std::size_t hash = key.size();
-    for (std::uint32_t bits : key)
-        hash = hash * 1000003u ^ bits;
-    return hash;
-}
-
-TreeSpace::Aspects TreeSpace::trees(const std::vector<float> &ordering)
-{
-    return compute(ordering.data(), ordering.size());
-}
-
-TreeSpace::Aspects TreeSpace::cached(const float *values, std::size_t count)
-{
-    std::vector<std::uint32_t> key(count);
-    std::memcpy(key.data(), values, count * sizeof(float));
-    auto found = memo.find(key);
-    if (found != memo.end())
-        return found->second;
-    Aspects made = compute(values, count);
-    memo.emplace(std::move(key), made);
-    return made;
-}
-
-TreeSpace::Aspects TreeSpace::compute(const float *values, std::size_t count)
-{
-    auto result = std::make_shared<std::vector<float>>();
-    std::vector<float> &aspects = *result;
-    if (count == 1) {
-        aspects.push_back(values[0]);
-    } else if (count == 2) {
-        aspects.push_back(combinedAspectRatio(values[0], values[1], LayoutDirection::Horizontal));
-        aspects.push_back(combinedAspectRatio(values[0], values[1], LayoutDirection::Vertical));
-    } else if (count > 2) {
-        const auto [low, high] = splitRange(count);
-        for (std::size_t i = low; i <= high; ++i) {
-            const Aspects left = cached(values, i);
-            const Aspects right = cached(values + i, count - i);
-            aspects.reserve(aspects.size() + 2 * left->size() * right->size());
-            for (float l : *left) {
-                for (float r : *right) {
-                    aspects.push_back(combinedAspectRatio(l, r, LayoutDirection::Horizontal));
-                    aspects.push_back(combinedAspectRatio(l, r, LayoutDirection::Vertical));
-                }
-            }
-        }
-    }
-    workDone += aspects.size();
-    return result;
-}
-
-// The tree counts depend on the number of ratios only, so no aspect list is needed to
-// find where a tree's index falls.
+// The tree counts depend on the number of ratios only, so no ratio is needed to find
+// where a tree's index falls.
 TreeSpace::Split TreeSpace::decode(std::size_t count, std::uint64_t index) const
 {
     const auto [low, high] = splitRange(count);
@@ -116,35 +83,153 @@ TreeSpace::Split TreeSpace::decode(std::size_t count, std::uint64_t index) const
             local % 2 == 0 ? LayoutDirection::Horizontal : LayoutDirection::Vertical};
 }
 
-void TreeSpace::distribute(const float *values, std::size_t count, std::uint64_t index, float share,
-                           std::vector<float> &shares)
+TreeSpace::IntervalPtr TreeSpace::interval(const float *values, std::size_t count)
+{
+    scratchKey.resize(count);
+    std::memcpy(scratchKey.data(), values, count * sizeof(float));
+    if (auto found = memo.find(scratchKey); found != memo.end())
+        return found->second;
+    std::vector<std::uint32_t> key = scratchKey; // the recursion below reuses the scratch key
+
+    auto made = std::make_shared<Interval>();
+    std::vector<float> &aspects = made->aspects;
+    if (count == 1) {
+        aspects.push_back(values[0]);
+    } else if (count == 2) {
+        aspects.push_back(combinedAspectRatio(values[0], values[1], LayoutDirection::Horizontal));
+        aspects.push_back(combinedAspectRatio(values[0], values[1], LayoutDirection::Vertical));
+    } else {
+        const auto [low, high] = splitRange(count);
+        for (std::size_t i = low; i <= high; ++i) {
+            const IntervalPtr left = interval(values, i);
+            const IntervalPtr right = interval(values + i, count - i);
+            aspects.reserve(aspects.size() + 2 * left->aspects.size() * right->aspects.size());
+            for (float l : left->aspects) {
+                for (float r : right->aspects) {
+                    aspects.push_back(combinedAspectRatio(l, r, LayoutDirection::Horizontal));
+                    aspects.push_back(combinedAspectRatio(l, r, LayoutDirection::Vertical));
+                }
+            }
+        }
+    }
+    const auto [smallest, largest] = std::minmax_element(aspects.begin(), aspects.end());
+    made->smallest = *smallest;
+    made->largest = *largest;
+    workDone += aspects.size();
+    memo.emplace(std::move(key), made);
+    return made;
+}
+
+void TreeSpace::setOrdering(const std::vector<float> &ordering)
+{
+    current = ordering;
+    currentIntervals.assign((current.size() + 1) * (current.size() + 1), nullptr);
+}
+
+TreeSpace::IntervalPtr TreeSpace::orderingInterval(std::size_t start, std::size_t count)
+{
+    IntervalPtr &slot = currentIntervals[start * (current.size() + 1) + count];
+    if (!slot)
+        slot = interval(current.data() + start, count);
+    return slot;
+}
+
+void TreeSpace::scan(std::size_t orderingNumber, float t, float threshold, BestFit &best,
+                     std::vector<RankedTree> &good)
+{
+    const float goodLow = t / threshold * (1 - kSlack);
+    const float goodHigh = t * threshold * (1 + kSlack);
+    float bestLow = 0;
+    float bestHigh = 0;
+    const auto updateBestWindow = [&] {
+        bestLow = t / best.mismatch * (1 - kSlack);
+        bestHigh = t * best.mismatch * (1 + kSlack);
+    };
+    updateBestWindow();
+
+    const auto visit = [&](std::uint64_t index, float a) {
+        ++workDone;
+        const float m = mismatch(a, t);
+        if (m < threshold)
+            good.push_back({index, a, closeness(a, t)});
+        if (!best.seen)
+            best = {orderingNumber, index, a, 1e10f, true};
+        if (m < best.mismatch) {
+            best = {orderingNumber, index, a, m, true};
+            updateBestWindow();
+        }
+    };
+    const auto mayMatter = [&](float low, float high) {
+        return !best.seen || overlaps(low, high, goodLow, goodHigh) ||
+               overlaps(low, high, bestLow, bestHigh);
+    };
+
+    const std::size_t n = current.size();
+    if (n == 1) {
+        visit(0, current[0]);
+        return;
+    }
+    if (n == 2) {
+        visit(0, combinedAspectRatio(current[0], current[1], LayoutDirection::Horizontal));
+        visit(1, combinedAspectRatio(current[0], current[1], LayoutDirection::Vertical));
+        return;
+    }
+
+    // Each left tree meets every right tree side by side and stacked; over the right
+    // trees both ratios grow with the right one's, so the row's range follows from the
+    // right list's extremes.
+    std::uint64_t base = 0;
+    const auto [low, high] = splitRange(n);
+    for (std::size_t at = low; at <= high; ++at) {
+        const IntervalPtr left = orderingInterval(0, at);
+        const IntervalPtr right = orderingInterval(at, n - at);
+        const std::uint64_t rightCount = right->aspects.size();
+        for (std::uint64_t li = 0; li < left->aspects.size(); ++li) {
+            ++workDone;
+            const float l = left->aspects[li];
+            const bool sideBySide =
+                mayMatter(combinedAspectRatio(l, right->smallest, LayoutDirection::Horizontal),
+                          combinedAspectRatio(l, right->largest, LayoutDirection::Horizontal));
+            const bool stacked = mayMatter(
+                combinedAspectRatio(l, right->smallest, LayoutDirection::Vertical) * (1 - kSlack),
+                combinedAspectRatio(l, right->largest, LayoutDirection::Vertical) * (1 + kSlack));
+            if (!sideBySide && !stacked)
+                continue;
+            const std::uint64_t row = base + li * rightCount * 2;
+            for (std::uint64_t ri = 0; ri < rightCount; ++ri) {
+                const float r = right->aspects[ri];
+                if (sideBySide)
+                    visit(row + 2 * ri, combinedAspectRatio(l, r, LayoutDirection::Horizontal));
+                if (stacked)
+                    visit(row + 2 * ri + 1, combinedAspectRatio(l, r, LayoutDirection::Vertical));
+            }
+        }
+        base += 2 * left->aspects.size() * rightCount;
+    }
+}
+
+void TreeSpace::distribute(std::size_t start, std::size_t count, std::uint64_t index, float share,
+                           ShareExtremes &extremes)
 {
     if (count == 1) {
-        shares.push_back(share);
+        extremes.add(share);
         return;
     }
     const Split split = decode(count, index);
-    const float a1 = (*cached(values, split.at))[split.left];
-    const float a2 = (*cached(values + split.at, count - split.at))[split.right];
+    const float a1 = orderingInterval(start, split.at)->aspects[split.left];
+    const float a2 = orderingInterval(start + split.at, count - split.at)->aspects[split.right];
     const ChildFractions fractions = childFractions(a1, a2, split.direction);
-    distribute(values, split.at, split.left, fractions.first * share, shares);
-    distribute(values + split.at, count - split.at, split.right, fractions.second * share, shares);
+    distribute(start, split.at, split.left, fractions.first * share, extremes);
+    distribute(start + split.at, count - split.at, split.right, fractions.second * share, extremes);
 }
 
-std::vector<float> TreeSpace::leafShares(const std::vector<float> &ordering, std::uint64_t index)
+float TreeSpace::sizeRatio(std::uint64_t index)
 {
-    std::vector<float> shares;
-    shares.reserve(ordering.size());
-    if (ordering.size() == 1)
-        shares.push_back(1.0f);
-    else
-        distribute(ordering.data(), ordering.size(), index, 1.0f, shares);
-    return shares;
-}
-
-float TreeSpace::sizeRatio(const std::vector<float> &ordering, std::uint64_t index)
-{
-    return shareRatio(leafShares(ordering, index));
+    if (current.size() <= 1)
+        return 1.0f;
+    ShareExtremes extremes;
+    distribute(0, current.size(), index, 1.0f, extremes);
+    return extremes.ratio();
 }
 
 NodePtr TreeSpace::buildNode(const float *values, std::size_t count, std::uint64_t index)

@@ -2,6 +2,8 @@
 
 #include "layoutdirection.h"
 #include "node.h"
+#include "rankedtrees.h"
+#include "splitgeometry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +16,9 @@ namespace marquetrix::layout {
 // The split trees over one ordering of ratios, without building them: each tree is an
 // index into the order in which buildTrees would produce it, and its aspect ratio, leaf
 // shares and size ratio are computed with the same 32-bit arithmetic as the nodes'.
-// Lists of sub-orderings are memoised across orderings, since the search's orderings
-// share most of their prefixes and suffixes.
+// The tree lists of sub-orderings are memoised across orderings, since the search's
+// orderings share most of their prefixes and suffixes; the full ordering's trees are
+// never listed, only scanned.
 class TreeSpace
 {
 public:
@@ -27,27 +30,50 @@ public:
         Balanced
     };
 
+    // The best fit seen so far over all scanned trees: the smallest mismatch to the
+    // target, the first one in scanning order on ties.
+    struct BestFit
+    {
+        std::size_t ordering = 0;
+        std::uint64_t index = 0;
+        float aspect = 0.0f;
+        float mismatch = 1e10f;
+        bool seen = false;
+    };
+
     explicit TreeSpace(Family family = Family::Exhaustive);
 
     // How many trees there are over `count` ratios (saturating).
     std::uint64_t treeCount(std::size_t count) const;
-    using Aspects = std::shared_ptr<const std::vector<float>>;
 
-    // Aspect ratios of every tree over the ordering, in build order. Sub-orderings are
-    // cached; the full ordering is not (each ordering is seen once).
-    Aspects trees(const std::vector<float> &ordering);
+    // Makes `ordering` the one that scan and sizeRatio work on.
+    void setOrdering(const std::vector<float> &ordering);
 
-    // Leaf shares of tree `index` after distributing the share 1.0, in leaf order.
-    std::vector<float> leafShares(const std::vector<float> &ordering, std::uint64_t index);
-    float sizeRatio(const std::vector<float> &ordering, std::uint64_t index);
+    // Goes through the current ordering's trees in build order: appends every tree whose
+    // mismatch to `target` is below `threshold` to `good`, and updates `best`. Runs of
+    // trees that can neither be good nor beat `best` are passed over unseen.
+    void scan(std::size_t orderingNumber, float target, float threshold, BestFit &best,
+              std::vector<RankedTree> &good);
+
+    // Largest over smallest leaf share of the current ordering's tree `index`.
+    float sizeRatio(std::uint64_t index);
 
     // A real tree, built fresh with its own leaves, shares distributed.
     NodePtr build(const std::vector<float> &ordering, std::uint64_t index);
 
-    // Ratio values computed so far (tree aspects, cached or not): the search's unit of work.
+    // Tree ratios computed and runs of trees looked at: the search's unit of work.
     std::uint64_t work() const { return workDone; }
+    void addWork(std::uint64_t units) { workDone += units; }
 
 private:
+    struct Interval
+    {
+        std::vector<float> aspects; // every tree's ratio, in build order
+        float smallest = 0.0f;
+        float largest = 0.0f;
+    };
+    using IntervalPtr = std::shared_ptr<const Interval>;
+
     struct Split
     {
         std::size_t at;
@@ -56,22 +82,28 @@ private:
         LayoutDirection direction;
     };
 
-    Aspects cached(const float *values, std::size_t count);
-    Aspects compute(const float *values, std::size_t count);
-    Split decode(std::size_t count, std::uint64_t index) const;
-    std::pair<std::size_t, std::size_t> splitRange(std::size_t count) const;
-    void distribute(const float *values, std::size_t count, std::uint64_t index, float share,
-                    std::vector<float> &shares);
-    NodePtr buildNode(const float *values, std::size_t count, std::uint64_t index);
-
     struct KeyHash
     {
         std::size_t operator()(const std::vector<std::uint32_t> &key) const;
     };
-    std::unordered_map<std::vector<std::uint32_t>, Aspects, KeyHash> memo;
-    std::uint64_t workDone = 0;
+
+    std::pair<std::size_t, std::size_t> splitRange(std::size_t count) const;
+    Split decode(std::size_t count, std::uint64_t index) const;
+    IntervalPtr interval(const float *values, std::size_t count);
+    IntervalPtr orderingInterval(std::size_t start, std::size_t count);
+    void distribute(std::size_t start, std::size_t count, std::uint64_t index, float share,
+                    ShareExtremes &extremes);
+    NodePtr buildNode(const float *values, std::size_t count, std::uint64_t index);
+
     Family family;
     std::vector<std::uint64_t> counts;
+    std::unordered_map<std::vector<std::uint32_t>, IntervalPtr, KeyHash> memo;
+    std::vector<std::uint32_t> scratchKey;
+    std::uint64_t workDone = 0;
+
+    std::vector<float> current;
+    // Sub-orderings of the current ordering by start and length, filled on demand.
+    std::vector<IntervalPtr> currentIntervals;
 };
 
 } // namespace marquetrix::layout
