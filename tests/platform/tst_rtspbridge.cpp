@@ -171,8 +171,8 @@ private slots:
     void failsWithinBound_data();
     void failsWithinBound();
     void abortReleasesBlockedRead();
-    void serverKilledMidStream_data();
-    void serverKilledMidStream();
+    void serverLostMidStream_data();
+    void serverLostMidStream();
     void startsAgainAfterReset();
 };
 
@@ -373,16 +373,19 @@ void TestRtspBridge::abortReleasesBlockedRead()
     QVERIFY(destroyed.wait_for(5s) == std::future_status::ready);
 }
 
-void TestRtspBridge::serverKilledMidStream_data()
+void TestRtspBridge::serverLostMidStream_data()
 {
     QTest::addColumn<QString>("transport");
-    QTest::newRow("TCP: the connection closes") << "tcp";
-    QTest::newRow("UDP: the packets stop") << "udp";
+    QTest::addColumn<bool>("freeze");
+    QTest::newRow("TCP, killed: the connection closes") << "tcp" << false;
+    QTest::newRow("UDP, killed: the packets stop") << "udp" << false;
+    QTest::newRow("TCP, hung: the connection stays open, silent") << "tcp" << true;
 }
 
-void TestRtspBridge::serverKilledMidStream()
+void TestRtspBridge::serverLostMidStream()
 {
     QFETCH(QString, transport);
+    QFETCH(bool, freeze);
 
     RtspTestServer server;
     QVERIFY2(server.start({.transport = transport}), qPrintable(server.failure()));
@@ -390,7 +393,10 @@ void TestRtspBridge::serverKilledMidStream()
     bridge.start();
     QVERIFY(readFrom(bridge, 32 * 1024, 20s).last > 0);
 
-    server.kill();
+    if (freeze)
+        server.freeze();
+    else
+        server.kill();
     const ReadOutcome rest = readFrom(bridge, std::numeric_limits<qsizetype>::max(), 15s);
     QVERIFY2(rest.finished, "read() never noticed the server was gone");
     QCOMPARE(rest.last, -1);

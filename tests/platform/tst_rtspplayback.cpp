@@ -72,6 +72,7 @@ private slots:
     void failuresBecomeErrors_data();
     void failuresBecomeErrors();
     void serverKilledMidStreamIsAnError();
+    void stopIsPromptWhileServerHangs();
 
 private:
     std::unique_ptr<VlcMediaEngine> m_engine;
@@ -196,6 +197,25 @@ void TestRtspPlayback::serverKilledMidStreamIsAnError()
     server.kill();
     QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Error, 10000);
     QCOMPARE(events.count(PlaybackState::Ended), 0);
+}
+
+void TestRtspPlayback::stopIsPromptWhileServerHangs()
+{
+    RtspTestServer server;
+    QVERIFY2(server.start({.transport = "tcp"}), qPrintable(server.failure()));
+    auto tile = makeTile(*m_engine, server.url());
+    EventRecorder &events = *tile->recorder;
+    tile->listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime >= 500, 15000);
+
+    // libVLC's reader now waits for bytes that never come; only the bridge's abort frees
+    // it before the network timeout.
+    server.freeze();
+    QElapsedTimer clock;
+    clock.start();
+    tile->listPlayer->stop();
+    QVERIFY2(clock.elapsed() < promptMs, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE(tile->player->state(), PlaybackState::Stopped);
 }
 
 QTEST_GUILESS_MAIN(TestRtspPlayback)

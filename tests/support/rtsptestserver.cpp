@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <csignal>
 
 #if !defined(MARQUETRIX_RTSP_VLC_SERVER) || !defined(MARQUETRIX_RTSP_GST_SERVER)
 #error "the build names the RTSP fixture programs"
@@ -80,6 +81,12 @@ bool RtspTestServer::start(const Options &options)
             .arg(QString::fromUtf8(output), QString::fromUtf8(m_process.readAllStandardError()));
     kill();
     return false;
+}
+
+void RtspTestServer::freeze()
+{
+    if (m_process.state() != QProcess::NotRunning)
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGSTOP);
 }
 
 void RtspTestServer::kill()

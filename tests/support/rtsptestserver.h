@@ -41,6 +41,8 @@ public:
     bool start(const Options &options);
     // Kills the server at once, as a crash would.
     void kill();
+    // Stops the server without closing anything, as a hung machine would.
+    void freeze();
 
     quint16 port() const { return m_port; }
     // rtsp://[user:password@]127.0.0.1:PORT/path; the password is set raw, so a ':' in it
