@@ -168,6 +168,7 @@ private slots:
     void init();
     void playsAsTransportStream_data();
     void playsAsTransportStream();
+    void playsAudioOnlySession();
     void failsWithinBound_data();
     void failsWithinBound();
     void abortReleasesBlockedRead();
@@ -283,6 +284,22 @@ void TestRtspBridge::playsAsTransportStream()
         for (const QString &line : capturedLog)
             QVERIFY2(!line.contains(QLatin1String("cret")), qPrintable(line));
     }
+}
+
+void TestRtspBridge::playsAudioOnlySession()
+{
+    RtspTestServer server;
+    QVERIFY2(server.start({.transport = "tcp", .content = "audio"}), qPrintable(server.failure()));
+    RtspBridge bridge(server.url(), 5s);
+    bridge.start();
+    // With no picture to wait for, the stream starts with the first packet.
+    const ReadOutcome outcome = readFrom(bridge, 16 * 1024, 20s);
+    QVERIFY2(outcome.last > 0, qPrintable(bridge.error().value_or("no error")));
+    const TsSummary ts = probe(outcome.bytes);
+    QVERIFY(ts.opened);
+    QVERIFY(ts.hasAudio);
+    QCOMPARE(ts.videoCodec, AV_CODEC_ID_NONE);
+    QVERIFY(ts.timestampsOrdered);
 }
 
 void TestRtspBridge::failsWithinBound_data()

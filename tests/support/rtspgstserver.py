@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """RTSP server for the tests: serves one H.264 + AAC MP4 clip at /live on 127.0.0.1
-(or, with --content mjpeg, a Motion JPEG test picture, a codec the player cannot carry).
+(or, with --content audio, only its AAC track; with --content mjpeg, a Motion JPEG test
+picture, a codec the player cannot carry).
 
 Prints "ready PORT" once it listens (PORT 0 picks a free one) and serves until killed or
 until its standard input closes, so a crashed test leaves no server behind.
 
   rtspgstserver.py --clip clip.mp4 [--port 0] [--transport tcp|udp|both]
                    [--auth none|basic|digest --user U --password P]
-                   [--content clip|mjpeg]
+                   [--content clip|audio|mjpeg]
 """
 import argparse
 import os
@@ -30,7 +31,7 @@ def main():
     parser.add_argument("--auth", choices=["none", "basic", "digest"], default="none")
     parser.add_argument("--user", default="")
     parser.add_argument("--password", default="")
-    parser.add_argument("--content", choices=["clip", "mjpeg"], default="clip")
+    parser.add_argument("--content", choices=["clip", "audio", "mjpeg"], default="clip")
     args = parser.parse_args()
 
     Gst.init(None)
@@ -44,6 +45,11 @@ def main():
         factory.set_launch(
             "( videotestsrc is-live=true ! video/x-raw,format=I420,width=320,height=176 ! jpegenc "
             "! rtpjpegpay name=pay0 pt=26 )"
+        )
+    elif args.content == "audio":
+        factory.set_launch(
+            f'( filesrc location="{location}" ! qtdemux name=d '
+            "d.audio_0 ! queue ! aacparse ! rtpmp4gpay name=pay0 pt=97 )"
         )
     else:
         factory.set_launch(

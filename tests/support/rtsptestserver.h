@@ -28,7 +28,8 @@ public:
         QString auth = QStringLiteral("none");
         QString user = {};
         QString password = {};
-        // gstreamer only: "clip", or "mjpeg" for a live Motion JPEG picture.
+        // gstreamer only: "clip", "audio" for the clip's sound alone, or "mjpeg" for a
+        // live Motion JPEG picture.
         QString content = QStringLiteral("clip");
     };
 
