@@ -1,5 +1,6 @@
 #include "rtspbridge.h"
 #include "rtsptestserver.h"
+#include "rtsptsprobe.h"
 
 #include <QTcpServer>
 #include <QTest>
@@ -7,116 +8,16 @@
 #include <mutex>
 
 extern "C" {
-#include <libavformat/avformat.h>
 #include <libavutil/log.h>
 }
 
 using namespace marquetrix;
 using namespace std::chrono_literals;
+using marquetrix::test::probeTs;
 using marquetrix::test::RtspTestServer;
+using marquetrix::test::TsSummary;
 
 namespace {
-
-// What libavformat finds in the bytes the bridge produced.
-struct TsSummary
-{
-    bool opened = false;
-    AVCodecID videoCodec = AV_CODEC_ID_NONE;
-    int width = 0;
-    int height = 0;
-    bool hasAudio = false;
-    int videoPackets = 0;
-    bool firstVideoIsKey = false;
-    bool timestampsOrdered = true;
-};
-
-struct MemoryReader
-{
-    const QByteArray &bytes;
-    qsizetype offset = 0;
-
-    static int read(void *opaque, uint8_t *buffer, int size)
-    {
-        auto *self = static_cast<MemoryReader *>(opaque);
-        const auto n = std::min<qsizetype>(size, self->bytes.size() - self->offset);
-        if (n <= 0)
-            return AVERROR_EOF;
-        memcpy(buffer, self->bytes.constData() + self->offset, static_cast<size_t>(n));
-        self->offset += n;
-        return static_cast<int>(n);
-    }
-};
-
-// Opens the bytes as MPEG-TS; findStreamInfo reads ahead to learn the codecs' parameters.
-AVFormatContext *openTs(MemoryReader &reader, bool findStreamInfo)
-{
-    constexpr int bufferSize = 64 * 1024;
-    auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
-    AVFormatContext *context = avformat_alloc_context();
-    context->pb =
-        avio_alloc_context(buffer, bufferSize, 0, &reader, &MemoryReader::read, nullptr, nullptr);
-    if (avformat_open_input(&context, nullptr, av_find_input_format("mpegts"), nullptr) < 0)
-        return nullptr;
-    if (findStreamInfo && avformat_find_stream_info(context, nullptr) < 0) {
-        avformat_close_input(&context);
-        return nullptr;
-    }
-    return context;
-}
-
-void closeTs(AVFormatContext *context)
-{
-    AVIOContext *io = context->pb;
-    avformat_close_input(&context);
-    av_freep(&io->buffer);
-    avio_context_free(&io);
-}
-
-TsSummary probe(const QByteArray &bytes)
-{
-    TsSummary summary;
-    MemoryReader infoReader{bytes};
-    AVFormatContext *info = openTs(infoReader, true);
-    if (!info)
-        return summary;
-    summary.opened = true;
-    int video = -1;
-    for (unsigned i = 0; i < info->nb_streams; ++i) {
-        const AVCodecParameters *par = info->streams[i]->codecpar;
-        if (par->codec_type == AVMEDIA_TYPE_VIDEO && video < 0) {
-            video = static_cast<int>(i);
-            summary.videoCodec = par->codec_id;
-            summary.width = par->width;
-            summary.height = par->height;
-        }
-        summary.hasAudio |= par->codec_type == AVMEDIA_TYPE_AUDIO;
-    }
-    closeTs(info);
-
-    // A second pass from the first byte, to see the very first packets.
-    MemoryReader packetReader{bytes};
-    AVFormatContext *context = openTs(packetReader, false);
-    if (!context)
-        return summary;
-    std::vector<int64_t> lastDts(context->nb_streams, AV_NOPTS_VALUE);
-    AVPacket *packet = av_packet_alloc();
-    while (av_read_frame(context, packet) >= 0) {
-        const auto index = static_cast<size_t>(packet->stream_index);
-        if (packet->stream_index == video && summary.videoPackets++ == 0)
-            summary.firstVideoIsKey = packet->flags & AV_PKT_FLAG_KEY;
-        if (packet->dts != AV_NOPTS_VALUE) {
-            if (lastDts[index] != AV_NOPTS_VALUE && packet->dts <= lastDts[index])
-                summary.timestampsOrdered = false;
-            if (packet->pts != AV_NOPTS_VALUE && packet->pts < packet->dts)
-                summary.timestampsOrdered = false;
-            lastDts[index] = packet->dts;
-        }
-        av_packet_unref(packet);
-    }
-    av_packet_free(&packet);
-    closeTs(context);
-    return summary;
-}
 
 struct ReadOutcome
 {
@@ -267,9 +168,9 @@ void TestRtspBridge::playsAsTransportStream()
     QVERIFY2(outcome.last > 0, qPrintable(bridge.error().value_or("no error")));
     QCOMPARE(outcome.bytes.at(0), char(0x47));
 
-    const TsSummary ts = probe(outcome.bytes);
+    const TsSummary ts = probeTs(outcome.bytes);
     QVERIFY(ts.opened);
-    QCOMPARE(ts.videoCodec, AV_CODEC_ID_H264);
+    QCOMPARE(ts.videoCodec, QByteArray("h264"));
     QCOMPARE(ts.width, 320);
     QCOMPARE(ts.height, 180);
     QCOMPARE(ts.hasAudio, audio);
@@ -295,10 +196,10 @@ void TestRtspBridge::playsAudioOnlySession()
     // With no picture to wait for, the stream starts with the first packet.
     const ReadOutcome outcome = readFrom(bridge, 16 * 1024, 20s);
     QVERIFY2(outcome.last > 0, qPrintable(bridge.error().value_or("no error")));
-    const TsSummary ts = probe(outcome.bytes);
+    const TsSummary ts = probeTs(outcome.bytes);
     QVERIFY(ts.opened);
     QVERIFY(ts.hasAudio);
-    QCOMPARE(ts.videoCodec, AV_CODEC_ID_NONE);
+    QVERIFY(ts.videoCodec.isEmpty());
     QVERIFY(ts.timestampsOrdered);
 }
 
@@ -441,8 +342,8 @@ void TestRtspBridge::startsAgainAfterReset()
     bridge.start();
     const ReadOutcome again = readFrom(bridge, 64 * 1024, 20s);
     QVERIFY2(again.last > 0, qPrintable(bridge.error().value_or("no error")));
-    const TsSummary ts = probe(again.bytes);
-    QCOMPARE(ts.videoCodec, AV_CODEC_ID_H264);
+    const TsSummary ts = probeTs(again.bytes);
+    QCOMPARE(ts.videoCodec, QByteArray("h264"));
     QVERIFY(ts.firstVideoIsKey);
 }
 
