@@ -153,7 +153,11 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
     const float threshold = firstFilterThreshold(n);
     const bool manyRecords = input.videos.size() >= 5;
 
-    const bool balanced = TreeSpace().treeCount(n) > kExhaustiveTrees;
+    // Every tree of every ordering is tried when there are few trees per ordering, or few
+    // orderings (many videos of one format); otherwise only balanced splits.
+    const std::uint64_t trees = TreeSpace().treeCount(n);
+    const bool balanced = trees > kExhaustiveTrees &&
+                          static_cast<unsigned __int128>(trees) * orderingCount > kExhaustiveWork;
     TreeSpace space(balanced ? TreeSpace::Family::Balanced : TreeSpace::Family::Exhaustive);
     stats.bounded = balanced;
 

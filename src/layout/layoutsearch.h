@@ -38,7 +38,8 @@ NodePtr pickFallback(const std::vector<NodePtr> &trees, float target);
 // numbers and builds nodes only for the result. The work is bounded (never by wall-clock
 // time): orderings stop being tried once kWorkBound units of work were done (tree ratios
 // computed, good trees ranked and size ratios evaluated, weighed by their cost), and above
-// kExhaustiveTrees trees per ordering (ten or more videos) only balanced splits are tried.
+// kExhaustiveTrees trees per ordering (ten or more videos) only balanced splits are tried,
+// unless all trees of all orderings together stay within kExhaustiveWork.
 // Below those bounds the result is the same tree the exhaustive search finds; up to
 // kAlwaysComplete videos (a few milliseconds at worst) the search is always complete.
 NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log,
@@ -47,5 +48,6 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log,
 inline constexpr std::size_t kAlwaysComplete = 7;
 inline constexpr std::uint64_t kWorkBound = 1'500'000;
 inline constexpr std::uint64_t kExhaustiveTrees = 50'000;
+inline constexpr std::uint64_t kExhaustiveWork = kWorkBound;
 
 } // namespace marquetrix::layout
