@@ -94,4 +94,17 @@ qsizetype LayoutState::indexOfVideoMeta(const QUuid &id) const
     return found == m_videoMetas.cend() ? -1 : found - m_videoMetas.cbegin();
 }
 
+layout::SearchInput LayoutState::searchInput(layout::LayoutAlgorithm algorithm) const
+{
+    layout::SearchInput input;
+    input.videos.reserve(static_cast<std::size_t>(m_videoMetas.size()));
+    for (const auto &meta : m_videoMetas)
+        input.videos.push_back({meta->isClosed(), meta->overriddenAR(), meta->width(),
+                                meta->height(), meta->title().toStdString()});
+    input.viewWidth = m_viewWidth;
+    input.viewHeight = m_viewHeight;
+    input.layoutAlgorithm = algorithm;
+    return input;
+}
+
 } // namespace marquetrix

@@ -111,6 +111,9 @@ public:
     // together and only by the search. Not published: the search runs while the window
     // renders and must not make it render again.
     layout::LayoutCache &layoutCache() { return m_layoutCache; }
+    // What the layout search reads of this window: every record in list order, the area,
+    // and the objective in force.
+    layout::SearchInput searchInput(layout::LayoutAlgorithm algorithm) const;
     const layout::ViewConfiguration &viewConfig() const { return m_layoutCache.viewConfig; }
     const layout::NodePtr &lastLayout() const { return m_layoutCache.lastLayout; }
 

@@ -1,3 +1,4 @@
+#include "layoutsearch.h"
 #include "layoutstate.h"
 #include "playerstate.h"
 #include "videometadata.h"
@@ -72,6 +73,7 @@ private slots:
     void videoMetasNotifyOncePerChange_data();
     void videoMetasNotifyOncePerChange();
     void videoMetasReadableFromQml();
+    void searchSeesTheWindow();
 };
 
 void TestState::notifiesEveryAssignment_data()
@@ -375,6 +377,42 @@ void TestState::videoMetasReadableFromQml()
     QCOMPARE(layout->videoMetas().size(), before.size());
     for (const auto &meta : before)
         QVERIFY(layout->videoMetas().contains(meta));
+}
+
+// The search gets every record (closed ones too, for the record count), each record's
+// effective shape, the area and the objective, and keeps its cache in the window.
+void TestState::searchSeesTheWindow()
+{
+    LayoutState state;
+    state.setViewWidth(1600);
+    state.setViewHeight(1000);
+    const auto wide = makeRecord(QStringLiteral("wide"));
+    wide->setWidth(1920);
+    wide->setHeight(1080);
+    const auto cropped = makeRecord(QStringLiteral("cropped"));
+    cropped->setOverriddenAR(0.5625f);
+    const auto closed = makeRecord(QStringLiteral("closed"));
+    closed->setIsClosed(true);
+    state.setVideoMetas({wide, closed, cropped});
+
+    const layout::SearchInput input = state.searchInput(layout::LayoutAlgorithm::VideoSizes);
+    QCOMPARE(input.videos.size(), 3u);
+    QCOMPARE(input.videos[0].width, 1920);
+    QVERIFY(input.videos[1].isClosed);
+    QCOMPARE(input.videos[2].overriddenAR, 0.5625f);
+    QCOMPARE(input.videos[2].title, std::string("cropped"));
+    QCOMPARE(input.viewWidth, 1600.0f);
+    QCOMPARE(input.layoutAlgorithm, layout::LayoutAlgorithm::VideoSizes);
+
+    struct NullSink final : layout::LogSink
+    {
+        void log(layout::LogLevel, const std::string &) override {}
+    } sink;
+    const layout::NodePtr tree = layout::findLayout(input, state.layoutCache(), sink);
+    QCOMPARE(tree->description(),
+             std::string("H First: (Leaf: (1.77778)), Second: (Leaf: (0.5625)), AR: 2.34028"));
+    QCOMPARE(state.lastLayout(), tree);
+    QCOMPARE(state.viewConfig().aspectRatios, (std::vector<float>{1.77778f, 0.5625f}));
 }
 
 QTEST_GUILESS_MAIN(TestState)
