@@ -3,6 +3,7 @@
 #include "framecrop.h"
 #include "logging.h"
 
+#include <QDeadlineTimer>
 #include <QVideoSink>
 #include <vlc/vlc.h>
 
@@ -12,10 +13,13 @@ namespace marquetrix {
 
 namespace {
 
-// How long format negotiation waits for the GUI thread to publish the track's size. The
-// track is known before the decoder's first picture, so this is only reached when the GUI
-// thread is very busy; the offered size is used after it.
+// How long format negotiation waits for the GUI thread to publish the track's size (we
+// never call libVLC from inside its callbacks). libVLC reports the video track before the
+// decoder's first picture, so the wait only happens when the GUI thread is very busy; the
+// offered size is used after it.
 constexpr int visibleSizeWaitMs = 250;
+// How long it waits for a size probe under way (local files answer in milliseconds).
+constexpr int probedSizeWaitMs = 1500;
 
 constexpr int pausedFrameIntervalMs = 250;
 
@@ -47,10 +51,18 @@ void VlcFrameWriter::setVisibleSize(QSize size)
     m_sizeKnown.wakeAll();
 }
 
+void VlcFrameWriter::setSizeProbePending(bool pending)
+{
+    QMutexLocker locker(&m_mutex);
+    m_probePending = pending;
+    m_sizeKnown.wakeAll();
+}
+
 void VlcFrameWriter::clearVisibleSize()
 {
     QMutexLocker locker(&m_mutex);
     m_visibleSize.reset();
+    m_probePending = false;
 }
 
 void VlcFrameWriter::setCrop(std::optional<QSize> ratio)
@@ -94,8 +106,13 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
                                    unsigned *pitches, unsigned *lines)
 {
     QMutexLocker locker(&m_mutex);
-    if (!m_visibleSize && !m_cancelled)
-        m_sizeKnown.wait(&m_mutex, visibleSizeWaitMs);
+    const QDeadlineTimer trackWait(visibleSizeWaitMs);
+    const QDeadlineTimer probeWait(probedSizeWaitMs);
+    while (!m_visibleSize && !m_cancelled) {
+        const QDeadlineTimer &deadline = m_probePending ? probeWait : trackWait;
+        if (deadline.hasExpired() || !m_sizeKnown.wait(&m_mutex, deadline))
+            break;
+    }
     const QSize offered{int(*width), int(*height)};
     QSize size = offered;
     if (m_visibleSize && !m_visibleSize->isEmpty() && m_visibleSize->width() <= offered.width() &&

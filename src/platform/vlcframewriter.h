@@ -34,9 +34,11 @@ public:
     QVideoSink *sink() const { return m_sink; }
     void setSink(QVideoSink *sink);
 
-    // The media's picture size as its track reports it (zero when the track does not
-    // know it); libVLC offers padded sizes and would stretch the picture into them.
+    // The media's picture size as its track reports it; libVLC offers padded sizes and
+    // would stretch the picture into them. While a probe for the size is pending, format
+    // negotiation waits longer for it.
     void setVisibleSize(QSize size);
+    void setSizeProbePending(bool pending);
     void clearVisibleSize();
 
     // Width:height of the centred region to show, or none for the whole picture.
@@ -73,6 +75,7 @@ private:
     QWaitCondition m_sizeKnown;
     std::optional<QSize> m_visibleSize;
     bool m_cancelled = false;
+    bool m_probePending = false;
     std::optional<QSize> m_crop;
     std::optional<QRect> m_cropRegion;
     QVideoFrameFormat m_format;

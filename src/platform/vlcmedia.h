@@ -3,6 +3,7 @@
 #include "media.h"
 
 #include <QSet>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -54,6 +55,11 @@ public:
     bool isLiveFeed() const { return m_feed.live; }
     std::optional<QString> feedError() const;
 
+    // The picture size read by our own probe, for sources whose track libVLC leaves at 0x0.
+    bool sizeProbeStarted() const { return m_sizeProbeStarted; }
+    void markSizeProbeStarted() { m_sizeProbeStarted = true; }
+    void setProbedSize(QSize size) { m_probedSize = size; }
+
     // True for sources reached over the network, whose open needs a time bound.
     bool isNetwork() const;
 
@@ -63,6 +69,8 @@ private:
     QUrl m_url;
     QString m_failure;
     QSet<QString> m_options;
+    bool m_sizeProbeStarted = false;
+    QSize m_probedSize;
     Feed m_feed;
 };
 

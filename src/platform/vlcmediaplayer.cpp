@@ -2,6 +2,7 @@
 
 #include "logging.h"
 #include "mediaplayerdelegate.h"
+#include "videosizeprobe.h"
 #include "vlcaudiooutput.h"
 #include "vlcframewriter.h"
 #include "vlcinstance.h"
@@ -53,6 +54,8 @@ VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListP
 VlcMediaPlayer::~VlcMediaPlayer()
 {
     m_openTimer.stop();
+    if (m_sizeProbeCancel)
+        *m_sizeProbeCancel = true;
     if (m_player) {
         if (m_media)
             m_media->abortFeed();
@@ -342,6 +345,10 @@ void VlcMediaPlayer::refreshTracks()
     }
     if (!hasVideo)
         return;
+    if (size.isEmpty()) {
+        startSizeProbe();
+        return;
+    }
     m_writer->setVisibleSize(size);
     // The size arrives after the state events of the start; one more state event lets
     // the delegate read it.
@@ -349,6 +356,25 @@ void VlcMediaPlayer::refreshTracks()
         m_announcedSize = size;
         tellStateChanged();
     }
+}
+
+void VlcMediaPlayer::startSizeProbe()
+{
+    if (m_media->sizeProbeStarted() || !VideoSizeProbe::canProbe(m_media->url()))
+        return;
+    m_media->markSizeProbeStarted();
+    m_writer->setSizeProbePending(true);
+    m_sizeProbeCancel =
+        VideoSizeProbe::start(m_media->url(), m_context.get(), [this, media = m_media](QSize size) {
+            if (media != m_media)
+                return;
+            if (size.isEmpty())
+                qCWarning(lcEngine).noquote()
+                    << "The picture size of" << describeMedia() << "is unknown";
+            media->setProbedSize(size);
+            m_writer->setSizeProbePending(false);
+            refreshTracks();
+        });
 }
 
 void VlcMediaPlayer::changeState(PlaybackState state)

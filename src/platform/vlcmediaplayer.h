@@ -75,6 +75,7 @@ private:
     void fail(const QString &reason);
     void markProgress();
     void refreshTracks();
+    void startSizeProbe();
     void changeState(PlaybackState state);
     void tellStateChanged();
     QString describeMedia() const;
@@ -97,6 +98,7 @@ private:
     bool m_progressed = false;
     bool m_repeat = false;
     QSize m_announcedSize;
+    std::shared_ptr<std::atomic<bool>> m_sizeProbeCancel;
 };
 
 } // namespace marquetrix

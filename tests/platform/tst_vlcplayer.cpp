@@ -117,18 +117,23 @@ void TestVlcPlayer::initTestCase()
 void TestVlcPlayer::reportsSizeLengthAndTime_data()
 {
     QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("container");
     QTest::addColumn<bool>("overHttp");
-    QTest::newRow("16:9 file") << QSize(640, 360) << false;
-    QTest::newRow("4:3 file") << QSize(640, 480) << false;
-    QTest::newRow("9:16 file") << QSize(360, 640) << false;
-    QTest::newRow("16:9 over http") << QSize(640, 360) << true;
+    QTest::newRow("16:9 file") << QSize(640, 360) << "mp4" << false;
+    QTest::newRow("4:3 file") << QSize(640, 480) << "mp4" << false;
+    QTest::newRow("9:16 file") << QSize(360, 640) << "mp4" << false;
+    QTest::newRow("16:9 over http") << QSize(640, 360) << "mp4" << true;
+    // libVLC reads no picture size from MPEG-TS, and over HTTP no length either.
+    QTest::newRow("16:9 ts file") << QSize(640, 360) << "ts" << false;
+    QTest::newRow("4:3 ts over http") << QSize(640, 480) << "ts" << true;
 }
 
 void TestVlcPlayer::reportsSizeLengthAndTime()
 {
     QFETCH(QSize, size);
+    QFETCH(QString, container);
     QFETCH(bool, overHttp);
-    const QUrl file = clip({.size = size});
+    const QUrl file = clip({.size = size, .container = container});
     const QUrl url = overHttp ? m_http->url(file.fileName()) : file;
     auto tile = makeTile(*m_engine, url);
     EventRecorder &events = *tile->recorder;
@@ -139,7 +144,8 @@ void TestVlcPlayer::reportsSizeLengthAndTime()
     QTRY_COMPARE_WITH_TIMEOUT(events.videoSize, size, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 0, 5000);
     QVERIFY(tile->player->media()->url() == url);
-    QVERIFY(qAbs(events.length - 1000) < 100);
+    if (container != "ts" || !overHttp)
+        QVERIFY(qAbs(events.length - 1000) < 100);
     QVERIFY(events.states.contains(PlaybackState::Playing));
     QVERIFY(!events.offGuiThread);
     QVERIFY(!events.unknownPlayer);
