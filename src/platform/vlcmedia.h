@@ -48,12 +48,17 @@ public:
         std::function<void()> prepare;
         // A live feed cannot be paused: libVLC would keep reading and fall behind.
         bool live = false;
+        // The picture size as the feed knows it (empty while unknown). A feed of MPEG-TS
+        // gives libVLC no size before it makes its picture buffers, which then come out
+        // padded and stretched.
+        std::function<QSize()> videoSize = {};
     };
     void setFeed(Feed feed) { m_feed = std::move(feed); }
     void abortFeed() const;
     void prepareFeed() const;
     bool isLiveFeed() const { return m_feed.live; }
     std::optional<QString> feedError() const;
+    QSize feedVideoSize() const { return m_feed.videoSize ? m_feed.videoSize() : QSize(); }
 
     // The picture size read by our own probe, for sources whose track libVLC leaves at 0x0.
     bool sizeProbeStarted() const { return m_sizeProbeStarted; }

@@ -360,6 +360,11 @@ void VlcMediaPlayer::refreshTracks()
 
 void VlcMediaPlayer::startSizeProbe()
 {
+    if (const QSize fed = m_media->feedVideoSize(); !fed.isEmpty()) {
+        m_media->setProbedSize(fed);
+        refreshTracks();
+        return;
+    }
     if (m_media->sizeProbeStarted() || !VideoSizeProbe::canProbe(m_media->url()))
         return;
     m_media->markSizeProbeStarted();
