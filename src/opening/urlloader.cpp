@@ -1,0 +1,70 @@
+#include "urlloader.h"
+
+#include "boundedreply.h"
+#include "logging.h"
+#include "videourlresponse.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace marquetrix {
+
+URLLoader::URLLoader(const QNetworkRequest &request, const QByteArray &body, ResolverTiming timing,
+                     QObject *parent)
+    : QObject(parent), m_request(request), m_body(body), m_timing(timing)
+{
+}
+
+void URLLoader::load()
+{
+    m_attempts = 0;
+    attempt();
+}
+
+void URLLoader::attempt()
+{
+    ++m_attempts;
+    QNetworkReply *reply = m_session.post(m_request, m_body);
+    BoundedReply::watch(reply, m_timing.maxBodyBytes, m_timing.attemptTimeout,
+                        [this](const BoundedReply::Outcome &outcome) {
+                            if (!outcome.failure.isEmpty()) {
+                                attemptFailed(outcome.failure);
+                                return;
+                            }
+                            qCInfo(lcLayout, "Got data %lld bytes",
+                                   static_cast<long long>(outcome.body.size()));
+                            if (auto response = VideoURLResponse::decode(outcome.body)) {
+                                emit loaded(response->urls);
+                                return;
+                            }
+                            attemptFailed(QStringLiteral("the answer (status %1) holds no list "
+                                                         "of URLs")
+                                              .arg(outcome.status.value_or(0)));
+                        });
+}
+
+void URLLoader::attemptFailed(const QString &reason)
+{
+    qCWarning(lcLayout).nospace() << "Resolver attempt " << m_attempts << " failed: " << reason;
+    if (m_attempts <= m_timing.maxRetryCount) {
+        QTimer::singleShot(m_timing.retryDelay, this, &URLLoader::attempt);
+        return;
+    }
+    emit failed(reason);
+}
+
+std::unique_ptr<URLLoader> buildResolverRequest(const QUrl &baseURL, const QString &link,
+                                                ResolverTiming timing)
+{
+    QNetworkRequest request(baseURL);
+    request.setTransferTimeout(static_cast<int>(timing.attemptTimeout.count()));
+    // Qt would otherwise label the body as form data (and warn about it).
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{QStringLiteral("url"), link}}).toJson(QJsonDocument::Compact);
+    return std::make_unique<URLLoader>(request, body, timing);
+}
+
+} // namespace marquetrix
