@@ -1,0 +1,120 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Dialogs
+import Marquetrix.State
+import Marquetrix.SideControls
+
+// The tile's crop, loop and open controls: three icon buttons in a row, or, in menu mode, a
+// column of the same buttons with their captions.
+Grid {
+    id: root
+
+    required property PlayerState playerState
+    required property ViewState viewState
+    property bool menuMode: false
+
+    readonly property alias actions: actions
+    readonly property alias cropMenu: cropMenu
+    readonly property alias openMenu: openMenu
+    readonly property alias fileDialog: fileDialog
+
+    columns: menuMode ? 1 : 3
+    spacing: menuMode ? 2 : 0
+
+    SideControlsActions {
+        id: actions
+
+        playerState: root.playerState
+        viewState: root.viewState
+    }
+
+    ToolButton {
+        id: cropButton
+
+        objectName: "cropButton"
+        width: root.menuMode ? implicitWidth : 35
+        rightPadding: 3
+        display: root.menuMode ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
+        text: qsTr("Crop")
+        icon.name: "transform-crop"
+        icon.source: "qrc:/marquetrix/icons/transform-crop.svg"
+        icon.color: "white"
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("Crop video")
+        Accessible.name: qsTr("Crop video")
+        onClicked: cropMenu.popup()
+
+        Menu {
+            id: cropMenu
+
+            MenuItem {
+                text: qsTr("Landscape")
+                icon.source: "qrc:/marquetrix/icons/crop-landscape.svg"
+                onTriggered: actions.cropLandscape()
+            }
+            MenuItem {
+                text: qsTr("Portrait")
+                icon.source: "qrc:/marquetrix/icons/crop-portrait.svg"
+                onTriggered: actions.cropPortrait()
+            }
+            MenuItem {
+                text: qsTr("Original")
+                onTriggered: actions.cropOriginal()
+            }
+        }
+    }
+
+    ToolButton {
+        id: loopButton
+
+        objectName: "loopButton"
+        width: root.menuMode ? implicitWidth : 35
+        display: root.menuMode ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
+        text: actions.loopCaption
+        icon.name: "media-playlist-repeat"
+        icon.source: "qrc:/marquetrix/icons/media-playlist-repeat.svg"
+        icon.color: root.playerState.repeatEnabled ? "white" : "gray"
+        ToolTip.visible: hovered
+        ToolTip.text: actions.loopCaption
+        Accessible.name: actions.loopCaption
+        onClicked: actions.toggleLoop()
+    }
+
+    ToolButton {
+        id: openButton
+
+        objectName: "openButton"
+        width: root.menuMode ? implicitWidth : 35
+        rightPadding: 10
+        display: root.menuMode ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
+        text: qsTr("Open")
+        icon.name: "media-eject"
+        icon.source: "qrc:/marquetrix/icons/media-eject.svg"
+        icon.color: "white"
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("Open new video")
+        Accessible.name: qsTr("Open video")
+        onClicked: openMenu.popup()
+
+        Menu {
+            id: openMenu
+
+            MenuItem {
+                text: qsTr("Open File")
+                onTriggered: fileDialog.open()
+            }
+            MenuItem {
+                text: qsTr("Open URL")
+                onTriggered: actions.openURLIntoTile()
+            }
+        }
+    }
+
+    FileDialog {
+        id: fileDialog
+
+        fileMode: FileDialog.OpenFile
+        nameFilters: actions.videoFileFilters
+        onAccepted: actions.openFileIntoTile(selectedFile)
+    }
+}

@@ -1,0 +1,90 @@
+#include "sidecontrolsactions.h"
+
+namespace marquetrix {
+
+SideControlsActions::SideControlsActions(QObject *parent) : QObject(parent) {}
+
+void SideControlsActions::setPlayerState(PlayerState *value)
+{
+    if (m_playerState)
+        m_playerState->disconnect(this);
+    m_playerState = value;
+    if (value)
+        connect(value, &PlayerState::repeatEnabledChanged, this,
+                &SideControlsActions::loopCaptionChanged);
+    emit playerStateChanged();
+    emit loopCaptionChanged();
+}
+
+void SideControlsActions::setViewState(ViewState *value)
+{
+    m_viewState = value;
+    emit viewStateChanged();
+}
+
+QString SideControlsActions::loopCaption() const
+{
+    const PlayerState *state = m_playerState;
+    return state && state->repeatEnabled() ? QStringLiteral("No loop") : QStringLiteral("Loop");
+}
+
+QStringList SideControlsActions::videoFileFilters()
+{
+    return {
+        QStringLiteral("Videos (*.mp4 *.m4v *.mov *.qt *.avi *.mpg *.mpeg *.m2v *.mkv *.webm "
+                       "*.ts *.mts *.m2ts *.ogv *.flv *.wmv *.3gp)"),
+        QStringLiteral("AVI videos (*.avi)"),
+        QStringLiteral("QuickTime movies (*.mov *.qt)"),
+        QStringLiteral("MPEG-4 movies (*.mp4 *.m4v)"),
+        QStringLiteral("MPEG-2 videos (*.mpg *.mpeg *.m2v)"),
+    };
+}
+
+void SideControlsActions::cropLandscape()
+{
+    if (PlayerState *state = m_playerState)
+        state->setChangeCropping(QStringLiteral("16:9"));
+}
+
+void SideControlsActions::cropPortrait()
+{
+    if (PlayerState *state = m_playerState)
+        state->setChangeCropping(QStringLiteral("9:16"));
+}
+
+void SideControlsActions::cropOriginal()
+{
+    PlayerState *state = m_playerState;
+    if (!state)
+        return;
+    state->setChangeCropping(QString());
+    state->setRestoreCropping(true);
+}
+
+void SideControlsActions::toggleLoop()
+{
+    if (PlayerState *state = m_playerState)
+        state->setRepeatEnabled(!state->repeatEnabled());
+}
+
+void SideControlsActions::openFileIntoTile(const QUrl &url)
+{
+    const PlayerState *state = m_playerState;
+    VideoMetadata *meta = state ? state->videoMeta() : nullptr;
+    if (url.isEmpty() || !meta)
+        return;
+    meta->setNewURL(url);
+}
+
+void SideControlsActions::openURLIntoTile()
+{
+    const PlayerState *state = m_playerState;
+    const VideoMetadata *meta = state ? state->videoMeta() : nullptr;
+    ViewState *view = m_viewState;
+    if (!view || !meta)
+        return;
+    view->setOpenToPlayer(meta->id());
+    view->setOpenURLVisible(true);
+}
+
+} // namespace marquetrix

@@ -1,0 +1,50 @@
+#include "appsettings.h"
+
+#include <QList>
+#include <QSettings>
+
+namespace marquetrix {
+
+namespace {
+
+const auto organisation = QStringLiteral("Marquetrix");
+const auto application = QStringLiteral("Marquetrix");
+const auto layoutAlgorithmKey = QStringLiteral("layoutAlgorithm");
+
+// Settings objects live on the user-interface thread only.
+QList<AppSettings *> &instances()
+{
+    static QList<AppSettings *> all;
+    return all;
+}
+
+} // namespace
+
+AppSettings::AppSettings(QObject *parent) : QObject(parent)
+{
+    instances().append(this);
+}
+
+AppSettings::~AppSettings()
+{
+    instances().removeOne(this);
+}
+
+layout::LayoutAlgorithm AppSettings::algorithm() const
+{
+    const QSettings settings(organisation, application);
+    bool isNumber = false;
+    const int stored = settings.value(layoutAlgorithmKey).toInt(&isNumber);
+    return layout::layoutAlgorithmFromStored(isNumber ? stored : -1);
+}
+
+void AppSettings::setLayoutAlgorithm(int value)
+{
+    QSettings settings(organisation, application);
+    settings.setValue(layoutAlgorithmKey,
+                      layout::storedValue(layout::layoutAlgorithmFromStored(value)));
+    for (AppSettings *instance : instances())
+        emit instance->layoutAlgorithmChanged();
+}
+
+} // namespace marquetrix

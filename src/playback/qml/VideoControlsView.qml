@@ -1,0 +1,230 @@
+import QtQuick
+import QtQuick.Controls
+import Marquetrix.State
+import Marquetrix.Playback
+import Marquetrix.SideControls
+
+// The control bar laid over a hovered tile: title, close button, and a rounded row with the
+// seek slider, the transport buttons, mute and volume, and the side controls. What each
+// control does and how the bar measures itself comes from VideoControls.
+Item {
+    id: root
+
+    required property PlayerState playerState
+    required property ViewState viewState
+    property string playerId
+    readonly property bool closeHovered: closeButton.hovered
+    readonly property alias controls: controls
+
+    VideoControls {
+        id: controls
+
+        playerState: root.playerState
+        width: root.width
+    }
+
+    Label {
+        id: title
+
+        anchors.left: parent.left
+        anchors.top: parent.top
+        anchors.right: closeButton.left
+        padding: controls.titlePadding
+        text: root.playerState.videoMeta ? root.playerState.videoMeta.title : ""
+        textFormat: Text.PlainText
+        elide: Text.ElideRight
+        maximumLineCount: 1
+        font.pixelSize: 22
+        color: "white"
+        style: Text.Raised
+        styleColor: "black"
+        ToolTip.visible: titleHover.hovered && text !== ""
+        ToolTip.text: text
+
+        HoverHandler {
+            id: titleHover
+        }
+    }
+
+    ToolButton {
+        id: closeButton
+
+        objectName: "closeButton"
+        anchors.top: parent.top
+        anchors.right: parent.right
+        anchors.margins: controls.widthClass === VideoControls.Tiny ? 2 : 30
+        width: 25
+        height: 25
+        padding: 0
+        flat: true
+        display: AbstractButton.IconOnly
+        opacity: hovered ? 1.0 : 0.7
+        icon.name: "window-close"
+        icon.source: "qrc:/marquetrix/icons/window-close.svg"
+        icon.color: "transparent"
+        icon.width: 25
+        icon.height: 25
+        background: null
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("Close")
+        Accessible.name: qsTr("Close video")
+        onClicked: controls.close()
+    }
+
+    Rectangle {
+        id: bar
+
+        anchors.centerIn: parent
+        width: Math.max(controls.rowMinimumWidth,
+                        Math.min(controls.rowMaximumWidth, root.width - 2 * controls.rowPadding))
+        height: rows.implicitHeight + 12
+        radius: 12
+        color: "#202020"
+        opacity: 0.9
+
+        Column {
+            id: rows
+
+            anchors.centerIn: parent
+            width: parent.width - 2 * controls.rowPadding
+            spacing: 2
+
+            Row {
+                id: seekRow
+
+                width: parent.width
+                spacing: 4
+
+                Label {
+                    id: positionLabel
+
+                    objectName: "positionLabel"
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: controls.widthClass !== VideoControls.Tiny
+                    text: controls.positionText
+                    color: "white"
+                }
+                Slider {
+                    id: seekSlider
+
+                    objectName: "seekSlider"
+                    width: parent.width - (positionLabel.visible ? positionLabel.width
+                                                                   + durationLabel.width + 8 : 0)
+                    from: 0
+                    to: root.playerState.videoMeta ? root.playerState.videoMeta.mediaLength : 0
+                    value: root.playerState.displayedPosition
+                    Accessible.name: qsTr("Position")
+                    onMoved: root.playerState.displayedPosition = value
+                    onPressedChanged: controls.setEditing(pressed)
+                }
+                Label {
+                    id: durationLabel
+
+                    objectName: "durationLabel"
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: positionLabel.visible
+                    text: controls.durationText
+                    color: "white"
+                }
+            }
+
+            Row {
+                anchors.horizontalCenter: parent.horizontalCenter
+                spacing: controls.widthClass === VideoControls.Wide ? controls.spacing / 2 : 0
+
+                ToolButton {
+                    objectName: "backButton"
+                    display: AbstractButton.IconOnly
+                    icon.name: "media-seek-backward"
+                    icon.source: "qrc:/marquetrix/icons/media-seek-backward.svg"
+                    icon.color: "white"
+                    ToolTip.visible: hovered
+                    ToolTip.text: qsTr("Back 15 seconds")
+                    Accessible.name: ToolTip.text
+                    onClicked: controls.jumpBackward()
+                }
+                ToolButton {
+                    objectName: "playButton"
+                    display: AbstractButton.IconOnly
+                    icon.name: root.playerState.playing ? "media-playback-pause"
+                                                        : "media-playback-start"
+                    icon.source: root.playerState.playing
+                                 ? "qrc:/marquetrix/icons/media-playback-pause.svg"
+                                 : "qrc:/marquetrix/icons/media-playback-start.svg"
+                    icon.color: "white"
+                    ToolTip.visible: hovered
+                    ToolTip.text: root.playerState.playing ? qsTr("Pause") : qsTr("Play")
+                    Accessible.name: ToolTip.text
+                    onClicked: controls.playPause()
+                }
+                ToolButton {
+                    objectName: "forwardButton"
+                    display: AbstractButton.IconOnly
+                    icon.name: "media-seek-forward"
+                    icon.source: "qrc:/marquetrix/icons/media-seek-forward.svg"
+                    icon.color: "white"
+                    ToolTip.visible: hovered
+                    ToolTip.text: qsTr("Forward 15 seconds")
+                    Accessible.name: ToolTip.text
+                    onClicked: controls.jumpForward()
+                }
+                ToolButton {
+                    objectName: "muteButton"
+                    display: AbstractButton.IconOnly
+                    flat: true
+                    icon.name: root.playerState.muted ? "audio-volume-muted" : "audio-volume-high"
+                    icon.source: root.playerState.muted
+                                 ? "qrc:/marquetrix/icons/audio-volume-muted.svg"
+                                 : "qrc:/marquetrix/icons/audio-volume-high.svg"
+                    icon.color: "white"
+                    ToolTip.visible: hovered
+                    ToolTip.text: root.playerState.muted ? qsTr("Unmute") : qsTr("Mute")
+                    Accessible.name: ToolTip.text
+                    onClicked: controls.toggleMute()
+                }
+                Slider {
+                    objectName: "volumeSlider"
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: controls.volumeWidth
+                    height: 20
+                    from: 0
+                    to: 100
+                    value: root.playerState.videoMeta ? root.playerState.videoMeta.volume : 0
+                    Accessible.name: qsTr("Volume")
+                    onMoved: root.playerState.videoMeta.volume = value
+                }
+                SideControls {
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: controls.sideControlsInline
+                    playerState: root.playerState
+                    viewState: root.viewState
+                }
+                ToolButton {
+                    objectName: "moreButton"
+                    visible: !controls.sideControlsInline
+                    display: AbstractButton.IconOnly
+                    icon.name: "view-more-horizontal"
+                    icon.source: "qrc:/marquetrix/icons/view-more.svg"
+                    icon.color: "white"
+                    ToolTip.visible: hovered
+                    ToolTip.text: qsTr("More")
+                    Accessible.name: ToolTip.text
+                    onClicked: sideMenu.open()
+
+                    Popup {
+                        id: sideMenu
+
+                        y: parent.height
+                        padding: 4
+
+                        SideControls {
+                            menuMode: true
+                            playerState: root.playerState
+                            viewState: root.viewState
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

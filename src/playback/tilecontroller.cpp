@@ -1,0 +1,128 @@
+#include "tilecontroller.h"
+
+#include <QMetaObject>
+
+namespace marquetrix {
+
+TileController::TileController(QObject *parent) : QObject(parent)
+{
+    m_tick.setInterval(tickMilliseconds);
+    m_tick.setTimerType(Qt::PreciseTimer);
+    // Nothing else re-runs the player binding once the first start has paused: the tick
+    // keeps the engine and the tile in step.
+    connect(&m_tick, &QTimer::timeout, this, [this] {
+        if (PlayerState *state = m_playerState)
+            state->setIndex(state->index() + 1);
+    });
+    m_tick.start();
+}
+
+void TileController::setPlayerState(PlayerState *value)
+{
+    if (m_playerState)
+        m_playerState->disconnect(this);
+    m_playerState = value;
+    if (value) {
+        connect(value, &PlayerState::videoMetaChanged, this, &TileController::observeRecord);
+        connect(value, &PlayerState::controlsVisibleChanged, this,
+                &TileController::controlsShownChanged);
+    }
+    observeRecord();
+    emit playerStateChanged();
+    emit controlsShownChanged();
+}
+
+void TileController::setViewState(ViewState *value)
+{
+    if (m_viewState)
+        m_viewState->disconnect(this);
+    m_viewState = value;
+    if (value) {
+        connect(value, &ViewState::hideControlsChanged, this, &TileController::borderWidthChanged);
+        connect(value, &ViewState::hideControlsChanged, this,
+                &TileController::controlsShownChanged);
+    }
+    emit viewStateChanged();
+    emit borderWidthChanged();
+    emit controlsShownChanged();
+    checkError();
+}
+
+void TileController::setLayoutState(LayoutState *value)
+{
+    if (m_layoutState)
+        m_layoutState->disconnect(this);
+    m_layoutState = value;
+    if (value)
+        connect(value, &LayoutState::videoMetasChanged, this, &TileController::borderWidthChanged);
+    emit layoutStateChanged();
+    emit borderWidthChanged();
+    checkError();
+}
+
+void TileController::setHovered(bool value)
+{
+    if (PlayerState *state = m_playerState)
+        state->setControlsVisible(value);
+    m_showBorder = value;
+    emit hoveredChanged();
+    emit borderWidthChanged();
+}
+
+bool TileController::controlsHidden() const
+{
+    const ViewState *view = m_viewState;
+    return view && view->hideControls();
+}
+
+int TileController::borderWidth() const
+{
+    const LayoutState *layout = m_layoutState;
+    const bool several = layout && layout->videoMetas().size() >= 2;
+    return several && m_showBorder && !controlsHidden() ? 2 : 0;
+}
+
+bool TileController::controlsShown() const
+{
+    const PlayerState *state = m_playerState;
+    return state && state->controlsVisible() && !controlsHidden();
+}
+
+bool TileController::failed() const
+{
+    const VideoMetadata *meta = m_observedMeta;
+    return meta && meta->error();
+}
+
+void TileController::observeRecord()
+{
+    if (m_observedMeta)
+        m_observedMeta->disconnect(this);
+    const PlayerState *state = m_playerState;
+    m_observedMeta = state ? state->videoMeta() : nullptr;
+    if (m_observedMeta)
+        connect(m_observedMeta, &VideoMetadata::errorChanged, this, &TileController::checkError);
+    emit failedChanged();
+    checkError();
+}
+
+void TileController::checkError()
+{
+    const VideoMetadata *meta = m_observedMeta;
+    if (!meta || !meta->error() || m_removalPosted || !m_layoutState || !m_viewState)
+        return;
+    emit failedChanged();
+    m_removalPosted = true;
+    // After the current rendering: first the record leaves the window, then the notice.
+    QMetaObject::invokeMethod(
+        m_layoutState.data(),
+        [layoutState = m_layoutState, viewState = m_viewState, id = meta->id()] {
+            if (LayoutState *layout = layoutState)
+                layout->removeVideoMeta(id);
+            if (ViewState *view = viewState)
+                view->setShowFailedToOpenAlert(true);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace marquetrix

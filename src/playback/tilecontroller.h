@@ -1,0 +1,79 @@
+#pragma once
+
+#include "layoutstate.h"
+#include "playerstate.h"
+#include "viewstate.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QtQml/qqmlregistration.h>
+
+namespace marquetrix {
+
+// What one tile does besides playing: the hover state that shows the control bar and the
+// border, the 0.3 s tick that keeps the player binding running, and the removal of a
+// video that failed. The tile's QML only binds to it.
+class TileController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    explicit TileController(QObject *parent = nullptr);
+
+    Q_PROPERTY(marquetrix::PlayerState *playerState READ playerState WRITE setPlayerState NOTIFY
+                   playerStateChanged REQUIRED)
+    PlayerState *playerState() const { return m_playerState; }
+    void setPlayerState(PlayerState *value);
+    Q_SIGNAL void playerStateChanged();
+
+    Q_PROPERTY(marquetrix::ViewState *viewState READ viewState WRITE setViewState NOTIFY
+                   viewStateChanged REQUIRED)
+    ViewState *viewState() const { return m_viewState; }
+    void setViewState(ViewState *value);
+    Q_SIGNAL void viewStateChanged();
+
+    Q_PROPERTY(marquetrix::LayoutState *layoutState READ layoutState WRITE setLayoutState NOTIFY
+                   layoutStateChanged REQUIRED)
+    LayoutState *layoutState() const { return m_layoutState; }
+    void setLayoutState(LayoutState *value);
+    Q_SIGNAL void layoutStateChanged();
+
+    // The pointer is over the tile.
+    Q_PROPERTY(bool hovered READ hovered WRITE setHovered NOTIFY hoveredChanged)
+    bool hovered() const { return m_showBorder; }
+    void setHovered(bool value);
+    Q_SIGNAL void hoveredChanged();
+
+    // 2 while hovered, with two or more videos in the window and controls not hidden; else 0.
+    Q_PROPERTY(int borderWidth READ borderWidth NOTIFY borderWidthChanged)
+    int borderWidth() const;
+    Q_SIGNAL void borderWidthChanged();
+
+    Q_PROPERTY(bool controlsShown READ controlsShown NOTIFY controlsShownChanged)
+    bool controlsShown() const;
+    Q_SIGNAL void controlsShownChanged();
+
+    // The record failed: the tile shows nothing while it removes itself.
+    Q_PROPERTY(bool failed READ failed NOTIFY failedChanged)
+    bool failed() const;
+    Q_SIGNAL void failedChanged();
+
+    static constexpr int tickMilliseconds = 300;
+
+private:
+    void observeRecord();
+    bool controlsHidden() const;
+    void checkError();
+
+    QPointer<PlayerState> m_playerState;
+    QPointer<ViewState> m_viewState;
+    QPointer<LayoutState> m_layoutState;
+    QPointer<VideoMetadata> m_observedMeta;
+    bool m_showBorder = false;
+    bool m_removalPosted = false;
+    QTimer m_tick;
+};
+
+} // namespace marquetrix
