@@ -58,6 +58,12 @@ void VlcFrameWriter::setSizeProbePending(bool pending)
     m_sizeKnown.wakeAll();
 }
 
+QSize VlcFrameWriter::negotiatedSize() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_format.isValid() ? m_format.frameSize() : QSize();
+}
+
 void VlcFrameWriter::clearVisibleSize()
 {
     QMutexLocker locker(&m_mutex);

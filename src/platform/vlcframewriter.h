@@ -39,6 +39,8 @@ public:
     // negotiation waits longer for it.
     void setVisibleSize(QSize size);
     void setSizeProbePending(bool pending);
+    // The size libVLC draws at now; empty before the first picture.
+    QSize negotiatedSize() const;
     void clearVisibleSize();
 
     // Width:height of the centred region to show, or none for the whole picture.

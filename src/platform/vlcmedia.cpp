@@ -44,9 +44,9 @@ QList<TrackInformation> VlcMedia::tracksInformation() const
             info.type = TrackInformation::Type::Video;
             info.videoWidth = int(track->video->i_width);
             info.videoHeight = int(track->video->i_height);
-            if ((*info.videoWidth == 0 || *info.videoHeight == 0) && !m_probedSize.isEmpty()) {
-                info.videoWidth = m_probedSize.width();
-                info.videoHeight = m_probedSize.height();
+            if ((*info.videoWidth == 0 || *info.videoHeight == 0) && !m_knownSize.isEmpty()) {
+                info.videoWidth = m_knownSize.width();
+                info.videoHeight = m_knownSize.height();
             }
             break;
         case libvlc_track_audio:

@@ -60,10 +60,11 @@ public:
     std::optional<QString> feedError() const;
     QSize feedVideoSize() const { return m_feed.videoSize ? m_feed.videoSize() : QSize(); }
 
-    // The picture size read by our own probe, for sources whose track libVLC leaves at 0x0.
+    // The picture size learned by other means (our probe, the feed, an earlier run) stands
+    // in for a track libVLC leaves at 0x0: libVLC forgets what it learned late on each start.
     bool sizeProbeStarted() const { return m_sizeProbeStarted; }
     void markSizeProbeStarted() { m_sizeProbeStarted = true; }
-    void setProbedSize(QSize size) { m_probedSize = size; }
+    void rememberVideoSize(QSize size) { m_knownSize = size; }
 
     // True for sources reached over the network, whose open needs a time bound.
     bool isNetwork() const;
@@ -75,7 +76,7 @@ private:
     QString m_failure;
     QSet<QString> m_options;
     bool m_sizeProbeStarted = false;
-    QSize m_probedSize;
+    QSize m_knownSize;
     Feed m_feed;
 };
 

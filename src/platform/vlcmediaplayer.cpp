@@ -195,6 +195,7 @@ void VlcMediaPlayer::setMedia(std::shared_ptr<VlcMedia> media)
         halt();
     m_media = std::move(media);
     m_announcedSize = QSize();
+    m_restartedForSize = false;
     if (!m_player)
         return;
     m_writer->clearVisibleSize();
@@ -349,7 +350,20 @@ void VlcMediaPlayer::refreshTracks()
         startSizeProbe();
         return;
     }
+    m_media->rememberVideoSize(size);
     m_writer->setVisibleSize(size);
+    const QSize drawn = m_writer->negotiatedSize();
+    if (m_active && m_media->isLiveFeed() && !m_restartedForSize && drawn.isValid() &&
+        drawn != size) {
+        // A live feed tells libVLC its size only after the first pictures, which libVLC
+        // then stretches into its padded buffer; one new start draws them at their size.
+        qCInfo(lcEngine).noquote() << "Restarting" << describeMedia() << "to draw it at" << size;
+        m_restartedForSize = true;
+        const bool pausePending = m_pendingPause;
+        startRun();
+        m_pendingPause = pausePending;
+        return;
+    }
     // The size arrives after the state events of the start; one more state event lets
     // the delegate read it.
     if (!size.isEmpty() && size != m_announcedSize) {
@@ -361,7 +375,7 @@ void VlcMediaPlayer::refreshTracks()
 void VlcMediaPlayer::startSizeProbe()
 {
     if (const QSize fed = m_media->feedVideoSize(); !fed.isEmpty()) {
-        m_media->setProbedSize(fed);
+        m_media->rememberVideoSize(fed);
         refreshTracks();
         return;
     }
@@ -376,7 +390,8 @@ void VlcMediaPlayer::startSizeProbe()
             if (size.isEmpty())
                 qCWarning(lcEngine).noquote()
                     << "The picture size of" << describeMedia() << "is unknown";
-            media->setProbedSize(size);
+            else
+                media->rememberVideoSize(size);
             m_writer->setSizeProbePending(false);
             refreshTracks();
         });

@@ -97,6 +97,7 @@ private:
     bool m_pendingPause = false;
     bool m_progressed = false;
     bool m_repeat = false;
+    bool m_restartedForSize = false;
     QSize m_announcedSize;
     std::shared_ptr<std::atomic<bool>> m_sizeProbeCancel;
 };

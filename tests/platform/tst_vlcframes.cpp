@@ -2,6 +2,7 @@
 
 #include "eventrecorder.h"
 #include "mediagenerator.h"
+#include "rtsptestserver.h"
 
 #include "medialist.h"
 #include "medialistplayer.h"
@@ -28,11 +29,11 @@ struct Tile
     std::unique_ptr<EventRecorder> recorder;
 };
 
-std::unique_ptr<Tile> makeTile(MediaEngine &engine, const QString &path)
+std::unique_ptr<Tile> makeTile(MediaEngine &engine, const QUrl &url)
 {
     auto tile = std::make_unique<Tile>();
     tile->listPlayer = engine.createListPlayer({"--avcodec-hw=none"});
-    tile->listPlayer->setRootMedia(engine.createMedia(QUrl::fromLocalFile(path)));
+    tile->listPlayer->setRootMedia(engine.createMedia(url));
     tile->player = tile->listPlayer->mediaPlayer();
     tile->recorder = std::make_unique<EventRecorder>(tile->player);
     tile->player->setDelegate(tile->recorder.get());
@@ -120,6 +121,7 @@ private slots:
     void cropShowsTheCentredRegion();
     void cropOfAWiderRatioCutsTopAndBottom();
     void detachingStopsFrames();
+    void liveFeedPicturesHaveTheVisibleSize();
     void pausedPictureRefreshesRarelyButShowsCrop();
 
 private:
@@ -159,7 +161,7 @@ void TestVlcFrames::framesHaveTheVisibleSize()
     QList<QVideoFrame> frames;
     connect(&sink, &QVideoSink::videoFrameChanged, this,
             [&frames](const QVideoFrame &frame) { frames.append(frame); });
-    auto tile = makeTile(*m_engine, path);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
     tile->player->setDrawable(&sink);
     QCOMPARE(tile->player->drawable(), &sink);
     tile->listPlayer->play();
@@ -190,7 +192,7 @@ void TestVlcFrames::pictureShowsTheRightColours()
     VideoWindow view(size);
     QVERIFY(QTest::qWaitForWindowExposed(view.window()));
     QVERIFY(view.sink());
-    auto tile = makeTile(*m_engine, path);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
     tile->player->setDrawable(view.sink());
     tile->listPlayer->play();
 
@@ -212,7 +214,7 @@ void TestVlcFrames::cropShowsTheCentredRegion()
     QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
     VideoWindow view(QSize(640, 360));
     QVERIFY(QTest::qWaitForWindowExposed(view.window()));
-    auto tile = makeTile(*m_engine, path);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
     tile->player->setDrawable(view.sink());
     tile->listPlayer->play();
     const QColor green(0, 255, 0);
@@ -244,7 +246,7 @@ void TestVlcFrames::cropOfAWiderRatioCutsTopAndBottom()
     QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
     VideoWindow view(QSize(640, 360));
     QVERIFY(QTest::qWaitForWindowExposed(view.window()));
-    auto tile = makeTile(*m_engine, path);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
     tile->player->setDrawable(view.sink());
     tile->listPlayer->play();
     const QColor green(0, 255, 0);
@@ -268,7 +270,7 @@ void TestVlcFrames::detachingStopsFrames()
     QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
     QVideoSink sink;
     QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
-    auto tile = makeTile(*m_engine, path);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
     EventRecorder &events = *tile->recorder;
     // Playback starts before there is a surface; the frames of that time are dropped.
     tile->listPlayer->play();
@@ -289,13 +291,28 @@ void TestVlcFrames::detachingStopsFrames()
     QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= delivered + 5, 5000);
 }
 
+void TestVlcFrames::liveFeedPicturesHaveTheVisibleSize()
+{
+    // libVLC learns the size of a bridged RTSP stream only after its first pictures.
+    RtspTestServer server;
+    QVERIFY2(server.start({.kind = QStringLiteral("vlc")}), qPrintable(server.failure()));
+    QVideoSink sink;
+    auto tile = makeTile(*m_engine, server.url());
+    tile->player->setDrawable(&sink);
+    tile->listPlayer->play();
+    QTRY_COMPARE_WITH_TIMEOUT(sink.videoFrame().size(), QSize(320, 180), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(tile->recorder->maxTime > 500, 15000);
+    QCOMPARE(sink.videoFrame().size(), QSize(320, 180));
+    QCOMPARE(tile->recorder->count(PlaybackState::Error), 0);
+}
+
 void TestVlcFrames::pausedPictureRefreshesRarelyButShowsCrop()
 {
     const QString path = m_media.clip({.seconds = 4});
     QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
     QVideoSink sink;
     QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
-    auto tile = makeTile(*m_engine, path);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
     tile->player->setDrawable(&sink);
     tile->listPlayer->play();
     QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 5, 5000);
