@@ -2,11 +2,11 @@
 
 #include "logging.h"
 #include "mediaplayerdelegate.h"
-#include "videosizeprobe.h"
 #include "vlcaudiooutput.h"
 #include "vlcframewriter.h"
 #include "vlcinstance.h"
 #include "vlcmedia.h"
+#include "vlcvideosize.h"
 
 #include <QRegularExpression>
 #include <vlc/vlc.h>
@@ -46,6 +46,8 @@ VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListP
     }
     m_writer = std::make_unique<VlcFrameWriter>(m_player, [this] { post(Report::PictureShown); });
     m_audio = std::make_unique<VlcAudioOutput>(m_player);
+    m_videoSize =
+        std::make_unique<VlcVideoSize>(*m_writer, m_context.get(), [this] { refreshTracks(); });
     libvlc_event_manager_t *events = libvlc_media_player_event_manager(m_player);
     for (libvlc_event_e type : watchedEvents)
         libvlc_event_attach(events, type, onEvent, this);
@@ -54,8 +56,6 @@ VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListP
 VlcMediaPlayer::~VlcMediaPlayer()
 {
     m_openTimer.stop();
-    if (m_sizeProbeCancel)
-        *m_sizeProbeCancel = true;
     if (m_player) {
         if (m_media)
             m_media->abortFeed();
@@ -194,11 +194,9 @@ void VlcMediaPlayer::setMedia(std::shared_ptr<VlcMedia> media)
     if (m_engineStarted)
         halt();
     m_media = std::move(media);
-    m_announcedSize = QSize();
-    m_restartedForSize = false;
     if (!m_player)
         return;
-    m_writer->clearVisibleSize();
+    m_videoSize->setMedia(m_media);
     libvlc_media_player_set_media(m_player, m_media ? m_media->handle() : nullptr);
 }
 
@@ -332,69 +330,26 @@ void VlcMediaPlayer::markProgress()
 
 void VlcMediaPlayer::refreshTracks()
 {
-    if (!m_media)
+    if (!m_videoSize)
         return;
-    bool hasVideo = false;
-    QSize size;
-    for (const TrackInformation &track : m_media->tracksInformation()) {
-        if (track.type != TrackInformation::Type::Video)
-            continue;
-        hasVideo = true;
-        size = QSize(track.videoWidth.value_or(0), track.videoHeight.value_or(0));
-        if (!size.isEmpty())
-            break;
-    }
-    if (!hasVideo)
-        return;
-    if (size.isEmpty()) {
-        startSizeProbe();
-        return;
-    }
-    m_media->rememberVideoSize(size);
-    m_writer->setVisibleSize(size);
-    const QSize drawn = m_writer->negotiatedSize();
-    if (m_active && m_media->isLiveFeed() && !m_restartedForSize && drawn.isValid() &&
-        drawn != size) {
-        // A live feed tells libVLC its size only after the first pictures, which libVLC
-        // then stretches into its padded buffer; one new start draws them at their size.
-        qCInfo(lcEngine).noquote() << "Restarting" << describeMedia() << "to draw it at" << size;
-        m_restartedForSize = true;
-        const bool pausePending = m_pendingPause;
-        startRun();
-        m_pendingPause = pausePending;
-        return;
-    }
-    // The size arrives after the state events of the start; one more state event lets
-    // the delegate read it.
-    if (!size.isEmpty() && size != m_announcedSize) {
-        m_announcedSize = size;
+    switch (m_videoSize->refresh()) {
+    case VlcVideoSize::Outcome::Unchanged:
+        break;
+    case VlcVideoSize::Outcome::Learned:
+        // The size arrives after the state events of the start; one more state event lets
+        // the delegate read it.
         tellStateChanged();
+        break;
+    case VlcVideoSize::Outcome::DrawnWrong:
+        if (m_active) {
+            qCInfo(lcEngine).noquote()
+                << "Restarting" << describeMedia() << "to draw it at its size";
+            const bool pausePending = m_pendingPause;
+            startRun();
+            m_pendingPause = pausePending;
+        }
+        break;
     }
-}
-
-void VlcMediaPlayer::startSizeProbe()
-{
-    if (const QSize fed = m_media->feedVideoSize(); !fed.isEmpty()) {
-        m_media->rememberVideoSize(fed);
-        refreshTracks();
-        return;
-    }
-    if (m_media->sizeProbeStarted() || !VideoSizeProbe::canProbe(m_media->url()))
-        return;
-    m_media->markSizeProbeStarted();
-    m_writer->setSizeProbePending(true);
-    m_sizeProbeCancel =
-        VideoSizeProbe::start(m_media->url(), m_context.get(), [this, media = m_media](QSize size) {
-            if (media != m_media)
-                return;
-            if (size.isEmpty())
-                qCWarning(lcEngine).noquote()
-                    << "The picture size of" << describeMedia() << "is unknown";
-            else
-                media->rememberVideoSize(size);
-            m_writer->setSizeProbePending(false);
-            refreshTracks();
-        });
 }
 
 void VlcMediaPlayer::changeState(PlaybackState state)

@@ -19,6 +19,7 @@ class VlcAudioOutput;
 class VlcFrameWriter;
 class VlcInstance;
 class VlcMedia;
+class VlcVideoSize;
 
 // One libVLC player. libVLC reports from its own threads; every report is copied and
 // posted to the GUI thread, where the state is kept and the delegate is told, so the
@@ -75,7 +76,6 @@ private:
     void fail(const QString &reason);
     void markProgress();
     void refreshTracks();
-    void startSizeProbe();
     void changeState(PlaybackState state);
     void tellStateChanged();
     QString describeMedia() const;
@@ -86,6 +86,7 @@ private:
     std::unique_ptr<QObject> m_context;
     std::unique_ptr<VlcFrameWriter> m_writer;
     std::unique_ptr<VlcAudioOutput> m_audio;
+    std::unique_ptr<VlcVideoSize> m_videoSize;
     std::shared_ptr<VlcMedia> m_media;
     MediaPlayerDelegate *m_delegate = nullptr;
     QTimer m_openTimer;
@@ -97,9 +98,6 @@ private:
     bool m_pendingPause = false;
     bool m_progressed = false;
     bool m_repeat = false;
-    bool m_restartedForSize = false;
-    QSize m_announcedSize;
-    std::shared_ptr<std::atomic<bool>> m_sizeProbeCancel;
 };
 
 } // namespace marquetrix
