@@ -40,6 +40,8 @@ public:
           m_attributes(newAttributes()), m_timedOut(std::move(timedOut))
     {
         m_timer.setSingleShot(true);
+        // A coarse timer may fire up to 5% early; the bound is a promise to the caller.
+        m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (m_answered)
                 return;

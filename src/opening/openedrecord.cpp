@@ -1,0 +1,31 @@
+#include "openedrecord.h"
+
+#include "logging.h"
+#include "media.h"
+#include "mediaengine.h"
+#include "medialist.h"
+#include "medialistplayer.h"
+#include "videometadata.h"
+
+#include <QUuid>
+
+namespace marquetrix {
+
+std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url,
+                                            const QStringList &options, const QString &title)
+{
+    const std::shared_ptr<MediaListPlayer> listPlayer = engine.createListPlayer(options);
+    const std::shared_ptr<Media> media = engine.createMedia(url);
+    if (!listPlayer || !media) {
+        qCWarning(lcVideoOpener).noquote()
+            << "Cannot open" << url.toDisplayString(QUrl::RemoveUserInfo);
+        return nullptr;
+    }
+    listPlayer->setMediaList(engine.createMediaList({media}));
+    listPlayer->setRepeatMode(0);
+    auto record = std::make_shared<VideoMetadata>(QUuid::createUuid(), listPlayer);
+    record->setTitle(title);
+    return record;
+}
+
+} // namespace marquetrix

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <memory>
+
+namespace marquetrix {
+
+class MediaEngine;
+class VideoMetadata;
+
+// Engine options of the two roads a link takes.
+inline const QStringList kDirectLinkOptions = {QStringLiteral("--network-caching=10000"),
+                                               QStringLiteral("--avcodec-hw=none")};
+inline const QStringList kResolvedStreamOptions = {QStringLiteral("--network-caching=5000")};
+inline const QStringList kLocalFileOptions = {QStringLiteral("--avcodec-hw=none")};
+
+// A new record for a new tile: a list player with these options, no repeat, and a media list
+// holding the one media of the URL; a fresh id and the title. Null (and logged) when the
+// engine makes none of it.
+std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url,
+                                            const QStringList &options, const QString &title);
+
+} // namespace marquetrix

@@ -1,0 +1,368 @@
+#include "videoopenercontroller.h"
+
+#include "credentialstore.h"
+#include "lastpathcomponent.h"
+#include "linkrules.h"
+#include "logging.h"
+#include "openedrecord.h"
+#include "pagetitle.h"
+#include "resolverbaseurl.h"
+#include "videometadata.h"
+
+#include <QRandomGenerator>
+
+namespace marquetrix {
+
+namespace {
+
+const QString kOpenFailure =
+    QStringLiteral("Failed to open video. Please check the URL and try again.");
+
+} // namespace
+
+VideoOpenerController::VideoOpenerController(QObject *parent)
+    : QObject(parent), m_url(resolverBaseUrl()), m_pageTitleTimeout(kPageTitleTimeout)
+{
+    connect(&m_timer, &QTimer::timeout, this, &VideoOpenerController::rotateLoadingText);
+    m_timer.start(1500);
+}
+
+VideoOpenerController::~VideoOpenerController() = default;
+
+const QStringList &VideoOpenerController::texts()
+{
+    static const QStringList list = {
+        QStringLiteral("Rolling thumbs"),
+        QStringLiteral("Having a snack"),
+        QStringLiteral("Contemplating life"),
+        QStringLiteral("Scrolling Reddit"),
+        QStringLiteral("Waiting for paint to dry"),
+        QStringLiteral("Inspecting nails"),
+        QStringLiteral("Scratching nose"),
+        QStringLiteral("Counting sheep"),
+        QStringLiteral("Dozing off"),
+        QStringLiteral("Extracting belly button fluff"),
+        QStringLiteral("Procrastinating tasks"),
+        QStringLiteral("Whistling a tune"),
+        QStringLiteral("Pretending to work"),
+        QStringLiteral("Sipping coffee"),
+    };
+    return list;
+}
+
+void VideoOpenerController::setViewState(ViewState *value)
+{
+    m_viewState = value;
+    emit viewStateChanged();
+}
+
+void VideoOpenerController::setLayoutState(LayoutState *value)
+{
+    m_layoutState = value;
+    emit layoutStateChanged();
+}
+
+void VideoOpenerController::setEngine(MediaEngine *value)
+{
+    m_engine = value;
+    emit engineChanged();
+}
+
+void VideoOpenerController::setErrorMessage(const QString &value)
+{
+    m_errorMessage = value;
+    emit errorMessageChanged();
+}
+
+void VideoOpenerController::setUsername(const QString &value)
+{
+    m_username = value;
+    emit usernameChanged();
+}
+
+void VideoOpenerController::setPassword(const QString &value)
+{
+    m_password = value;
+    emit passwordChanged();
+}
+
+void VideoOpenerController::setSaveCredentials(bool value)
+{
+    m_saveCredentials = value;
+    emit saveCredentialsChanged();
+}
+
+void VideoOpenerController::setFailedToSaveCredentials(bool value)
+{
+    m_failedToSaveCredentials = value;
+    emit failedToSaveCredentialsChanged();
+}
+
+void VideoOpenerController::setUrl(const QUrl &value)
+{
+    m_url = value;
+    emit urlChanged();
+}
+
+void VideoOpenerController::setVideoUrl(const QString &value)
+{
+    m_videoUrl = value;
+    emit videoUrlChanged();
+    fillStoredCredentials(value);
+}
+
+void VideoOpenerController::setLoadingURL(bool value)
+{
+    m_loadingURL = value;
+    emit loadingURLChanged();
+}
+
+void VideoOpenerController::setLoadingText(const QString &value)
+{
+    m_loadingText = value;
+    emit loadingTextChanged();
+}
+
+void VideoOpenerController::fillStoredCredentials(const QString &text)
+{
+    const QUrl url(text);
+    const QString host = url.isValid() ? url.host() : QString();
+    // Asked once per host: typing the rest of the link keeps what the user changed since.
+    if (host.isEmpty() || host == m_credentialsHost)
+        return;
+    m_credentialsHost = host;
+    getCredentialsLater(host, this, [this, host](std::optional<Credentials> credentials) {
+        // An answer for a host the field no longer names is stale.
+        if (!credentials || QUrl(m_videoUrl).host() != host)
+            return;
+        setUsername(credentials->username);
+        setPassword(credentials->password);
+    });
+}
+
+void VideoOpenerController::rotateLoadingText()
+{
+    if (!m_loadingURL) {
+        setLoadingText(QString());
+        return;
+    }
+    QString next;
+    do {
+        next = texts().at(QRandomGenerator::global()->bounded(int(texts().size())));
+    } while (next == m_loadingText);
+    setLoadingText(next);
+}
+
+void VideoOpenerController::openEnteredURL()
+{
+    if (m_loadingURL)
+        return;
+    const QString link = prefixedLink(m_videoUrl);
+    if (!isValidVideoURL(link)) {
+        setErrorMessage(
+            QStringLiteral("URL is not valid. Please verify that it is correct and try again."));
+        return;
+    }
+    if (!needsResolver(link)) {
+        openDirectURL(QUrl(link));
+        return;
+    }
+    setErrorMessage(QString());
+    setLoadingURL(true);
+    resolveAndOpen(link);
+}
+
+void VideoOpenerController::cancel()
+{
+    if (ViewState *state = m_viewState)
+        state->setOpenURLVisible(false);
+}
+
+std::shared_ptr<VideoMetadata> VideoOpenerController::targetRecord() const
+{
+    const ViewState *state = m_viewState;
+    const LayoutState *layout = m_layoutState;
+    if (!state || state->openToPlayer().isNull() || !layout)
+        return nullptr;
+    const qsizetype index = layout->indexOfVideoMeta(state->openToPlayer());
+    return index < 0 ? nullptr : layout->videoMetas().at(index);
+}
+
+bool VideoOpenerController::opensIntoTile() const
+{
+    const ViewState *state = m_viewState;
+    return state && !state->openToPlayer().isNull();
+}
+
+// The tile the dialog was opened for is gone: say so, and let the next attempt open a new
+// tile instead of aiming at nothing again.
+void VideoOpenerController::showOpenFailure()
+{
+    ViewState *state = m_viewState;
+    if (state && !state->openToPlayer().isNull() && !targetRecord())
+        state->setOpenToPlayer(QUuid());
+    setErrorMessage(kOpenFailure);
+    setLoadingURL(false);
+    setLoadingText(QString());
+}
+
+void VideoOpenerController::openDirectURL(const QUrl &url)
+{
+    qCInfo(lcVideoOpener, "Opening URL %s",
+           qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
+    if (opensIntoTile()) {
+        const std::shared_ptr<VideoMetadata> record = targetRecord();
+        if (!record) {
+            qCWarning(lcVideoOpener, "The tile to open into is gone");
+            showOpenFailure();
+            return;
+        }
+        record->setNewURL(url);
+        record->setTitle(lastPathComponent(url));
+        QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
+                                  Qt::QueuedConnection);
+        return;
+    }
+    const std::optional<QUrl> authenticated = authenticatedURL(url, m_username, m_password);
+    if (!authenticated)
+        return;
+    if (m_saveCredentials) {
+        const QUrl components(authenticated->toString(QUrl::FullyEncoded));
+        if (components.isValid() && !components.userName().isNull() &&
+            !components.password().isNull() && !components.host().isEmpty())
+            storeCredentials(components.host(), components.userName(), components.password());
+    }
+    LayoutState *layout = m_layoutState;
+    if (!m_engine || !layout) {
+        qCWarning(lcVideoOpener, "No media engine or window state to open into");
+        showOpenFailure();
+        return;
+    }
+    const auto record =
+        openedRecord(*m_engine, *authenticated, kDirectLinkOptions, lastPathComponent(url));
+    if (!record) {
+        showOpenFailure();
+        return;
+    }
+    layout->appendVideoMeta(record);
+    resetDialog();
+}
+
+std::optional<QUrl> VideoOpenerController::authenticatedURL(const QUrl &url,
+                                                            const QString &username,
+                                                            const QString &password)
+{
+    if (username.isEmpty() && password.isEmpty())
+        return url;
+    if (m_saveCredentials && !url.host().isEmpty())
+        storeCredentials(url.host(), username, password);
+    std::optional<QUrl> result = urlWithCredentials(url, username, password);
+    if (!result)
+        setErrorMessage(QStringLiteral("Failed to create authenticated URL"));
+    return result;
+}
+
+void VideoOpenerController::storeCredentials(const QString &server, const QString &username,
+                                             const QString &password)
+{
+    storeCredentialsLater({.server = server, .username = username, .password = password}, this,
+                          [this](std::optional<KeychainError> error) {
+                              if (!error) {
+                                  qCInfo(lcVideoOpener, "credentials saved");
+                                  return;
+                              }
+                              qCWarning(lcVideoOpener, "failed to save credentials");
+                              setFailedToSaveCredentials(true);
+                          });
+}
+
+void VideoOpenerController::resolveAndOpen(const QString &link)
+{
+    m_loader = buildResolverRequest(m_url, link, m_resolverTiming);
+    connect(m_loader.get(), &URLLoader::loaded, this,
+            [this, link](const QStringList &urls) { resolved(urls, link); });
+    connect(m_loader.get(), &URLLoader::failed, this, [this] { showOpenFailure(); });
+    m_loader->load();
+}
+
+void VideoOpenerController::resolved(const QStringList &urls, const QString &link)
+{
+    qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(listLiteral(urls)));
+    const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
+    if (!mediaURL) {
+        qCWarning(lcVideoOpener, "The resolver named no playable media");
+        showOpenFailure();
+        return;
+    }
+    if (!opensIntoTile()) {
+        QMetaObject::invokeMethod(
+            this, [this, url = *mediaURL, link] { openResolvedStream(url, link); },
+            Qt::QueuedConnection);
+        return;
+    }
+    const std::shared_ptr<VideoMetadata> record = targetRecord();
+    if (!record) {
+        qCWarning(lcVideoOpener, "The tile to open into is gone");
+        showOpenFailure();
+        return;
+    }
+    record->setNewURL(*mediaURL);
+    record->setIsStreamingURL(true);
+    fetchTitle(link, record);
+    QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
+                              Qt::QueuedConnection);
+}
+
+void VideoOpenerController::openResolvedStream(const QUrl &mediaURL, const QString &pageText)
+{
+    LayoutState *layout = m_layoutState;
+    const auto record = m_engine && layout
+                            ? openedRecord(*m_engine, mediaURL, kResolvedStreamOptions, pageText)
+                            : nullptr;
+    if (!record || !layout) {
+        showOpenFailure();
+        return;
+    }
+    record->setIsStreamingURL(true);
+    fetchTitle(pageText, record);
+    layout->appendVideoMeta(record);
+    resetDialog();
+}
+
+void VideoOpenerController::fetchTitle(const QString &pageText,
+                                       const std::shared_ptr<VideoMetadata> &record)
+{
+    fetchPageTitle(
+        QUrl(pageText), record, this,
+        [this] {
+            // Only a dialog still on screen shows the error; a closed one starts afresh.
+            const ViewState *state = m_viewState;
+            if (state && state->openURLVisible())
+                showOpenFailure();
+        },
+        m_pageTitleTimeout);
+}
+
+void VideoOpenerController::resetDialog()
+{
+    if (ViewState *state = m_viewState)
+        state->setOpenURLVisible(false);
+    setUsername(QString());
+    setPassword(QString());
+    setSaveCredentials(false);
+    m_videoUrl.clear();
+    m_credentialsHost.clear();
+    emit videoUrlChanged();
+    setErrorMessage(QString());
+    setLoadingURL(false);
+    setLoadingText(QString());
+}
+
+void VideoOpenerController::finishReplacement()
+{
+    if (ViewState *state = m_viewState)
+        state->setOpenToPlayer(QUuid());
+    resetDialog();
+}
+
+} // namespace marquetrix

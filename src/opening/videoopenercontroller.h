@@ -1,0 +1,152 @@
+#pragma once
+
+#include "layoutstate.h"
+#include "mediaengine.h"
+#include "urlloader.h"
+#include "viewstate.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+#include <chrono>
+#include <memory>
+
+namespace marquetrix {
+
+class VideoMetadata;
+
+// The logic of the open-by-link dialog: the form's fields, the link's clean-up and tests,
+// and the two roads (straight into the engine, or through the resolver service), into a new
+// tile or into the tile named by ViewState.openToPlayer. The dialog's QML binds to it.
+class VideoOpenerController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    explicit VideoOpenerController(QObject *parent = nullptr);
+    ~VideoOpenerController() override;
+
+    Q_PROPERTY(marquetrix::ViewState *viewState READ viewState WRITE setViewState NOTIFY
+                   viewStateChanged REQUIRED)
+    ViewState *viewState() const { return m_viewState; }
+    void setViewState(ViewState *value);
+    Q_SIGNAL void viewStateChanged();
+
+    Q_PROPERTY(marquetrix::LayoutState *layoutState READ layoutState WRITE setLayoutState NOTIFY
+                   layoutStateChanged REQUIRED)
+    LayoutState *layoutState() const { return m_layoutState; }
+    void setLayoutState(LayoutState *value);
+    Q_SIGNAL void layoutStateChanged();
+
+    Q_PROPERTY(
+        marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
+    MediaEngine *engine() const { return m_engine; }
+    void setEngine(MediaEngine *value);
+    Q_SIGNAL void engineChanged();
+
+    // A resolver request is in flight: the form is disabled and the loading texts run.
+    Q_PROPERTY(bool loadingURL READ loadingURL NOTIFY loadingURLChanged)
+    bool loadingURL() const { return m_loadingURL; }
+    Q_SIGNAL void loadingURLChanged();
+
+    // The error line under the form; empty: no error.
+    Q_PROPERTY(
+        QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
+    QString errorMessage() const { return m_errorMessage; }
+    void setErrorMessage(const QString &value);
+    Q_SIGNAL void errorMessageChanged();
+
+    Q_PROPERTY(QString username READ username WRITE setUsername NOTIFY usernameChanged)
+    QString username() const { return m_username; }
+    void setUsername(const QString &value);
+    Q_SIGNAL void usernameChanged();
+
+    Q_PROPERTY(QString password READ password WRITE setPassword NOTIFY passwordChanged)
+    QString password() const { return m_password; }
+    void setPassword(const QString &value);
+    Q_SIGNAL void passwordChanged();
+
+    Q_PROPERTY(QString loadingText READ loadingText NOTIFY loadingTextChanged)
+    QString loadingText() const { return m_loadingText; }
+    Q_SIGNAL void loadingTextChanged();
+
+    // "Store password in key chain".
+    Q_PROPERTY(bool saveCredentials READ saveCredentials WRITE setSaveCredentials NOTIFY
+                   saveCredentialsChanged)
+    bool saveCredentials() const { return m_saveCredentials; }
+    void setSaveCredentials(bool value);
+    Q_SIGNAL void saveCredentialsChanged();
+
+    // Shows the "Failed to store credentials" toast; its dismissal sets it back.
+    Q_PROPERTY(bool failedToSaveCredentials READ failedToSaveCredentials WRITE
+                   setFailedToSaveCredentials NOTIFY failedToSaveCredentialsChanged)
+    bool failedToSaveCredentials() const { return m_failedToSaveCredentials; }
+    void setFailedToSaveCredentials(bool value);
+    Q_SIGNAL void failedToSaveCredentialsChanged();
+
+    // The resolver service's base URL.
+    Q_PROPERTY(QUrl url READ url WRITE setUrl NOTIFY urlChanged)
+    QUrl url() const { return m_url; }
+    void setUrl(const QUrl &value);
+    Q_SIGNAL void urlChanged();
+
+    // The link field. Typing a link to a host with stored credentials fills them in.
+    Q_PROPERTY(QString videoUrl READ videoUrl WRITE setVideoUrl NOTIFY videoUrlChanged)
+    QString videoUrl() const { return m_videoUrl; }
+    void setVideoUrl(const QString &value);
+    Q_SIGNAL void videoUrlChanged();
+
+    static const QStringList &texts();
+
+    Q_INVOKABLE void openEnteredURL();
+    Q_INVOKABLE void cancel();
+    void rotateLoadingText();
+    void resetDialog();
+    void finishReplacement();
+
+    // For tests: shorter resolver attempts and page-title requests.
+    void setResolverTiming(const ResolverTiming &timing) { m_resolverTiming = timing; }
+    void setPageTitleTimeout(std::chrono::milliseconds timeout) { m_pageTitleTimeout = timeout; }
+
+private:
+    void fillStoredCredentials(const QString &text);
+    void openDirectURL(const QUrl &url);
+    std::optional<QUrl> authenticatedURL(const QUrl &url, const QString &username,
+                                         const QString &password);
+    void storeCredentials(const QString &server, const QString &username, const QString &password);
+    void resolveAndOpen(const QString &link);
+    void resolved(const QStringList &urls, const QString &link);
+    void openResolvedStream(const QUrl &mediaURL, const QString &pageText);
+    void fetchTitle(const QString &pageText, const std::shared_ptr<VideoMetadata> &record);
+    // The record ViewState.openToPlayer names; null when there is none.
+    std::shared_ptr<VideoMetadata> targetRecord() const;
+    bool opensIntoTile() const;
+    void showOpenFailure();
+    void setLoadingURL(bool value);
+    void setLoadingText(const QString &value);
+
+    QPointer<ViewState> m_viewState;
+    QPointer<LayoutState> m_layoutState;
+    MediaEngine *m_engine = nullptr;
+    bool m_loadingURL = false;
+    QString m_errorMessage;
+    QString m_username;
+    QString m_password;
+    QString m_loadingText;
+    bool m_saveCredentials = false;
+    bool m_failedToSaveCredentials = false;
+    QUrl m_url;
+    QString m_videoUrl;
+    QTimer m_timer;
+    // The host whose stored credentials were asked for last.
+    QString m_credentialsHost;
+    std::unique_ptr<URLLoader> m_loader;
+    ResolverTiming m_resolverTiming;
+    std::chrono::milliseconds m_pageTitleTimeout;
+};
+
+} // namespace marquetrix
