@@ -23,6 +23,8 @@ constexpr int probedSizeWaitMs = 1500;
 
 constexpr int pausedFrameIntervalMs = 250;
 
+constexpr int maxUndeliveredFrames = 4;
+
 } // namespace
 
 VlcFrameWriter::VlcFrameWriter(libvlc_media_player_t *player, std::function<void()> pictureShown)
@@ -177,8 +179,10 @@ void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
 {
     auto *self = static_cast<VlcFrameWriter *>(opaque);
     QMutexLocker locker(&self->m_mutex);
-    const bool wanted = !self->m_paused || !self->m_sinceLastFrame.isValid() ||
-                        self->m_sinceLastFrame.elapsed() >= pausedFrameIntervalMs;
+    // A GUI thread that falls behind must not collect pictures without bound.
+    const bool wanted = self->m_undelivered.load() < maxUndeliveredFrames &&
+                        (!self->m_paused || !self->m_sinceLastFrame.isValid() ||
+                         self->m_sinceLastFrame.elapsed() >= pausedFrameIntervalMs);
     if (self->m_attached && wanted) {
         self->m_sinceLastFrame.start();
         const QVideoFrameFormat format = self->m_format;
@@ -225,13 +229,16 @@ void VlcFrameWriter::displayCallback(void *opaque, void *picture)
     // Cropping copies the region here, on VLC's thread, never on the GUI thread.
     if (crop && frame.isValid())
         frame = cropFrame(frame, *crop);
-    if (frame.isValid())
+    if (frame.isValid()) {
+        ++self->m_undelivered;
         QMetaObject::invokeMethod(
             self, [self, frame] { self->deliver(frame); }, Qt::QueuedConnection);
+    }
 }
 
 void VlcFrameWriter::deliver(const QVideoFrame &frame)
 {
+    --m_undelivered;
     // Checked here, on the GUI thread: a surface detached after VLC drew the picture must
     // not receive it.
     if (m_sink && m_attached)

@@ -69,6 +69,7 @@ private:
     QPointer<QVideoSink> m_sink;
     std::atomic<bool> m_attached{false};
     std::atomic<bool> m_paused{false};
+    std::atomic<int> m_undelivered{0};
     QElapsedTimer m_sinceLastFrame;
     std::atomic<bool> m_pictureShownInRun{false};
     std::function<void()> m_pictureShown;

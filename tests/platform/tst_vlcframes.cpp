@@ -14,6 +14,7 @@
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QVideoFrame>
 #include <QVideoSink>
 
@@ -121,6 +122,7 @@ private slots:
     void cropShowsTheCentredRegion();
     void cropOfAWiderRatioCutsTopAndBottom();
     void detachingStopsFrames();
+    void busyGuiThreadDropsPicturesInsteadOfQueueingThem();
     void liveFeedPicturesHaveTheVisibleSize();
     void pausedPictureRefreshesRarelyButShowsCrop();
 
@@ -289,6 +291,25 @@ void TestVlcFrames::detachingStopsFrames()
 
     tile->player->setDrawable(&sink);
     QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= delivered + 5, 5000);
+}
+
+void TestVlcFrames::busyGuiThreadDropsPicturesInsteadOfQueueingThem()
+{
+    const QString path = m_media.clip({.seconds = 4});
+    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
+    QVideoSink sink;
+    QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
+    auto tile = makeTile(*m_engine, QUrl::fromLocalFile(path));
+    tile->player->setDrawable(&sink);
+    tile->listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 5, 5000);
+
+    // A second of pictures arrives while the GUI thread is stuck; only a few wait for it.
+    QThread::msleep(1000);
+    const int before = frames.count();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY2(frames.count() - before <= 5, qPrintable(QString::number(frames.count() - before)));
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= before + 10, 5000);
 }
 
 void TestVlcFrames::liveFeedPicturesHaveTheVisibleSize()
