@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QProcess>
+#include <QStringList>
+#include <QUrl>
+
+namespace marquetrix::test {
+
+struct ResolverReply
+{
+    int status = 0;
+    QByteArray body;
+    qint64 elapsedMs = 0;
+
+    QJsonObject json() const;
+    QStringList urls() const;
+};
+
+// The built marquetrix-resolver as a child process on a free port of 127.0.0.1, with a
+// PATH of the test's choosing (where yt-dlp is found, or not), and a client that posts
+// to it the way the app does.
+class ResolverProcess
+{
+public:
+    ResolverProcess(const QStringList &arguments, const QString &path);
+    ~ResolverProcess();
+
+    // Waits until the service says where it listens.
+    bool start();
+    QUrl url() const { return m_url; }
+
+    ResolverReply post(const QByteArray &body);
+    ResolverReply postLink(const QString &link);
+    // All at once; the replies in the order of the bodies.
+    QList<ResolverReply> postAll(const QList<QByteArray> &bodies);
+
+    // Standard error so far, one entry per line.
+    QStringList logLines();
+
+private:
+    QProcess m_process;
+    QNetworkAccessManager m_network;
+    QUrl m_url;
+    QByteArray m_log;
+};
+
+} // namespace marquetrix::test

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QUrl>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marquetrix::resolver {
+
+// The media URLs on an HTML page, absolute and in document order, each once: the
+// sources of <video> elements and their <source> children, og:video meta tags, links
+// to media files, and media URLs in script text. pageUrl is where the page was
+// finally loaded from; a <base href> on the page takes precedence, as in a browser.
+std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html);
+
+} // namespace marquetrix::resolver
