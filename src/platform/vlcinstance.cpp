@@ -1,6 +1,7 @@
 #include "vlcinstance.h"
 
 #include "logging.h"
+#include "secretredaction.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -50,10 +51,12 @@ void logMessage(void *, int level, const libvlc_log_t *context, const char *form
     const char *file = nullptr;
     unsigned line = 0;
     libvlc_log_get_context(context, &module, &file, &line);
+    // libVLC names the locations it opens with their user name and password.
+    const QByteArray shown = withoutUrlCredentials(QString::fromUtf8(text)).toUtf8();
     if (level >= LIBVLC_ERROR && !isProbeNoise(text))
-        qCInfo(lcEngine, "libVLC %s: %s", module ? module : "?", text);
+        qCInfo(lcEngine, "libVLC %s: %s", module ? module : "?", shown.constData());
     else
-        qCDebug(lcEngine, "libVLC %s: %s", module ? module : "?", text);
+        qCDebug(lcEngine, "libVLC %s: %s", module ? module : "?", shown.constData());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The credential store against the real GNOME Keyring of the test session.
 
 #include "logcapture.h"
+#include "sentinel.h"
 
 #include "credentialstore.h"
 #include "secretstore.h"
@@ -64,6 +65,7 @@ void TestCredentialStore::roundTrip_data()
         << QStringLiteral("bob") << QStringLiteral("pässwörd €😀 ünïcödé");
     QTest::newRow("empty user name") << QString() << QStringLiteral("only-a-password");
     QTest::newRow("empty password") << QStringLiteral("carol") << QString();
+    QTest::newRow("sentinel") << QStringLiteral("sam") << kSentinelPassword;
     QTest::newRow("quotes and blanks")
         << QStringLiteral("d a\"v'e") << QStringLiteral("  with blanks \t\"'\\ ");
 }

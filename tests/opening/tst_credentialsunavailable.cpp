@@ -5,7 +5,11 @@
 #include "logcapture.h"
 
 #include "credentialstore.h"
+#include "fakeengine.h"
+#include "layoutstate.h"
 #include "secretstore.h"
+#include "videoopenercontroller.h"
+#include "viewstate.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -41,6 +45,7 @@ class TestCredentialsUnavailable : public QObject
 private slots:
     void initTestCase();
     void missingServiceFailsAtOnce();
+    void dialogOpensAndShowsTheToast();
     void stalledServiceFailsWithinTheBound();
     void cleanupTestCase();
 
@@ -69,6 +74,27 @@ void TestCredentialsUnavailable::missingServiceFailsAtOnce()
     QCOMPARE_LT(clock.elapsed(), SecretStore::kDefaultBound.count());
     QVERIFY(log.contains(QStringLiteral("Failed to save credentials: -2")));
     QVERIFY(log.contains(QStringLiteral("Status not successful: -2")));
+}
+
+void TestCredentialsUnavailable::dialogOpensAndShowsTheToast()
+{
+    FakeMediaEngine engine;
+    ViewState viewState;
+    LayoutState layoutState;
+    VideoOpenerController dialog;
+    dialog.setViewState(&viewState);
+    dialog.setLayoutState(&layoutState);
+    dialog.setEngine(&engine);
+    LogCapture log("marquetrix.videoOpener");
+    dialog.setVideoUrl(QStringLiteral("https://a.example/v.mp4"));
+    dialog.setUsername(QStringLiteral("alice"));
+    dialog.setPassword(QStringLiteral("pw"));
+    dialog.setSaveCredentials(true);
+    dialog.openEnteredURL();
+    // Opening goes on; the failure arrives later and raises the toast.
+    QCOMPARE(layoutState.videoMetas().size(), 1);
+    QTRY_VERIFY(dialog.failedToSaveCredentials());
+    QVERIFY(log.contains(QStringLiteral("failed to save credentials")));
 }
 
 void TestCredentialsUnavailable::stalledServiceFailsWithinTheBound()

@@ -4,6 +4,7 @@
 
 #include "linkrules.h"
 #include "resolverbaseurl.h"
+#include "secretredaction.h"
 
 #include <QSettings>
 #include <QStandardPaths>
@@ -29,6 +30,8 @@ private slots:
     void resolverAnswers();
     void resolverAddress_data();
     void resolverAddress();
+    void credentialsLeaveLogLines_data();
+    void credentialsLeaveLogLines();
 };
 
 void TestLinkRules::prefixing_data()
@@ -215,6 +218,31 @@ void TestLinkRules::resolverAddress()
     QCOMPARE(resolverBaseUrl().toString(), address);
     settings.remove(QStringLiteral("resolverUrl"));
     qunsetenv("MARQUETRIX_RESOLVER_URL");
+}
+
+void TestLinkRules::credentialsLeaveLogLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("URL") << "`http://u:pw@127.0.0.1:80/a.mp4' gives access `http'"
+                         << "`http://127.0.0.1:80/a.mp4' gives access `http'";
+    QTest::newRow("location without scheme") << "location='u:pw@h:1/x' file='(null)'"
+                                             << "location='h:1/x' file='(null)'";
+    QTest::newRow("empty password") << "rtsp://admin:@cam/live"
+                                    << "rtsp://cam/live";
+    QTest::newRow("two URLs") << "from http://a:b@x/1 to http://c:d@y/2"
+                              << "from http://x/1 to http://y/2";
+    QTest::newRow("no credentials") << "creating access: http://h/x"
+                                    << "creating access: http://h/x";
+    QTest::newRow("an address, not a URL") << "mail me@example.com"
+                                           << "mail me@example.com";
+}
+
+void TestLinkRules::credentialsLeaveLogLines()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, logged);
+    QCOMPARE(withoutUrlCredentials(line), logged);
 }
 
 QTEST_GUILESS_MAIN(TestLinkRules)

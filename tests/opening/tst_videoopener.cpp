@@ -4,6 +4,7 @@
 
 #include "logcapture.h"
 #include "scriptedhttpserver.h"
+#include "sentinel.h"
 
 #include "credentialstore.h"
 #include "fakeengine.h"
@@ -210,7 +211,7 @@ void TestVideoOpener::tickedCredentialsAreStored()
     LogCapture log("marquetrix.videoOpener");
     window.dialog.setVideoUrl(QStringLiteral("https://%1/cam.mp4").arg(host));
     window.dialog.setUsername(QStringLiteral("alice"));
-    window.dialog.setPassword(QStringLiteral("wonder"));
+    window.dialog.setPassword(kSentinelPassword);
     window.dialog.setSaveCredentials(true);
     window.dialog.openEnteredURL();
     QCOMPARE(window.layoutState.videoMetas().size(), 1);
@@ -220,20 +221,20 @@ void TestVideoOpener::tickedCredentialsAreStored()
     const std::optional<Credentials> found = getCredentials(host);
     QVERIFY(found);
     QCOMPARE(found->username, QStringLiteral("alice"));
-    QCOMPARE(found->password, QStringLiteral("wonder"));
+    QCOMPARE(found->password, kSentinelPassword);
 }
 
 void TestVideoOpener::storedCredentialsAreFilledIn()
 {
     const QString host = uniqueHost(QStringLiteral("fill"));
     storeCredentials(
-        {.server = host, .username = QStringLiteral("bob"), .password = QStringLiteral("builder")});
+        {.server = host, .username = QStringLiteral("bob"), .password = kSentinelPassword});
     Window window;
     // Not yet a URL with that host: nothing is asked for.
     window.dialog.setVideoUrl(host);
     window.dialog.setVideoUrl(QStringLiteral("https://") + host);
     QTRY_COMPARE(window.dialog.username(), QStringLiteral("bob"));
-    QCOMPARE(window.dialog.password(), QStringLiteral("builder"));
+    QCOMPARE(window.dialog.password(), kSentinelPassword);
 
     // Typing on within the host keeps what the user has changed since.
     window.dialog.setUsername(QStringLiteral("robert"));
