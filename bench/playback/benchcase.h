@@ -11,6 +11,7 @@ struct RunResult
     qint64 frames = 0;
     double cpuPerSecond = 0;
     double peakRssMiB = 0;
+    double rssGrowthMiB = 0;
     bool complete = false; // every player reached its end
 };
 

@@ -54,26 +54,32 @@ QJsonObject measure(const BenchCase &benchCase, marquetrix::test::MediaGenerator
          callbacks.cpuPerSecond > 0 ? ours.cpuPerSecond / callbacks.cpuPerSecond : 0.0},
         {"ratioDummy", dummy.cpuPerSecond > 0 ? ours.cpuPerSecond / dummy.cpuPerSecond : 0.0},
         {"peakRssMiB", ours.peakRssMiB},
+        {"rssGrowthMiB", ours.rssGrowthMiB},
+        {"rssGrowthCallbackBaselineMiB", callbacks.rssGrowthMiB},
         {"complete", ours.complete && callbacks.complete && dummy.complete},
     };
 }
 
 void printTable(const QJsonArray &results)
 {
-    std::printf("%-14s %17s %9s %9s %9s %9s %8s %8s %9s\n", "case", "frames", "cb frames",
-                "cpu ours", "cpu cb", "cpu dummy", "ours/cb", "ours/dm", "peak MiB");
+    std::printf("%-14s %17s %9s %9s %9s %9s %8s %8s %9s %9s %9s\n", "case", "frames", "cb frames",
+                "cpu ours", "cpu cb", "cpu dummy", "ours/cb", "ours/dm", "peak MiB", "+MiB",
+                "cb +MiB");
     for (const QJsonValue &value : results) {
         const QJsonObject row = value.toObject();
-        std::printf("%-14s %8lld/%-8lld %9lld %9.3f %9.3f %9.3f %8.2f %8.2f %9.1f%s\n",
+        std::printf("%-14s %8lld/%-8lld %9lld %9.3f %9.3f %9.3f %8.2f %8.2f %9.1f %9.1f %9.1f%s\n",
                     qPrintable(row["case"].toString()), qint64(row["framesDelivered"].toDouble()),
                     qint64(row["framesExpected"].toDouble()),
                     qint64(row["framesCallbackBaseline"].toDouble()), row["cpuOurs"].toDouble(),
                     row["cpuCallbackBaseline"].toDouble(), row["cpuDummyBaseline"].toDouble(),
                     row["ratioCallback"].toDouble(), row["ratioDummy"].toDouble(),
-                    row["peakRssMiB"].toDouble(), row["complete"].toBool() ? "" : "  (timed out)");
+                    row["peakRssMiB"].toDouble(), row["rssGrowthMiB"].toDouble(),
+                    row["rssGrowthCallbackBaselineMiB"].toDouble(),
+                    row["complete"].toBool() ? "" : "  (timed out)");
     }
     std::printf("cpu: CPU seconds per second of playback (all threads); cb: libVLC with video "
-                "callbacks into dropped buffers; dummy: libVLC's dummy video output\n");
+                "callbacks into dropped buffers; dummy: libVLC's dummy video output; +MiB: "
+                "resident memory gained while playing\n");
 }
 
 } // namespace

@@ -87,6 +87,7 @@ RunResult runOurs(const BenchCase &benchCase, const QString &clip)
     result.frames = frames;
     result.cpuPerSecond = meter.cpuPerSecond();
     result.peakRssMiB = meter.peakRssMiB();
+    result.rssGrowthMiB = meter.rssGrowthMiB();
     result.complete = watcher.allDone();
     for (Tile &tile : tiles)
         tile.listPlayer->mediaPlayer()->setDelegate(nullptr);

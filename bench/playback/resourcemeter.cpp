@@ -37,7 +37,8 @@ double ResourceMeter::cpuSeconds()
 
 void ResourceMeter::start()
 {
-    m_peakRssKiB = residentKiB();
+    m_startRssKiB = residentKiB();
+    m_peakRssKiB = m_startRssKiB;
     m_cpuAtStart = cpuSeconds();
     m_clock.start();
     m_sampler.start();

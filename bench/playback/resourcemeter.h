@@ -18,6 +18,8 @@ public:
     double cpuPerSecond() const;
     double wallSeconds() const { return double(m_wallNs) / 1e9; }
     double peakRssMiB() const { return double(m_peakRssKiB) / 1024.0; }
+    // How far the peak rose above the resident memory at start().
+    double rssGrowthMiB() const { return double(m_peakRssKiB - m_startRssKiB) / 1024.0; }
 
     // Samples memory; called by a timer while measuring, and by hand where no event loop runs.
     void sample();
@@ -30,6 +32,7 @@ private:
     double m_cpuAtStart = 0;
     double m_cpu = 0;
     qint64 m_wallNs = 0;
+    qint64 m_startRssKiB = 0;
     qint64 m_peakRssKiB = 0;
 };
 

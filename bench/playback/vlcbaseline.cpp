@@ -115,6 +115,7 @@ RunResult runBaseline(const BenchCase &benchCase, const QString &clip, Baseline 
     result.frames = frames.load();
     result.cpuPerSecond = meter.cpuPerSecond();
     result.peakRssMiB = meter.peakRssMiB();
+    result.rssGrowthMiB = meter.rssGrowthMiB();
     result.complete = done();
     for (libvlc_media_player_t *player : players) {
         libvlc_media_player_stop(player);
