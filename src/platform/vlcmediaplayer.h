@@ -49,8 +49,12 @@ public:
 
     std::shared_ptr<VlcMedia> currentMedia() const { return m_media; }
     void setMedia(std::shared_ptr<VlcMedia> media);
+    // Resumes a paused run and leaves a run under way alone; otherwise, also after the end
+    // or an error, starts the media from its beginning.
     void play();
+    // Stops at once; the Stopped state reaches the delegate as an event.
     void stop();
+    // With repeat, a run that ends starts again.
     void setRepeat(bool repeat) { m_repeat = repeat; }
 
 private:
