@@ -1,5 +1,6 @@
 #include "resolverbaseurl.h"
 
+#include "embeddedresolver.h"
 #include "logging.h"
 
 #include <QSettings>
@@ -31,6 +32,8 @@ QUrl resolverBaseUrl()
         return *url;
     if (auto url =
             usable(qEnvironmentVariable("MARQUETRIX_RESOLVER_URL"), "MARQUETRIX_RESOLVER_URL"))
+        return *url;
+    if (auto url = EmbeddedResolver::sharedBaseUrl())
         return *url;
     return QUrl(QString::fromLatin1(kDefaultResolverUrl));
 }

@@ -75,6 +75,7 @@ private slots:
     void commandLine_data();
     void commandLine();
     void secondServiceOnTheSamePortFails();
+    void endsWhenItsParentsPipeCloses();
 
 private:
     // A directory to use as PATH, holding a yt-dlp script with this body (or nothing).
@@ -371,6 +372,8 @@ void TestResolverService::commandLine_data()
         << QStringList{"--listen=127.0.0.1:70000"} << 2 << "--listen";
     QTest::newRow("no workers") << QStringList{"--workers", "0"} << 2 << "--workers";
     QTest::newRow("missing value") << QStringList{"--fetch-timeout"} << 2 << "needs a value";
+    QTest::newRow("handed a descriptor that is no socket")
+        << QStringList{"--listen-fd", "0"} << 1 << "not a listening socket";
     QTest::newRow("unusable address")
         << QStringList{"--listen", "256.1.1.1:0"} << 1 << "cannot listen";
 }
@@ -402,6 +405,20 @@ void TestResolverService::secondServiceOnTheSamePortFails()
     QVERIFY(second.waitForFinished());
     QCOMPARE(second.exitCode(), 1);
     QVERIFY(second.readAllStandardError().contains("cannot listen"));
+}
+
+void TestResolverService::endsWhenItsParentsPipeCloses()
+{
+    QProcess process;
+    process.start(QStringLiteral(MARQUETRIX_RESOLVER_PROGRAM),
+                  {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                   QStringLiteral("--until-stdin-closes")});
+    QVERIFY(process.waitForReadyRead());
+    QVERIFY(process.readAllStandardOutput().startsWith("listening on "));
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestResolverService)

@@ -64,6 +64,14 @@ bool applyValue(const std::string &name, const std::string &value, ResolverOptio
     if (name == "--listen") {
         return parseListen(value, options);
     }
+    if (name == "--listen-fd") {
+        const std::optional<int> fd = parseNumber<int>(value);
+        if (!fd || *fd < 0) {
+            return false;
+        }
+        options.listenFd = *fd;
+        return true;
+    }
     if (name == "--workers") {
         const std::optional<int> workers = parseNumber<int>(value);
         if (!workers || *workers < 1 || *workers > maxWorkers) {
@@ -82,8 +90,8 @@ bool applyValue(const std::string &name, const std::string &value, ResolverOptio
 
 bool takesValue(const std::string &name)
 {
-    return name == "--listen" || name == "--workers" || name == "--yt-dlp-timeout" ||
-           name == "--fetch-timeout";
+    return name == "--listen" || name == "--listen-fd" || name == "--workers" ||
+           name == "--yt-dlp-timeout" || name == "--fetch-timeout";
 }
 
 } // namespace
@@ -135,6 +143,8 @@ Options:
   --listen ADDR:PORT      where to serve (default 127.0.0.1:8765; port 0 picks a free
                           port; IPv6 as [::1]:8765). Serve a team behind a reverse
                           proxy that adds https.
+  --listen-fd FD          serve on the listening socket FD that the parent process
+                          opened (instead of --listen)
   --workers N             requests handled at once (default 8, at most 256); further
                           connections wait their turn
   --yt-dlp-timeout SEC    time bound for yt-dlp on one link (default 12)

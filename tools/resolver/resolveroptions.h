@@ -15,6 +15,8 @@ struct ResolverOptions
     // The two bounds add up to less than the 20 seconds a client waits for one attempt.
     std::chrono::milliseconds ytDlpTimeout{12000};
     std::chrono::milliseconds fetchTimeout{6000};
+    // A listening socket handed over by the parent, used instead of binding; -1 for none.
+    int listenFd = -1;
     bool untilStdinCloses = false;
 };
 

@@ -3,6 +3,9 @@
 #include "boundedtaskqueue.h"
 #include "medialink.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
 #include <sys/socket.h>
 
 #include <QByteArray>
@@ -174,6 +177,10 @@ ResolverServer::ResolverServer(const ResolverOptions &options)
 
 bool ResolverServer::bind(std::string &error)
 {
+    if (m_options.listenFd >= 0) {
+        return adopt(m_options.listenFd, error);
+    }
+    m_boundHost = m_options.host;
     if (m_options.port == 0) {
         m_boundPort = m_server.bind_to_any_port(m_options.host);
     } else if (m_server.bind_to_port(m_options.host, m_options.port)) {
@@ -186,10 +193,35 @@ bool ResolverServer::bind(std::string &error)
     return true;
 }
 
+bool ResolverServer::adopt(int fd, std::string &error)
+{
+    int listening = 0;
+    socklen_t length = sizeof listening;
+    sockaddr_storage address{};
+    socklen_t addressLength = sizeof address;
+    char host[INET6_ADDRSTRLEN] = {};
+    if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &length) != 0 || !listening ||
+        getsockname(fd, reinterpret_cast<sockaddr *>(&address), &addressLength) != 0 ||
+        getnameinfo(reinterpret_cast<sockaddr *>(&address), addressLength, host, sizeof host,
+                    nullptr, 0, NI_NUMERICHOST) != 0) {
+        error = "descriptor " + std::to_string(fd) + " is not a listening socket";
+        return false;
+    }
+    const bool ipv6 = address.ss_family == AF_INET6;
+    const auto *ip4 = reinterpret_cast<const sockaddr_in *>(&address);
+    const auto *ip6 = reinterpret_cast<const sockaddr_in6 *>(&address);
+    m_boundHost = host;
+    m_boundPort = ntohs(ipv6 ? ip6->sin6_port : ip4->sin_port);
+    // The parent keeps its copy open to hand over again; ours must not reach yt-dlp.
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    m_server.adoptListeningSocket(fd);
+    return true;
+}
+
 std::string ResolverServer::address() const
 {
-    const bool ipv6 = m_options.host.find(':') != std::string::npos;
-    const std::string host = ipv6 ? '[' + m_options.host + ']' : m_options.host;
+    const bool ipv6 = m_boundHost.find(':') != std::string::npos;
+    const std::string host = ipv6 ? '[' + m_boundHost + ']' : m_boundHost;
     return "http://" + host + ':' + std::to_string(m_boundPort) + '/';
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "adoptingserver.h"
 #include "linkresolver.h"
 #include "resolveroptions.h"
-
-#include <httplib.h>
 
 #include <string>
 
@@ -18,7 +17,8 @@ public:
 
     explicit ResolverServer(const ResolverOptions &options);
 
-    // Binds the listening socket; false (with a message) when the address is not usable.
+    // Binds the listening socket, or takes over the one handed to the process; false (with
+    // a message) when the address or descriptor is not usable.
     bool bind(std::string &error);
     // Where clients reach the service, once bound.
     std::string address() const;
@@ -27,13 +27,15 @@ public:
     void stop();
 
 private:
+    bool adopt(int fd, std::string &error);
     void readAndResolve(const httplib::Request &request, httplib::Response &response,
                         const httplib::ContentReader &readContent);
     void resolve(const std::string &requestBody, httplib::Response &response);
 
     ResolverOptions m_options;
     LinkResolver m_resolver;
-    httplib::Server m_server;
+    AdoptingServer m_server;
+    std::string m_boundHost;
     int m_boundPort = -1;
 };
 
