@@ -21,7 +21,7 @@ const QString kOpenFailure =
 } // namespace
 
 VideoOpenerController::VideoOpenerController(QObject *parent)
-    : QObject(parent), m_url(resolverBaseUrl()), m_pageTitleTimeout(kPageTitleTimeout)
+    : QObject(parent), m_url(resolverBaseUrl())
 {
     connect(&m_timer, &QTimer::timeout, this, &VideoOpenerController::rotateLoadingText);
     m_timer.start(1500);
@@ -332,15 +332,12 @@ void VideoOpenerController::openResolvedStream(const QUrl &mediaURL, const QStri
 void VideoOpenerController::fetchTitle(const QString &pageText,
                                        const std::shared_ptr<VideoMetadata> &record)
 {
-    fetchPageTitle(
-        QUrl(pageText), record, this,
-        [this] {
-            // Only a dialog still on screen shows the error; a closed one starts afresh.
-            const ViewState *state = m_viewState;
-            if (state && state->openURLVisible())
-                showOpenFailure();
-        },
-        m_pageTitleTimeout);
+    fetchPageTitle(QUrl(pageText), record, this, [this] {
+        // Only a dialog still on screen shows the error; a closed one starts afresh.
+        const ViewState *state = m_viewState;
+        if (state && state->openURLVisible())
+            showOpenFailure();
+    });
 }
 
 void VideoOpenerController::resetDialog()

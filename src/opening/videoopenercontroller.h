@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
-#include <chrono>
 #include <memory>
 
 namespace marquetrix {
@@ -108,9 +107,8 @@ public:
     void resetDialog();
     void finishReplacement();
 
-    // For tests: shorter resolver attempts and page-title requests.
+    // For tests: shorter resolver attempts.
     void setResolverTiming(const ResolverTiming &timing) { m_resolverTiming = timing; }
-    void setPageTitleTimeout(std::chrono::milliseconds timeout) { m_pageTitleTimeout = timeout; }
 
 private:
     void fillStoredCredentials(const QString &text);
@@ -146,7 +144,6 @@ private:
     QString m_credentialsHost;
     std::unique_ptr<URLLoader> m_loader;
     ResolverTiming m_resolverTiming;
-    std::chrono::milliseconds m_pageTitleTimeout;
 };
 
 } // namespace marquetrix

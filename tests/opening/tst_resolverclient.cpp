@@ -80,6 +80,10 @@ void TestResolverClient::requestGoesToTheBaseUrlExactly()
 
     const QString link = QStringLiteral("https://example.com/watch?v=1&t=\"2\"");
     auto loader = buildResolverRequest(server.url(QStringLiteral("/api/resolve")), link);
+    QCOMPARE(loader->request().url(), server.url(QStringLiteral("/api/resolve")));
+    QCOMPARE(loader->request().transferTimeout(), 20000);
+    QCOMPARE(QJsonDocument::fromJson(loader->body()).object().value(QStringLiteral("url")),
+             QJsonValue(link));
     const Outcome outcome = resolve(*loader);
     QVERIFY(outcome.succeeded);
     QCOMPARE(outcome.urls, QStringList{QStringLiteral("https://cdn.example/a.m3u8")});
