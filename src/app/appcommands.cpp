@@ -1,0 +1,174 @@
+#include "appcommands.h"
+
+#include "logging.h"
+#include "videometadata.h"
+
+namespace marquetrix {
+
+AppCommands::AppCommands(QObject *parent) : QObject(parent) {}
+
+QUrl AppCommands::helpUrl()
+{
+    return QUrl(QStringLiteral("https://marquetrix.org/help/"));
+}
+
+void AppCommands::setFocused(ContentController *value)
+{
+    if (m_focused != value) {
+        m_focused = value;
+        watch(value);
+    }
+    emit focusedChanged();
+    emit stateChanged();
+}
+
+void AppCommands::watch(ContentController *content)
+{
+    for (const auto &connection : std::as_const(m_connections))
+        disconnect(connection);
+    m_connections.clear();
+    if (!content)
+        return;
+    ViewState *view = content->viewState();
+    LayoutState *layout = content->layoutState();
+    m_connections = {
+        connect(view, &ViewState::globalPauseChanged, this, &AppCommands::stateChanged),
+        connect(view, &ViewState::globalRepeatChanged, this, &AppCommands::stateChanged),
+        connect(view, &ViewState::globalMuteChanged, this, &AppCommands::stateChanged),
+        connect(layout, &LayoutState::videoMetasChanged, this, &AppCommands::stateChanged),
+        connect(content, &QObject::destroyed, this, [this] { setFocused(nullptr); }),
+    };
+}
+
+ViewState *AppCommands::viewState() const
+{
+    return m_focused ? m_focused->viewState() : nullptr;
+}
+
+LayoutState *AppCommands::layoutState() const
+{
+    return m_focused ? m_focused->layoutState() : nullptr;
+}
+
+QString AppCommands::pauseAllTitle() const
+{
+    const ViewState *view = viewState();
+    return view && view->globalPause() ? QStringLiteral("Play all") : QStringLiteral("Pause all");
+}
+
+QString AppCommands::repeatAllTitle() const
+{
+    const ViewState *view = viewState();
+    return view && view->globalRepeat() ? QStringLiteral("Disable repeat all")
+                                        : QStringLiteral("Repeat all");
+}
+
+QString AppCommands::muteAllTitle() const
+{
+    const ViewState *view = viewState();
+    return view && view->globalMute() ? QStringLiteral("Unmute all") : QStringLiteral("Mute all");
+}
+
+bool AppCommands::playbackEnabled() const
+{
+    const LayoutState *layout = layoutState();
+    return layout && !layout->videoMetas().isEmpty();
+}
+
+bool AppCommands::shuffleEnabled() const
+{
+    const LayoutState *layout = layoutState();
+    return layout && layout->videoMetas().size() >= 2;
+}
+
+void AppCommands::openFiles(const QList<QUrl> &urls)
+{
+    if (!m_focused) {
+        qCWarning(lcMain, "ViewState or LayoutState not found to add new video");
+        return;
+    }
+    m_focused->openFiles(urls);
+}
+
+void AppCommands::showOpenURL()
+{
+    if (ViewState *view = viewState())
+        view->setOpenURLVisible(true);
+    else
+        qCWarning(lcMain, "ViewState not found to show open URL dialog");
+}
+
+void AppCommands::showLayoutSettings()
+{
+    if (ViewState *view = viewState())
+        view->setLayoutSettingsVisible(true);
+    else
+        qCWarning(lcMain, "ViewState not found to show layout settings");
+}
+
+void AppCommands::pauseAll()
+{
+    ViewState *view = viewState();
+    LayoutState *layout = layoutState();
+    if (!view || !layout) {
+        qCWarning(lcMain, "ViewState or LayoutState not found to set pause state");
+        return;
+    }
+    view->setGlobalPause(!view->globalPause());
+    const bool pause = view->globalPause();
+    for (const auto &meta : layout->videoMetas()) {
+        meta->setDoPause(pause);
+        if (!pause)
+            meta->setForcePlay(true);
+    }
+}
+
+void AppCommands::repeatAll()
+{
+    ViewState *view = viewState();
+    LayoutState *layout = layoutState();
+    if (!view || !layout) {
+        qCWarning(lcMain, "ViewState or LayoutState not found to set repeat state");
+        return;
+    }
+    view->setGlobalRepeat(!view->globalRepeat());
+    const bool repeat = view->globalRepeat();
+    for (const auto &meta : layout->videoMetas()) {
+        if (!repeat) {
+            meta->setGlobalRepeatDisabled(true);
+            continue;
+        }
+        meta->setGlobalRepeatEnabled(true);
+        // A video that stopped at its end starts again; one the user paused stays paused.
+        if (!meta->playing() && !meta->doPause())
+            meta->setForcePlay(true);
+    }
+}
+
+void AppCommands::muteAll()
+{
+    ViewState *view = viewState();
+    LayoutState *layout = layoutState();
+    if (!view || !layout) {
+        qCWarning(lcMain, "ViewState or LayoutState not found to set mute state");
+        return;
+    }
+    view->setGlobalMute(!view->globalMute());
+    const bool mute = view->globalMute();
+    for (const auto &meta : layout->videoMetas()) {
+        if (mute)
+            meta->setGlobalMuteEnabled(true);
+        else
+            meta->setGlobalMuteDisabled(true);
+    }
+}
+
+void AppCommands::shuffle()
+{
+    if (LayoutState *layout = layoutState())
+        layout->shuffleVideoMetas();
+    else
+        qCWarning(lcMain, "LayoutState not found to shuffle layouts");
+}
+
+} // namespace marquetrix

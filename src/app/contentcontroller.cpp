@@ -1,0 +1,220 @@
+#include "contentcontroller.h"
+
+#include "linkopener.h"
+#include "logging.h"
+#include "medialistplayer.h"
+#include "videometadata.h"
+
+namespace marquetrix {
+
+namespace {
+
+constexpr int kTickMs = 300;
+constexpr qint64 kShowAfterMs = 2000;
+constexpr qint64 kHideAfterMs = 2500;
+// A link that neither opens nor fails by then (a resolver that never answers) no longer
+// holds up the items after it.
+constexpr int kArgumentBoundMs = 60000;
+
+} // namespace
+
+ContentController::ContentController(QObject *parent)
+    : QObject(parent), m_viewState(new ViewState(this)), m_layoutState(new LayoutState(this)),
+      m_clock([] { return QDateTime::currentDateTime(); })
+{
+    m_idleTimer.setInterval(kTickMs);
+    m_idleTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_idleTimer, &QTimer::timeout, this, &ContentController::tick);
+    m_idleTimer.start();
+    m_argumentBound.setSingleShot(true);
+    m_argumentBound.setInterval(kArgumentBoundMs);
+    connect(&m_argumentBound, &QTimer::timeout, this, &ContentController::argumentSettled);
+    connect(m_layoutState, &LayoutState::videoMetasChanged, this,
+            &ContentController::argumentSettled);
+    connect(m_viewState, &ViewState::showFailedToOpenAlertChanged, this,
+            &ContentController::argumentSettled);
+}
+
+ContentController::~ContentController() = default;
+
+void ContentController::setEngine(MediaEngine *value)
+{
+    if (m_engine != value)
+        m_linkOpener.reset();
+    m_engine = value;
+    emit engineChanged();
+}
+
+LinkOpener *ContentController::linkOpener()
+{
+    if (!m_linkOpener && m_engine)
+        m_linkOpener = std::make_unique<LinkOpener>(*m_viewState, *m_layoutState, *m_engine);
+    if (!m_linkOpener)
+        qCWarning(lcContentView, "No media engine to open videos with");
+    return m_linkOpener.get();
+}
+
+void ContentController::setIsFocused(bool value)
+{
+    if (m_isFocused == value)
+        return;
+    m_isFocused = value;
+    qCInfo(lcContentView, "ContentView focus changed to %d", int(value));
+    emit isFocusedChanged();
+}
+
+void ContentController::addVideo(const QUrl &url)
+{
+    if (!url.isValid() || url.isEmpty()) {
+        qCWarning(lcContentView, "Not opening an empty or malformed location");
+        return;
+    }
+    if (LinkOpener *opener = linkOpener())
+        opener->open(url);
+}
+
+void ContentController::openFiles(const QList<QUrl> &urls)
+{
+    for (const QUrl &url : urls)
+        QMetaObject::invokeMethod(
+            this, [this, url] { addVideo(url); }, Qt::QueuedConnection);
+}
+
+bool ContentController::handleDrop(const QList<QUrl> &urls)
+{
+    for (const QUrl &url : urls) {
+        if (url.isValid() && !url.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, url] { addVideo(url); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void ContentController::openArguments(const QStringList &arguments)
+{
+    m_pendingArguments.append(arguments);
+    if (!m_argumentOpening)
+        openNextArgument();
+}
+
+void ContentController::openNextArgument()
+{
+    LinkOpener *opener = linkOpener();
+    while (opener && !m_pendingArguments.isEmpty()) {
+        const LinkOpener::Road road = opener->open(m_pendingArguments.takeFirst());
+        if (road == LinkOpener::Road::Direct || road == LinkOpener::Road::Resolver) {
+            m_argumentOpening = true;
+            m_argumentBound.start();
+            return;
+        }
+    }
+    m_pendingArguments.clear();
+}
+
+void ContentController::argumentSettled()
+{
+    if (!m_argumentOpening)
+        return;
+    m_argumentOpening = false;
+    m_argumentBound.stop();
+    // After the step that added the tile, so that the next one lands behind it.
+    QMetaObject::invokeMethod(this, &ContentController::openNextArgument, Qt::QueuedConnection);
+}
+
+void ContentController::showOpenURL()
+{
+    m_viewState->setOpenURLVisible(true);
+}
+
+void ContentController::togglePause()
+{
+    if (m_layoutState->videoMetas().isEmpty())
+        return;
+    m_viewState->setGlobalPause(!m_viewState->globalPause());
+    const bool pause = m_viewState->globalPause();
+    for (const auto &meta : m_layoutState->videoMetas()) {
+        meta->setDoPause(pause);
+        if (!pause)
+            meta->setForcePlay(true);
+    }
+}
+
+void ContentController::toggleFullScreen()
+{
+    m_viewState->setLastCursorMove(m_clock());
+    emit toggleFullScreenRequested();
+}
+
+void ContentController::exitFullscreen()
+{
+    if (m_layoutState->isFullscreen())
+        emit toggleFullScreenRequested();
+}
+
+void ContentController::setFullscreen(bool fullscreen)
+{
+    if (m_layoutState->isFullscreen() == fullscreen)
+        return;
+    m_layoutState->setIsFullscreen(fullscreen);
+    if (!fullscreen) {
+        m_viewState->setHideControls(false);
+        if (m_pointerHidden) {
+            m_pointerHidden = false;
+            emit pointerHiddenChanged();
+        }
+    }
+}
+
+void ContentController::setMeasuredArea(qreal width, qreal height)
+{
+    m_layoutState->setViewWidth(float(width));
+    m_layoutState->setViewHeight(float(height));
+}
+
+void ContentController::refreshMeasuredArea(qreal width, qreal height)
+{
+    if (m_layoutState->viewWidth() == float(width) && m_layoutState->viewHeight() == float(height))
+        return;
+    setMeasuredArea(width, height);
+}
+
+void ContentController::pointerMoved()
+{
+    if (m_pointerHidden) {
+        m_pointerHidden = false;
+        emit pointerHiddenChanged();
+    }
+    if (!m_layoutState->isFullscreen())
+        return;
+    const QDateTime now = m_clock();
+    if (m_viewState->lastCursorMove().msecsTo(now) > kShowAfterMs) {
+        m_viewState->setLastCursorMove(now);
+        m_viewState->setHideControls(false);
+    }
+}
+
+void ContentController::tick()
+{
+    if (!m_layoutState->isFullscreen())
+        return;
+    if (m_viewState->lastCursorMove().msecsTo(m_clock()) <= kHideAfterMs)
+        return;
+    m_viewState->setHideControls(true);
+    if (!m_pointerHidden) {
+        m_pointerHidden = true;
+        emit pointerHiddenChanged();
+    }
+}
+
+void ContentController::stopAll()
+{
+    for (const auto &meta : m_layoutState->videoMetas()) {
+        qCInfo(lcContentView, "View %s disappearing. Stopping player.",
+               qUtf8Printable(meta->idText()));
+        if (meta->mediaPlayer())
+            meta->mediaPlayer()->stop();
+    }
+    m_layoutState->setVideoMetas({});
+}
+
+} // namespace marquetrix

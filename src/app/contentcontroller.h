@@ -1,0 +1,113 @@
+#pragma once
+
+#include "layoutstate.h"
+#include "mediaengine.h"
+#include "viewstate.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+#include <functional>
+#include <memory>
+
+namespace marquetrix {
+
+class LinkOpener;
+
+// The logic of the main window's content: owns the window's ViewState and LayoutState,
+// opens files and links as tiles, keeps the measured layout area, runs the window-wide
+// pause, full screen and the idle hiding of controls and pointer in full screen.
+class ContentController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    explicit ContentController(QObject *parent = nullptr);
+    ~ContentController() override;
+
+    Q_PROPERTY(marquetrix::ViewState *viewState READ viewState CONSTANT)
+    ViewState *viewState() const { return m_viewState; }
+
+    Q_PROPERTY(marquetrix::LayoutState *layoutState READ layoutState CONSTANT)
+    LayoutState *layoutState() const { return m_layoutState; }
+
+    Q_PROPERTY(
+        marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
+    MediaEngine *engine() const { return m_engine; }
+    void setEngine(MediaEngine *value);
+    Q_SIGNAL void engineChanged();
+
+    // Whether the content holds the keyboard focus; every change is logged.
+    Q_PROPERTY(bool isFocused READ isFocused WRITE setIsFocused NOTIFY isFocusedChanged)
+    bool isFocused() const { return m_isFocused; }
+    void setIsFocused(bool value);
+    Q_SIGNAL void isFocusedChanged();
+
+    // Whether the pointer is hidden (full screen, idle).
+    Q_PROPERTY(bool pointerHidden READ pointerHidden NOTIFY pointerHiddenChanged)
+    bool pointerHidden() const { return m_pointerHidden; }
+    Q_SIGNAL void pointerHiddenChanged();
+
+    // The clock of the idle rules; tests set their own.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // The 0.3 s tick; tests stop it and call tick() themselves.
+    QTimer &idleTimer() { return m_idleTimer; }
+
+    // Opens one local or remote media URL as a new tile.
+    Q_INVOKABLE void addVideo(const QUrl &url);
+    // The open panel's choice: one posted step per file, in order.
+    Q_INVOKABLE void openFiles(const QList<QUrl> &urls);
+    // Files and links dropped on the window: each opened on the road the open-by-link dialog
+    // would take, with stored credentials for its host. Always taken.
+    Q_INVOKABLE bool handleDrop(const QList<QUrl> &urls);
+    // Files and links given on the command line, their tiles in the order given: each one
+    // waits until the one before has its tile or has failed.
+    void openArguments(const QStringList &arguments);
+
+    Q_INVOKABLE void showOpenURL();
+    Q_INVOKABLE void togglePause();
+    // Entering full screen by the button counts as a pointer movement.
+    Q_INVOKABLE void toggleFullScreen();
+    // Toggles only while in full screen.
+    Q_INVOKABLE void exitFullscreen();
+    Q_SIGNAL void toggleFullScreenRequested();
+
+    // The window entered or left full screen.
+    Q_INVOKABLE void setFullscreen(bool fullscreen);
+
+    // The measured area on appearing: assigned without comparing.
+    Q_INVOKABLE void setMeasuredArea(qreal width, qreal height);
+    // At the end of a resize, or when the window becomes active: assigned only when it differs.
+    Q_INVOKABLE void refreshMeasuredArea(qreal width, qreal height);
+
+    Q_INVOKABLE void pointerMoved();
+    Q_INVOKABLE void tick();
+
+    // The window goes away: every player stops and the list empties.
+    Q_INVOKABLE void stopAll();
+
+private:
+    LinkOpener *linkOpener();
+    void openNextArgument();
+    void argumentSettled();
+
+    ViewState *m_viewState;
+    LayoutState *m_layoutState;
+    MediaEngine *m_engine = nullptr;
+    std::unique_ptr<LinkOpener> m_linkOpener;
+    bool m_isFocused = false;
+    bool m_pointerHidden = false;
+    QStringList m_pendingArguments;
+    bool m_argumentOpening = false;
+    QTimer m_argumentBound;
+    std::function<QDateTime()> m_clock;
+    QTimer m_idleTimer;
+};
+
+} // namespace marquetrix

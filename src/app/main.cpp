@@ -1,0 +1,81 @@
+// Marquetrix: wires the engine, the QML modules and the command line together.
+
+#include "commandline.h"
+#include "contentcontroller.h"
+#include "logging.h"
+#include "vlcmediaengine.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+#include <cstdio>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
+Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
+Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
+Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
+Q_IMPORT_QML_PLUGIN(Marquetrix_OpeningPlugin)
+
+using namespace marquetrix;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Marquetrix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Marquetrix"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MARQUETRIX_VERSION));
+
+    // Read before the window system is reached, so that --help and --version also work
+    // without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    switch (commandLine.outcome()) {
+    case CommandLine::Outcome::Print:
+        std::fputs(qPrintable(commandLine.output()), stdout);
+        return 0;
+    case CommandLine::Outcome::Fail:
+        std::fputs(qPrintable(commandLine.output()), stderr);
+        return 2;
+    case CommandLine::Outcome::Run:
+        break;
+    }
+
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.marquetrix.Marquetrix"));
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.marquetrix.Marquetrix"),
+                         QIcon(QStringLiteral(":/qt-project.org/imports/Marquetrix/Logo.svg"))));
+
+    VlcMediaEngine engine;
+    QQmlEngine qml;
+    QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit);
+    QQmlComponent component(
+        &qml, QUrl(QStringLiteral("qrc:/qt-project.org/imports/Marquetrix/Main.qml")));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(
+        {{QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}}));
+    auto *window = qobject_cast<QQuickWindow *>(root.get());
+    if (!window) {
+        qCWarning(lcMain, "Cannot build the main window: %s",
+                  qUtf8Printable(component.errorString()));
+        return 1;
+    }
+    auto *content = window->property("content").value<QObject *>();
+    auto *controller =
+        content ? content->property("controller").value<ContentController *>() : nullptr;
+    if (commandLine.fullscreen())
+        window->showFullScreen();
+    else
+        window->show();
+    if (controller)
+        controller->openArguments(commandLine.items());
+
+    const int status = QCoreApplication::exec();
+    if (controller)
+        controller->stopAll();
+    return status;
+}

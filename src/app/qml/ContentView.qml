@@ -1,0 +1,206 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Dialogs
+import Marquetrix
+import Marquetrix.State
+import Marquetrix.Opening
+
+// The main window's content: the tiles or the welcome content on black, the full-screen
+// banner, the two notices, the two dialog slots, drops, keys and the idle pointer. Its
+// logic is the controller's.
+FocusScope {
+    id: root
+
+    required property var engine
+    required property url helpUrl
+    readonly property alias controller: controller
+    readonly property ViewState viewState: controller.viewState
+    readonly property LayoutState layoutState: controller.layoutState
+    readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
+
+    function openFiles() {
+        fileDialog.open()
+    }
+
+    ContentController {
+        id: controller
+        engine: root.engine
+        isFocused: root.activeFocus
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: "black"
+    }
+
+    Component {
+        id: welcome
+        InitialView {
+            viewState: root.viewState
+            layoutState: root.layoutState
+            helpUrl: root.helpUrl
+            onOpenFilesRequested: root.openFiles()
+        }
+    }
+
+    Loader {
+        id: welcomeLoader
+        objectName: "welcomeContent"
+        anchors.fill: parent
+        active: root.layoutState.videoMetas.length === 0
+        sourceComponent: welcome
+    }
+
+    Loader {
+        id: layoutLoader
+        objectName: "layoutView"
+        anchors.fill: parent
+        active: root.layoutState.videoMetas.length > 0
+        sourceComponent: LayoutView {
+            layoutState: root.layoutState
+            viewState: root.viewState
+            engine: root.engine
+            welcomeContent: welcome
+        }
+    }
+
+    Rectangle {
+        objectName: "fullscreenBanner"
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: parent.top
+        anchors.topMargin: 50
+        visible: root.layoutState.isFullscreen && !root.viewState.hideControls
+        width: Math.min(400, bannerText.implicitWidth + 40)
+        height: Math.min(100, bannerText.implicitHeight + 30)
+        radius: 20
+        color: "#404040"
+        opacity: 0.7
+
+        Label {
+            id: bannerText
+            anchors.centerIn: parent
+            text: "Press esc to exit fullscreen"
+            color: "white"
+            font.pixelSize: 30
+        }
+    }
+
+    // Above the tiles but taking only file and link drags: a tile dragged onto another
+    // carries its id as text and passes through to the tiles.
+    DropArea {
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+        onDropped: drop => {
+            controller.handleDrop(drop.urls)
+            drop.accept(Qt.CopyAction)
+        }
+    }
+
+    HoverHandler {
+        cursorShape: controller.pointerHidden ? Qt.BlankCursor : Qt.ArrowCursor
+        onPointChanged: controller.pointerMoved()
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.LeftButton
+        grabPermissions: PointerHandler.ApprovesTakeOverByAnything
+        gesturePolicy: TapHandler.DragThreshold
+        onDoubleTapped: controller.toggleFullScreen()
+    }
+
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_Escape)
+            controller.exitFullscreen()
+        else if (event.key === Qt.Key_Space)
+            controller.togglePause()
+        event.accepted = true
+    }
+
+    // The window's content takes the keyboard focus back whenever it lost it and no
+    // dialog needs it.
+    onActiveFocusChanged: {
+        if (!activeFocus && !dialogOpen)
+            Qt.callLater(() => { if (!root.dialogOpen) root.forceActiveFocus() })
+    }
+
+    AlertToast {
+        objectName: "swapToast"
+        title: "Can only swap videos of equal aspect ratio"
+        shown: root.layoutState.showSwapAlert
+        onDismissed: root.layoutState.showSwapAlert = false
+    }
+
+    AlertToast {
+        objectName: "failedToast"
+        title: "Failed to open video"
+        failure: true
+        shown: root.viewState.showFailedToOpenAlert
+        onDismissed: root.viewState.showFailedToOpenAlert = false
+    }
+
+    Popup {
+        id: openUrlSlot
+        objectName: "openUrlSlot"
+        anchors.centerIn: parent
+        modal: true
+        padding: 0
+        visible: root.viewState.openURLVisible
+        closePolicy: Popup.CloseOnEscape
+        onClosed: if (root.viewState.openURLVisible) root.viewState.openURLVisible = false
+        onOpened: root.viewState.openURLVisible = true
+
+        VideoOpener {
+            viewState: root.viewState
+            layoutState: root.layoutState
+            engine: root.engine
+        }
+    }
+
+    Popup {
+        id: settingsSlot
+        objectName: "settingsSlot"
+        anchors.centerIn: parent
+        modal: true
+        padding: 0
+        visible: root.viewState.layoutSettingsVisible
+        closePolicy: Popup.CloseOnEscape
+        onClosed: if (root.viewState.layoutSettingsVisible) root.viewState.layoutSettingsVisible = false
+        onOpened: settingsView.forceActiveFocus()
+
+        LayoutSettingsView {
+            id: settingsView
+            viewState: root.viewState
+        }
+    }
+
+    FileDialog {
+        id: fileDialog
+        title: "Open Files"
+        fileMode: FileDialog.OpenFiles
+        nameFilters: ["Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)", "All files (*)"]
+        onAccepted: controller.openFiles(selectedFiles)
+    }
+
+    Component.onCompleted: {
+        controller.stopAll()
+        controller.setMeasuredArea(width, height)
+        Qt.callLater(() => root.forceActiveFocus())
+    }
+
+    // There is no end-of-resize notice on every window system: the size settles once it
+    // has stopped changing for a moment.
+    Timer {
+        id: resizeEnd
+        interval: 150
+        onTriggered: controller.refreshMeasuredArea(root.width, root.height)
+    }
+    onWidthChanged: resizeEnd.restart()
+    onHeightChanged: resizeEnd.restart()
+    Connections {
+        target: root.Window.window
+        function onActiveChanged() {
+            if (root.Window.window.active)
+                controller.refreshMeasuredArea(root.width, root.height)
+        }
+    }
+}

@@ -1,0 +1,179 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Marquetrix
+
+// The one main window: the menus, the toolbar (hidden in full screen) and the content.
+ApplicationWindow {
+    id: window
+
+    required property var engine
+    readonly property alias appDelegate: appDelegate
+    readonly property alias updateChecker: updateChecker
+    readonly property alias content: content
+    readonly property alias commands: commands
+
+    title: ""
+    width: 1280
+    height: 800
+    minimumWidth: 640
+    minimumHeight: 480
+    color: "black"
+
+    AppDelegate {
+        id: appDelegate
+    }
+
+    UpdateChecker {
+        id: updateChecker
+    }
+
+    AppCommands {
+        id: commands
+        focused: window.active ? content.controller : null
+    }
+
+    menuBar: MenuBar {
+        visible: !content.layoutState.isFullscreen
+
+        Menu {
+            title: "&File"
+            Action {
+                objectName: "openFilesAction"
+                text: "Open Files"
+                shortcut: "Ctrl+O"
+                onTriggered: content.openFiles()
+            }
+            Action {
+                objectName: "openUrlAction"
+                text: "Open URL"
+                shortcut: "Ctrl+Shift+O"
+                onTriggered: commands.showOpenURL()
+            }
+            MenuSeparator {}
+            Action {
+                text: "Quit"
+                shortcut: StandardKey.Quit
+                onTriggered: window.close()
+            }
+        }
+        Menu {
+            title: "&Playback"
+            Action {
+                objectName: "pauseAllAction"
+                text: commands.pauseAllTitle
+                shortcut: "Space"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.pauseAll()
+            }
+            Action {
+                objectName: "repeatAllAction"
+                text: commands.repeatAllTitle
+                shortcut: "Ctrl+R"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.repeatAll()
+            }
+            Action {
+                objectName: "muteAllAction"
+                text: commands.muteAllTitle
+                shortcut: "Ctrl+T"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.muteAll()
+            }
+        }
+        Menu {
+            title: "&Layout"
+            Action {
+                objectName: "shuffleAction"
+                text: "Shuffle layout"
+                shortcut: "Ctrl+L"
+                enabled: commands.shuffleEnabled
+                onTriggered: commands.shuffle()
+            }
+            Action {
+                objectName: "settingsAction"
+                text: "Settings"
+                onTriggered: commands.showLayoutSettings()
+            }
+        }
+        Menu {
+            title: "&Help"
+            Action {
+                objectName: "helpAction"
+                text: "Marquetrix Help"
+                onTriggered: Qt.openUrlExternally(commands.helpUrl)
+            }
+            Action {
+                objectName: "checkForUpdatesAction"
+                text: "Check for Updates\u2026"
+                enabled: window.updateChecker.canCheckForUpdates
+                onTriggered: window.updateChecker.checkForUpdates()
+            }
+            Action {
+                objectName: "aboutAction"
+                text: "About Marquetrix"
+                onTriggered: window.appDelegate.showAboutWindow()
+            }
+        }
+    }
+
+    header: ToolBar {
+        visible: !content.layoutState.isFullscreen
+
+        RowLayout {
+            anchors.fill: parent
+
+            Item { Layout.fillWidth: true }
+            ToolButton {
+                objectName: "addVideoButton"
+                text: "+ Add video"
+                icon.name: "list-add"
+                onClicked: addMenu.open()
+
+                Menu {
+                    id: addMenu
+                    y: parent.height
+                    MenuItem {
+                        text: "Open Files"
+                        onTriggered: content.openFiles()
+                    }
+                    MenuItem {
+                        text: "Open URL"
+                        onTriggered: content.controller.showOpenURL()
+                    }
+                }
+            }
+            ToolButton {
+                objectName: "fullscreenButton"
+                icon.name: "view-fullscreen"
+                text: "Full screen"
+                display: AbstractButton.IconOnly
+                onClicked: content.controller.toggleFullScreen()
+            }
+        }
+    }
+
+    ContentView {
+        id: content
+        anchors.fill: parent
+        engine: window.engine
+        helpUrl: commands.helpUrl
+        focus: true
+    }
+
+    Connections {
+        target: content.controller
+        function onToggleFullScreenRequested() {
+            if (window.visibility === Window.FullScreen)
+                window.showNormal()
+            else
+                window.showFullScreen()
+        }
+    }
+    onVisibilityChanged: shown => content.controller.setFullscreen(shown === Window.FullScreen)
+    onClosing: content.controller.stopAll()
+
+    UpdateNotice {
+        checker: window.updateChecker
+    }
+}

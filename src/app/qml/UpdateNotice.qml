@@ -1,0 +1,39 @@
+import QtQuick
+import QtQuick.Controls
+import Marquetrix
+
+// Tells the user what the last update check found.
+Dialog {
+    id: dialog
+
+    required property UpdateChecker checker
+
+    objectName: "updateNotice"
+    anchors.centerIn: parent
+    modal: true
+    title: "Check for Updates\u2026"
+
+    Label {
+        objectName: "updateMessage"
+        text: dialog.checker.message
+        wrapMode: Text.WordWrap
+    }
+
+    footer: DialogButtonBox {
+        Button {
+            text: "Open release page"
+            visible: dialog.checker.result === UpdateChecker.UpdateAvailable
+                     && dialog.checker.releaseUrl.toString().length > 0
+            onClicked: Qt.openUrlExternally(dialog.checker.releaseUrl)
+        }
+        Button {
+            text: "OK"
+            DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+        }
+    }
+
+    Connections {
+        target: dialog.checker
+        function onFinished() { dialog.open() }
+    }
+}

@@ -1,0 +1,114 @@
+#include "updatechecker.h"
+
+#include "appcast.h"
+#include "logging.h"
+
+#include <QCoreApplication>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace marquetrix {
+
+namespace {
+
+// Feeds are small; anything larger is not our feed.
+constexpr qint64 kMaxFeedBytes = 1024 * 1024;
+
+} // namespace
+
+UpdateChecker::UpdateChecker(QObject *parent)
+    : QObject(parent), m_feedUrl(defaultFeedUrl()),
+      m_currentVersion(QCoreApplication::applicationVersion())
+{
+}
+
+UpdateChecker::~UpdateChecker()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+QUrl UpdateChecker::defaultFeedUrl()
+{
+    const QByteArray configured = qgetenv("MARQUETRIX_APPCAST_URL");
+    if (!configured.isEmpty())
+        return QUrl(QString::fromUtf8(configured));
+    return QUrl(QStringLiteral("https://marquetrix.org/appcast.xml"));
+}
+
+void UpdateChecker::setFeedUrl(const QUrl &value)
+{
+    m_feedUrl = value;
+    emit feedUrlChanged();
+}
+
+void UpdateChecker::setCurrentVersion(const QString &value)
+{
+    m_currentVersion = value;
+    emit currentVersionChanged();
+}
+
+void UpdateChecker::checkForUpdates()
+{
+    if (m_reply)
+        return;
+    if (!m_feedUrl.isValid() || m_feedUrl.scheme().isEmpty()) {
+        finish(Result::Failed, QStringLiteral("The update feed's address is not valid."));
+        return;
+    }
+    QNetworkRequest request(m_feedUrl);
+    request.setTransferTimeout(m_timeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkReply *reply = m_network.get(request);
+    m_reply = reply;
+    emit canCheckForUpdatesChanged();
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxFeedBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { handleReply(reply); });
+}
+
+void UpdateChecker::handleReply(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    m_reply = nullptr;
+    emit canCheckForUpdatesChanged();
+    m_latestVersion.clear();
+    m_releaseUrl.clear();
+    if (reply->error() != QNetworkReply::NoError) {
+        qCWarning(lcMain, "Update check failed: %s", qUtf8Printable(reply->errorString()));
+        finish(Result::Failed,
+               QStringLiteral("Could not check for updates: %1").arg(reply->errorString()));
+        return;
+    }
+    QString error;
+    const auto release = newestRelease(reply->readAll(), &error);
+    if (!release) {
+        qCWarning(lcMain, "Update feed not understood: %s", qUtf8Printable(error));
+        finish(Result::Failed,
+               QStringLiteral("Could not check for updates: the update feed is not understood."));
+        return;
+    }
+    m_latestVersion = release->version;
+    m_releaseUrl = release->link;
+    if (compareVersions(release->version, m_currentVersion) > 0) {
+        qCInfo(lcMain, "Update available: %s", qUtf8Printable(release->version));
+        finish(Result::UpdateAvailable, QStringLiteral("Marquetrix %1 is available; you have %2.")
+                                            .arg(release->version, m_currentVersion));
+    } else {
+        qCInfo(lcMain, "No update: %s is the newest version", qUtf8Printable(m_currentVersion));
+        finish(Result::UpToDate,
+               QStringLiteral("Marquetrix %1 is the newest version.").arg(m_currentVersion));
+    }
+}
+
+void UpdateChecker::finish(Result result, const QString &message)
+{
+    m_result = result;
+    m_message = message;
+    emit finished();
+}
+
+} // namespace marquetrix
