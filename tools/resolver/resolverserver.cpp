@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 
 namespace marquetrix::resolver {
 
@@ -64,6 +65,17 @@ std::string printable(std::string_view text)
         out += "...";
     }
     return out;
+}
+
+// A link as the log shows it: a password typed into it stays out of the log (the app
+// passes the service's log on into its own).
+std::string loggableLink(const std::string &text)
+{
+    const QUrl url(QString::fromStdString(text), QUrl::TolerantMode);
+    if (!url.isValid() || url.password().isEmpty()) {
+        return printable(text);
+    }
+    return printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded).toStdString());
 }
 
 void replyError(httplib::Response &response, int status, const std::string &message)
@@ -227,11 +239,19 @@ std::string ResolverServer::address() const
 
 bool ResolverServer::serve()
 {
-    return m_server.listen_after_bind();
+    const bool served = m_stopRequested || m_server.listen_after_bind();
+    m_served = true;
+    return served;
 }
 
 void ResolverServer::stop()
 {
+    // The library's stop does nothing until its accept loop runs, and a stop can come
+    // (a signal, a closed standard input) between binding and that moment.
+    m_stopRequested = true;
+    while (!m_server.is_running() && !m_served) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     m_server.stop();
 }
 
@@ -291,7 +311,7 @@ void ResolverServer::resolve(const std::string &requestBody, httplib::Response &
     const std::optional<QUrl> link = parseWebLink(linkText);
     if (!link) {
         replyError(response, 400, "The link is not an http or https URL.");
-        currentNote.outcome += " link=\"" + printable(linkText) + '"';
+        currentNote.outcome += " link=\"" + loggableLink(linkText) + '"';
         return;
     }
 
@@ -316,7 +336,7 @@ void ResolverServer::resolve(const std::string &requestBody, httplib::Response &
         break;
     }
     currentNote.outcome += " yt-dlp=\"" + printable(resolution.ytDlpNote) + "\" link=\"" +
-                           printable(encodedUrl(*link)) + '"';
+                           loggableLink(encodedUrl(*link)) + '"';
 }
 
 } // namespace marquetrix::resolver

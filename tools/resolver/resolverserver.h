@@ -4,6 +4,7 @@
 #include "linkresolver.h"
 #include "resolveroptions.h"
 
+#include <atomic>
 #include <string>
 
 namespace marquetrix::resolver {
@@ -37,6 +38,8 @@ private:
     AdoptingServer m_server;
     std::string m_boundHost;
     int m_boundPort = -1;
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_served{false};
 };
 
 } // namespace marquetrix::resolver
