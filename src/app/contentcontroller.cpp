@@ -178,8 +178,11 @@ void ContentController::refreshMeasuredArea(qreal width, qreal height)
     setMeasuredArea(width, height);
 }
 
-void ContentController::pointerMoved()
+void ContentController::pointerMoved(const QPointF &position)
 {
+    if (m_lastPointer == position)
+        return;
+    m_lastPointer = position;
     if (m_pointerHidden) {
         m_pointerHidden = false;
         emit pointerHiddenChanged();

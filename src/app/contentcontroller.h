@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QPointF>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <QtQml/qqmlregistration.h>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace marquetrix {
 
@@ -86,7 +88,9 @@ public:
     // At the end of a resize, or when the window becomes active: assigned only when it differs.
     Q_INVOKABLE void refreshMeasuredArea(qreal width, qreal height);
 
-    Q_INVOKABLE void pointerMoved();
+    // Hover reports that repeat the last position (tiles moving under a still pointer) are
+    // no movement.
+    Q_INVOKABLE void pointerMoved(const QPointF &position);
     Q_INVOKABLE void tick();
 
     // The window goes away: every player stops and the list empties.
@@ -103,6 +107,7 @@ private:
     std::unique_ptr<LinkOpener> m_linkOpener;
     bool m_isFocused = false;
     bool m_pointerHidden = false;
+    std::optional<QPointF> m_lastPointer;
     QStringList m_pendingArguments;
     bool m_argumentOpening = false;
     QTimer m_argumentBound;

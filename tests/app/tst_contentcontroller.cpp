@@ -205,7 +205,12 @@ void TestContentController::idleHidingInFullScreen()
     }
 
     // The first movement shows them again at once; the next tick within the window keeps them.
-    content.pointerMoved();
+    QPointF pointer(10, 10);
+    const auto move = [&] {
+        pointer += QPointF(1, 0);
+        content.pointerMoved(pointer);
+    };
+    move();
     QVERIFY(!view->hideControls());
     QVERIFY(!content.pointerHidden());
     QCOMPARE(view->lastCursorMove(), now);
@@ -216,15 +221,21 @@ void TestContentController::idleHidingInFullScreen()
     // A pointer that keeps moving keeps them shown: a move every 2.1 s renews the clock.
     for (int i = 0; i < 5; ++i) {
         now = now.addMSecs(2100);
-        content.pointerMoved();
+        move();
         content.tick();
         QVERIFY(!view->hideControls());
     }
     // Moves within 2 s of the last recorded one do not renew it.
     const QDateTime recorded = view->lastCursorMove();
     now = now.addMSecs(1000);
-    content.pointerMoved();
+    move();
     QCOMPARE(view->lastCursorMove(), recorded);
+    // A report of the same position is no movement.
+    now = now.addMSecs(5000);
+    content.tick();
+    QVERIFY(view->hideControls());
+    content.pointerMoved(pointer);
+    QVERIFY(view->hideControls());
 }
 
 void TestContentController::leavingFullScreenShowsControls()

@@ -98,7 +98,7 @@ FocusScope {
 
     HoverHandler {
         cursorShape: controller.pointerHidden ? Qt.BlankCursor : Qt.ArrowCursor
-        onPointChanged: controller.pointerMoved()
+        onPointChanged: controller.pointerMoved(point.scenePosition)
     }
 
     TapHandler {
@@ -147,7 +147,6 @@ FocusScope {
         visible: root.viewState.openURLVisible
         closePolicy: Popup.CloseOnEscape
         onClosed: if (root.viewState.openURLVisible) root.viewState.openURLVisible = false
-        onOpened: root.viewState.openURLVisible = true
 
         VideoOpener {
             viewState: root.viewState
