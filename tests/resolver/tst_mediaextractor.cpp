@@ -8,11 +8,11 @@ namespace {
 
 const QUrl pageUrl(QStringLiteral("https://example.org/shows/episode/page.html"));
 
-QStringList extract(const QByteArray &html, const QUrl &page = pageUrl)
+QStringList extract(const QByteArray &html, const std::string &charset = {})
 {
     QStringList urls;
     for (const std::string &url :
-         extractMediaUrls(page, std::string_view(html.data(), html.size())))
+         extractMediaUrls(pageUrl, std::string_view(html.data(), html.size()), charset))
         urls << QString::fromStdString(url);
     return urls;
 }
@@ -26,6 +26,8 @@ class TestMediaExtractor : public QObject
 private slots:
     void extracts_data();
     void extracts();
+    void charsets_data();
+    void charsets();
     void hostilePagesStayCheap();
 };
 
@@ -119,6 +121,30 @@ void TestMediaExtractor::extracts()
     QFETCH(QStringList, expected);
 
     QCOMPARE(extract(html), expected);
+}
+
+void TestMediaExtractor::charsets_data()
+{
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<QString>("charset");
+
+    const QByteArray video = "<video src=\"vid\xc3\xa9o.mp4\"></video>";
+    QTest::newRow("named by the server") << video << "UTF-8";
+    QTest::newRow("named by the page") << "<meta charset=\"utf-8\">" + video << "";
+    QTest::newRow("the server's name wins") << "<meta charset=\"iso-8859-1\">" + video << "utf-8";
+    QTest::newRow("Latin-1 named by the server")
+        << QByteArray("<video src=\"vid\xe9o.mp4\"></video>") << "ISO-8859-1";
+    QTest::newRow("unknown to the parser")
+        << "<meta charset=\"utf-8\">" + video << "x-no-such-charset";
+}
+
+void TestMediaExtractor::charsets()
+{
+    QFETCH(QByteArray, html);
+    QFETCH(QString, charset);
+
+    QCOMPARE(extract(html, charset.toStdString()),
+             QStringList{"https://example.org/shows/episode/vid%C3%A9o.mp4"});
 }
 
 void TestMediaExtractor::hostilePagesStayCheap()

@@ -50,7 +50,8 @@ Resolution LinkResolver::resolve(const QUrl &link) const
     case FetchedPage::Outcome::Loaded:
         resolution.outcome = Resolution::Outcome::Found;
         resolution.source = "page";
-        resolution.urls = extractMediaUrls(QUrl(QString::fromStdString(page.finalUrl)), page.body);
+        resolution.urls =
+            extractMediaUrls(QUrl(QString::fromStdString(page.finalUrl)), page.body, page.charset);
         break;
     case FetchedPage::Outcome::TimedOut:
         resolution.outcome = Resolution::Outcome::PageTimedOut;

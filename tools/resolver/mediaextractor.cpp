@@ -8,7 +8,9 @@
 #include <libxml/tree.h>
 
 #include <QString>
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -150,7 +152,8 @@ QUrl documentBase(xmlNode *root, const QUrl &pageUrl)
 
 } // namespace
 
-std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html)
+std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html,
+                                          const std::string &charset)
 {
     static std::once_flag parserReady;
     std::call_once(parserReady, [] { xmlInitParser(); });
@@ -158,8 +161,13 @@ std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view 
     // The parser's own depth bound (no HTML_PARSE_HUGE) keeps hostile nesting cheap.
     const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                         HTML_PARSE_NONET | HTML_PARSE_NODEFDTD;
-    const Document doc(
-        htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, nullptr, options));
+    const int size = static_cast<int>(std::min<std::size_t>(html.size(), INT_MAX));
+    Document doc(htmlReadMemory(html.data(), size, nullptr,
+                                charset.empty() ? nullptr : charset.c_str(), options));
+    // A charset the parser does not know is no reason to give up on the page.
+    if (!doc && !charset.empty()) {
+        doc.reset(htmlReadMemory(html.data(), size, nullptr, nullptr, options));
+    }
     xmlNode *root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
     if (!root) {
         return {};

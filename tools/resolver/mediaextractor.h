@@ -11,6 +11,9 @@ namespace marquetrix::resolver {
 // sources of <video> elements and their <source> children, og:video meta tags, links
 // to media files, and media URLs in script text. pageUrl is where the page was
 // finally loaded from; a <base href> on the page takes precedence, as in a browser.
-std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html);
+// charset is the one the server named for the page (it outranks the page's own <meta
+// charset>); empty leaves the choice to the page.
+std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html,
+                                          const std::string &charset = {});
 
 } // namespace marquetrix::resolver

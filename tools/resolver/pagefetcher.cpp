@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <mutex>
 
@@ -39,6 +40,27 @@ std::size_t collect(char *data, std::size_t size, std::size_t count, void *userD
         return room;
     }
     return bytes;
+}
+
+// "text/html; charset=UTF-8" gives "UTF-8"; quotes and case as the server sent them.
+std::string charsetOf(std::string_view contentType)
+{
+    std::string lower(contentType);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t key = lower.find("charset=");
+    if (key == std::string::npos) {
+        return {};
+    }
+    std::string_view value = contentType.substr(key + 8);
+    value = value.substr(0, value.find(';'));
+    while (!value.empty() && (value.front() == '"' || value.front() == ' ')) {
+        value.remove_prefix(1);
+    }
+    while (!value.empty() && (value.back() == '"' || value.back() == ' ')) {
+        value.remove_suffix(1);
+    }
+    return std::string(value);
 }
 
 } // namespace
@@ -96,6 +118,9 @@ FetchedPage PageFetcher::fetch(const std::string &url) const
     } else {
         page.outcome = FetchedPage::Outcome::Loaded;
         page.body = std::move(download.body);
+        char *contentType = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &contentType);
+        page.charset = charsetOf(contentType ? contentType : "");
     }
     return page;
 }

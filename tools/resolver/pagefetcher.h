@@ -18,6 +18,8 @@ struct FetchedPage
     // Where the page came from after redirects: relative links resolve against it.
     std::string finalUrl;
     std::string body;
+    // The charset named by the Content-Type header; empty when it names none.
+    std::string charset;
     // Why the page could not be had, for the requester and the log.
     std::string error;
 };
