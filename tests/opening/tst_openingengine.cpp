@@ -10,6 +10,7 @@
 #include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
+#include "rtsptestserver.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
 #include "videoopenercontroller.h"
@@ -47,6 +48,7 @@ private slots:
     void initTestCase();
     void directLinkWithCredentialsPlays();
     void resolvedPlaylistPlays();
+    void protectedCameraPlays();
 
 private:
     MediaGenerator m_media;
@@ -107,6 +109,31 @@ void TestOpeningEngine::resolvedPlaylistPlays()
     const auto record = m_layoutState.videoMetas().first();
     QTRY_COMPARE(record->title(), QStringLiteral("Generated stream"));
     QVERIFY(record->isStreamingURL());
+    QVERIFY(playsOn(record));
+    m_layoutState.setVideoMetas({});
+}
+
+// A camera that asks for digest authentication: the credentials typed in the dialog reach it
+// through the URL.
+void TestOpeningEngine::protectedCameraPlays()
+{
+    RtspTestServer camera;
+    QVERIFY2(camera.start({.transport = QStringLiteral("tcp"),
+                           .auth = QStringLiteral("digest"),
+                           .user = QStringLiteral("viewer"),
+                           .password = kSentinelPassword}),
+             qPrintable(camera.failure()));
+    VideoOpenerController dialog;
+    dialog.setViewState(&m_viewState);
+    dialog.setLayoutState(&m_layoutState);
+    dialog.setEngine(&m_engine);
+    dialog.setVideoUrl(camera.url().toString());
+    dialog.setUsername(QStringLiteral("viewer"));
+    dialog.setPassword(kSentinelPassword);
+    dialog.openEnteredURL();
+    QCOMPARE(m_layoutState.videoMetas().size(), 1);
+    const auto record = m_layoutState.videoMetas().first();
+    QCOMPARE(record->title(), QStringLiteral("live"));
     QVERIFY(playsOn(record));
     m_layoutState.setVideoMetas({});
 }
