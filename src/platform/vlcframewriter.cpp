@@ -23,7 +23,7 @@ constexpr int probedSizeWaitMs = 1500;
 
 constexpr int pausedFrameIntervalMs = 250;
 
-constexpr int maxUndeliveredFrames = 4;
+constexpr int maxUndeliveredFrames = 8;
 
 } // namespace
 
