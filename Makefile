@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: deps configure build test clean
+.PHONY: deps configure build test demo run clean
 
 deps:
 	./scripts/install-deps
@@ -15,6 +15,16 @@ build: configure
 
 test: build
 	./scripts/test-session ctest --preset $(PRESET)
+
+# Opens the window playing generated sample clips of several shapes.
+demo: configure
+	cmake --build --preset $(PRESET) --target marquetrix
+	./scripts/demo $(BUILD_DIR)
+
+# Opens the window with what ARGS names: make run ARGS='clip.mp4 rtsp://camera/stream'
+run: configure
+	cmake --build --preset $(PRESET) --target marquetrix
+	$(BUILD_DIR)/src/app/marquetrix $(ARGS)
 
 clean:
 	rm -rf build
