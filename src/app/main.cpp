@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "logging.h"
+#include "terminationsignals.h"
 #include "vlcmediaengine.h"
 
 #include <QGuiApplication>
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
         QIcon::fromTheme(QStringLiteral("org.marquetrix.Marquetrix"),
                          QIcon(QStringLiteral(":/qt-project.org/imports/Marquetrix/Logo.svg"))));
 
+    const TerminationSignals terminationSignals;
     VlcMediaEngine engine;
     QQmlEngine qml;
     QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit);
