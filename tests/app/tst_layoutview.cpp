@@ -8,6 +8,8 @@
 #include "tilecontroller.h"
 #include "viewstate.h"
 
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -62,6 +64,7 @@ private slots:
     void hoverShowsControlsAndBorderWithoutSearching();
     void sideControlsInlineAndInMenuMode();
     void failedVideoRemovesItself();
+    void droppingATileOnAnotherSwapsThem();
 
 private:
     std::shared_ptr<VideoMetadata> open(const QString &title);
@@ -79,6 +82,8 @@ private:
 
 void TestLayoutView::init()
 {
+    // A binding or handler that fails in the QML is a fault, not noise.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("qrc:|TypeError|Could not convert")));
     m_engine = std::make_unique<QQmlEngine>();
     m_layoutState = std::make_unique<LayoutState>();
     m_viewState = std::make_unique<ViewState>();
@@ -276,6 +281,48 @@ void TestLayoutView::failedVideoRemovesItself()
     QCOMPARE(m_layoutState->videoMetas().first(), good);
     QTRY_COMPARE(playerViews().size(), 1);
     QCOMPARE(playerViewOf(*good), goodView);
+}
+
+// What the window receives when something is dragged over a point and let go there.
+static bool drop(QQuickWindow *window, QPointF at, QMimeData *data)
+{
+    QDragEnterEvent enter(at.toPoint(), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QDropEvent dropped(at, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &dropped);
+    return dropped.isAccepted();
+}
+
+void TestLayoutView::droppingATileOnAnotherSwapsThem()
+{
+    const auto a = open(QStringLiteral("a.mp4"));
+    const auto b = open(QStringLiteral("b.mp4"));
+    QTRY_COMPARE(playerViews().size(), 2);
+    QQuickItem *viewA = playerViewOf(*a);
+    QQuickItem *viewB = playerViewOf(*b);
+    const QPointF placeA = viewA->parentItem()->position();
+    const QPointF placeB = viewB->parentItem()->position();
+    QVERIFY(placeA != placeB);
+    const QPointF centreOfA = viewA->mapToScene(QPointF(viewA->width() / 2, viewA->height() / 2));
+    auto *window = qobject_cast<QQuickWindow *>(m_window.get());
+
+    // A file (even one whose text is a tile's id): refused, nothing moves.
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QStringLiteral("/videos/c.mp4"))});
+    file.setText(b->idText());
+    QVERIFY(!drop(window, centreOfA, &file));
+    QCOMPARE(m_layoutState->videoMetas().first(), a);
+
+    // B's tile dropped on A's: the two trade places, each keeping its tile.
+    QMimeData tile;
+    tile.setText(b->idText());
+    QTest::ignoreMessage(QtInfoMsg, "Received leaf drop of type String");
+    QVERIFY(drop(window, centreOfA, &tile));
+    QCOMPARE(m_layoutState->videoMetas().first(), b);
+    QTRY_COMPARE(viewB->parentItem()->position(), placeA);
+    QCOMPARE(viewA->parentItem()->position(), placeB);
+    QCOMPARE(playerViewOf(*a), viewA);
+    QCOMPARE(playerViewOf(*b), viewB);
 }
 
 QTEST_MAIN(TestLayoutView)

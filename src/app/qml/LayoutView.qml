@@ -84,8 +84,11 @@ Rectangle {
 
             DropArea {
                 anchors.fill: parent
+                // Files and links are not a tile's text: they go on to the window, which
+                // opens them.
+                onEntered: drag => drag.accepted = drag.hasText && !drag.hasUrls
                 onDropped: drop => {
-                    const items = drop.hasUrls ? drop.urls : (drop.hasText ? [drop.text] : []);
+                    const items = drop.hasText && !drop.hasUrls ? [drop.text] : [];
                     if (layoutModel.handleLeafDrop(items, tile.videoId))
                         drop.accept(Qt.MoveAction);
                 }
