@@ -11,14 +11,20 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <semaphore>
+#include <thread>
 #include <unordered_set>
 
 namespace marquetrix::resolver {
 
 namespace {
+
+constexpr std::ptrdiff_t maxParsesAtOnce = 4;
+constexpr std::size_t trimAboveBytes = 256 * 1024;
 
 constexpr std::array videoMetaProperties{"og:video", "og:video:url", "og:video:secure_url",
                                          "twitter:player:stream"};
@@ -150,29 +156,8 @@ QUrl documentBase(xmlNode *root, const QUrl &pageUrl)
     return base.value_or(pageUrl);
 }
 
-} // namespace
-
-std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html,
-                                          const std::string &charset)
+std::vector<std::string> collectMedia(xmlNode *root, const QUrl &pageUrl)
 {
-    static std::once_flag parserReady;
-    std::call_once(parserReady, [] { xmlInitParser(); });
-
-    // The parser's own depth bound (no HTML_PARSE_HUGE) keeps hostile nesting cheap.
-    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                        HTML_PARSE_NONET | HTML_PARSE_NODEFDTD;
-    const int size = static_cast<int>(std::min<std::size_t>(html.size(), INT_MAX));
-    Document doc(htmlReadMemory(html.data(), size, nullptr,
-                                charset.empty() ? nullptr : charset.c_str(), options));
-    // A charset the parser does not know is no reason to give up on the page.
-    if (!doc && !charset.empty()) {
-        doc.reset(htmlReadMemory(html.data(), size, nullptr, nullptr, options));
-    }
-    xmlNode *root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
-    if (!root) {
-        return {};
-    }
-
     MediaCollector collector(documentBase(root, pageUrl));
     forEachElement(root, [&](const xmlNode *node) {
         if (isElement(node, "video") || (isElement(node, "source") && hasVideoAncestor(node))) {
@@ -194,6 +179,58 @@ std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view 
         }
     });
     return collector.take();
+}
+
+// The parser's tree takes about twenty times the page's size: with many workers, large
+// pages parsed at once would add up to a lot of memory for no gain, since parsing is
+// bound by the processor anyway. So parses take turns beyond a few at once.
+class ParseSlot
+{
+public:
+    ParseSlot() { turns().acquire(); }
+    ~ParseSlot() { turns().release(); }
+    ParseSlot(const ParseSlot &) = delete;
+    ParseSlot &operator=(const ParseSlot &) = delete;
+
+private:
+    static std::counting_semaphore<maxParsesAtOnce> &turns()
+    {
+        static std::counting_semaphore<maxParsesAtOnce> available(
+            std::clamp<std::ptrdiff_t>(std::thread::hardware_concurrency(), 1, maxParsesAtOnce));
+        return available;
+    }
+};
+
+} // namespace
+
+std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view html,
+                                          const std::string &charset)
+{
+    static std::once_flag parserReady;
+    std::call_once(parserReady, [] { xmlInitParser(); });
+
+    // The parser's own depth bound (no HTML_PARSE_HUGE) keeps hostile nesting cheap.
+    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                        HTML_PARSE_NONET | HTML_PARSE_NODEFDTD;
+    const int size = static_cast<int>(std::min<std::size_t>(html.size(), INT_MAX));
+    std::vector<std::string> urls;
+    {
+        const ParseSlot slot;
+        Document doc(htmlReadMemory(html.data(), size, nullptr,
+                                    charset.empty() ? nullptr : charset.c_str(), options));
+        // A charset the parser does not know is no reason to give up on the page.
+        if (!doc && !charset.empty()) {
+            doc.reset(htmlReadMemory(html.data(), size, nullptr, nullptr, options));
+        }
+        if (xmlNode *root = doc ? xmlDocGetRootElement(doc.get()) : nullptr) {
+            urls = collectMedia(root, pageUrl);
+        }
+    }
+    // The service runs for long: the heap a large tree grew goes back to the system.
+    if (html.size() > trimAboveBytes) {
+        malloc_trim(0);
+    }
+    return urls;
 }
 
 } // namespace marquetrix::resolver
