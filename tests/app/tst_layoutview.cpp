@@ -8,12 +8,13 @@
 #include "tilecontroller.h"
 #include "viewstate.h"
 
+#include <QAccessible>
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 #include <memory>
@@ -65,6 +66,7 @@ private slots:
     void sideControlsInlineAndInMenuMode();
     void failedVideoRemovesItself();
     void droppingATileOnAnotherSwapsThem();
+    void iconButtonsAreNamed();
 
 private:
     std::shared_ptr<VideoMetadata> open(const QString &title);
@@ -323,6 +325,40 @@ void TestLayoutView::droppingATileOnAnotherSwapsThem()
     QCOMPARE(viewA->parentItem()->position(), placeB);
     QCOMPARE(playerViewOf(*a), viewA);
     QCOMPARE(playerViewOf(*b), viewB);
+}
+
+// The attached ToolTip of an item (attached objects are children of the item they attach to).
+static QString toolTipOf(const QObject *item)
+{
+    for (const QObject *child : item->children())
+        if (QByteArray(child->metaObject()->className()).contains("ToolTipAttached"))
+            return child->property("text").toString();
+    return {};
+}
+
+void TestLayoutView::iconButtonsAreNamed()
+{
+    const auto only = open(QStringLiteral("only.mp4"));
+    QTRY_VERIFY(playerViewOf(*only));
+    QQuickItem *view = playerViewOf(*only);
+    view->property("tile").value<TileController *>()->setHovered(true);
+    auto *controls = view->findChild<QQuickItem *>(QStringLiteral("controlsLoader"));
+    QTRY_VERIFY(controls->property("item").value<QQuickItem *>());
+    auto *bar = controls->property("item").value<QQuickItem *>();
+
+    int iconButtons = 0;
+    for (QQuickItem *item : bar->findChildren<QQuickItem *>()) {
+        if (!item->inherits("QQuickAbstractButton") || item->property("display").toInt() != 0)
+            continue;
+        ++iconButtons;
+        const QString name = item->objectName();
+        QVERIFY2(!toolTipOf(item).isEmpty(), qPrintable(name + " has no tooltip"));
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(item);
+        QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                 qPrintable(name + " has no accessible name"));
+    }
+    // Close, back, play, forward, mute, the menu button and the three side controls.
+    QCOMPARE(iconButtons, 9);
 }
 
 QTEST_MAIN(TestLayoutView)
