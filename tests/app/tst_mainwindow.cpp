@@ -8,12 +8,14 @@
 #include "fakeengine.h"
 #include "videometadata.h"
 
+#include <QMimeData>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 #include <memory>
@@ -42,6 +44,9 @@ private slots:
     void noticesResetTheirFlags();
     void settingsTakeEffectAtOnceAndPersist();
     void aboutOpensOneWindow();
+    void spaceStillTypesInATextField();
+    void doubleClickTogglesFullScreen();
+    void droppedFilesOpenAsTiles();
 
 private:
     void addVideos(int count);
@@ -329,6 +334,65 @@ void TestMainWindow::aboutOpensOneWindow()
     QTRY_COMPARE(commands->focused(), nullptr);
     QTest::ignoreMessage(QtWarningMsg, "LayoutState not found to shuffle layouts");
     commands->shuffle();
+}
+
+void TestMainWindow::spaceStillTypesInATextField()
+{
+    addVideos(2);
+    m_content->viewState()->setOpenURLVisible(true);
+    QQuickItem *field = nullptr;
+    QTRY_VERIFY((field = item("videoUrlField")) && field->isVisible());
+    field->forceActiveFocus();
+    QTRY_VERIFY(field->hasActiveFocus());
+    QTest::keyClick(m_window, Qt::Key_A);
+    QTest::keyClick(m_window, Qt::Key_Space);
+    QTest::keyClick(m_window, Qt::Key_B);
+    QCOMPARE(field->property("text").toString(), QStringLiteral("a b"));
+    QVERIFY(!m_content->viewState()->globalPause());
+}
+
+void TestMainWindow::doubleClickTogglesFullScreen()
+{
+    const QPoint inside(30, m_window->height() - 30);
+    QTest::mouseDClick(m_window, Qt::LeftButton, {}, inside);
+    QTRY_VERIFY(m_content->layoutState()->isFullscreen());
+    QTest::mouseDClick(m_window, Qt::LeftButton, {}, inside);
+    QTRY_VERIFY(!m_content->layoutState()->isFullscreen());
+}
+
+void TestMainWindow::droppedFilesOpenAsTiles()
+{
+    QTemporaryDir dir;
+    QList<QUrl> urls;
+    for (const QString &name : {QStringLiteral("one.mp4"), QStringLiteral("two.mkv")}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        urls.append(QUrl::fromLocalFile(file.fileName()));
+    }
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPoint at(m_window->width() / 2, m_window->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(m_window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(m_window, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(m_content->layoutState()->videoMetas().size(), 2);
+    QCOMPARE(m_content->layoutState()->videoMetas().at(0)->title(), QStringLiteral("one.mp4"));
+    QCOMPARE(m_content->layoutState()->videoMetas().at(1)->title(), QStringLiteral("two.mkv"));
+
+    // A tile's id dragged as text is the tiles' business, not the window's.
+    QMimeData idText;
+    idText.setText(m_content->layoutState()->videoMetas().at(0)->idText());
+    QDragEnterEvent textEnter(QPoint(5, m_window->height() - 5), Qt::MoveAction, &idText,
+                              Qt::LeftButton, {});
+    QCoreApplication::sendEvent(m_window, &textEnter);
+    QDropEvent textDrop(QPoint(5, m_window->height() - 5), Qt::MoveAction, &idText, Qt::LeftButton,
+                        {});
+    QCoreApplication::sendEvent(m_window, &textDrop);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_content->layoutState()->videoMetas().size(), 2);
 }
 
 QTEST_MAIN(TestMainWindow)

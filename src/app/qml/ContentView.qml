@@ -17,6 +17,10 @@ FocusScope {
     readonly property ViewState viewState: controller.viewState
     readonly property LayoutState layoutState: controller.layoutState
     readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
+    readonly property var videoNameFilters: [
+        "Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)",
+        "All files (*)"
+    ]
 
     function openFiles() {
         fileDialog.open()
@@ -176,7 +180,7 @@ FocusScope {
         id: fileDialog
         title: "Open Files"
         fileMode: FileDialog.OpenFiles
-        nameFilters: ["Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)", "All files (*)"]
+        nameFilters: root.videoNameFilters
         onAccepted: controller.openFiles(selectedFiles)
     }
 

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import QtQuick.Dialogs
 import Marquetrix
 
 // The one main window: the menus, the toolbar (hidden in full screen) and the content.
@@ -42,7 +43,7 @@ ApplicationWindow {
                 objectName: "openFilesAction"
                 text: "Open Files"
                 shortcut: "Ctrl+O"
-                onTriggered: content.openFiles()
+                onTriggered: menuFileDialog.open()
             }
             Action {
                 objectName: "openUrlAction"
@@ -171,7 +172,20 @@ ApplicationWindow {
         }
     }
     onVisibilityChanged: shown => content.controller.setFullscreen(shown === Window.FullScreen)
-    onClosing: content.controller.stopAll()
+    // The application ends with its main window, also while the About window is open.
+    onClosing: {
+        content.controller.stopAll()
+        Qt.quit()
+    }
+
+    // The menu's open panel: its files go to the window focused when it closes.
+    FileDialog {
+        id: menuFileDialog
+        title: "Open Files"
+        fileMode: FileDialog.OpenFiles
+        nameFilters: content.videoNameFilters
+        onAccepted: commands.openFiles(selectedFiles)
+    }
 
     UpdateNotice {
         checker: window.updateChecker
