@@ -127,8 +127,10 @@ ApplicationWindow {
             Item { Layout.fillWidth: true }
             ToolButton {
                 objectName: "addVideoButton"
-                text: "+ Add video"
+                text: "Add video"
                 icon.name: "list-add"
+                icon.source: "qrc:/marquetrix/icons/list-add.svg"
+                display: AbstractButton.TextBesideIcon
                 onClicked: addMenu.open()
 
                 Menu {
@@ -147,6 +149,7 @@ ApplicationWindow {
             ToolButton {
                 objectName: "fullscreenButton"
                 icon.name: "view-fullscreen"
+                icon.source: "qrc:/marquetrix/icons/view-fullscreen.svg"
                 text: "Full screen"
                 display: AbstractButton.IconOnly
                 onClicked: content.controller.toggleFullScreen()
