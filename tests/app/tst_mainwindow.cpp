@@ -6,6 +6,8 @@
 #include "appdelegate.h"
 #include "contentcontroller.h"
 #include "fakeengine.h"
+#include "testhttpserver.h"
+#include "updatechecker.h"
 #include "videometadata.h"
 
 #include <QMimeData>
@@ -47,6 +49,7 @@ private slots:
     void spaceStillTypesInATextField();
     void doubleClickTogglesFullScreen();
     void droppedFilesOpenAsTiles();
+    void checkForUpdatesTellsTheUser();
 
 private:
     void addVideos(int count);
@@ -393,6 +396,39 @@ void TestMainWindow::droppedFilesOpenAsTiles()
     QCoreApplication::sendEvent(m_window, &textDrop);
     QCoreApplication::processEvents();
     QCOMPARE(m_content->layoutState()->videoMetas().size(), 2);
+}
+
+void TestMainWindow::checkForUpdatesTellsTheUser()
+{
+    QTemporaryDir dir;
+    QFile feed(dir.filePath(QStringLiteral("appcast.xml")));
+    QVERIFY(feed.open(QIODevice::WriteOnly));
+    feed.write(
+        R"(<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><item><title>Marquetrix 9.0</title>
+<enclosure url="https://example.org/m.tar.xz" sparkle:shortVersionString="9.0"/></item>
+</channel></rss>)");
+    feed.close();
+    test::TestHttpServer http(dir.path());
+    QVERIFY(http.start());
+
+    auto *checker = m_root->property("updateChecker").value<UpdateChecker *>();
+    QVERIFY(checker);
+    checker->setFeedUrl(http.url(QStringLiteral("appcast.xml")));
+    QObject *item = action("checkForUpdatesAction");
+    QVERIFY(item->property("enabled").toBool());
+    QMetaObject::invokeMethod(item, "trigger");
+    // Disabled while the check runs, enabled again after it.
+    QVERIFY(!item->property("enabled").toBool());
+    QTRY_VERIFY(item->property("enabled").toBool());
+
+    QObject *notice = m_root->findChild<QObject *>(QStringLiteral("updateNotice"));
+    QVERIFY(notice);
+    QTRY_VERIFY(notice->property("visible").toBool());
+    QQuickItem *message = this->item("updateMessage");
+    QVERIFY(message);
+    QCOMPARE(message->property("text").toString(),
+             QStringLiteral("Marquetrix 9.0 is available; you have 1.2.3."));
 }
 
 QTEST_MAIN(TestMainWindow)

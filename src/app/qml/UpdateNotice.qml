@@ -11,10 +11,12 @@ Dialog {
     objectName: "updateNotice"
     anchors.centerIn: parent
     modal: true
+    width: 440
     title: "Check for Updates\u2026"
 
     Label {
         objectName: "updateMessage"
+        width: dialog.availableWidth
         text: dialog.checker.message
         wrapMode: Text.WordWrap
     }
