@@ -1,5 +1,5 @@
 # Installs the build into a scratch prefix and checks what a desktop needs from it: the two
-# programs, the desktop entry and the AppStream metainfo (both validated), and the icon.
+# programs, the desktop entry and the AppStream metainfo (both validated), and the icons.
 # Arguments: -DBUILD_DIR=... -DSCRATCH=...
 file(REMOVE_RECURSE ${SCRATCH})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${SCRATCH}
@@ -12,7 +12,9 @@ foreach(path
         bin/marquetrix-resolver
         share/applications/org.marquetrix.Marquetrix.desktop
         share/metainfo/org.marquetrix.Marquetrix.metainfo.xml
-        share/icons/hicolor/scalable/apps/org.marquetrix.Marquetrix.svg)
+        share/icons/hicolor/scalable/apps/org.marquetrix.Marquetrix.svg
+        share/icons/hicolor/48x48/apps/org.marquetrix.Marquetrix.png
+        share/icons/hicolor/256x256/apps/org.marquetrix.Marquetrix.png)
     if(NOT EXISTS ${SCRATCH}/${path})
         message(FATAL_ERROR "not installed: ${path}")
     endif()

@@ -93,16 +93,16 @@ private slots:
     void releaseLeavesNoThreadsAndNoEvents();
 
 private:
-    QUrl clip(const ClipSpec &spec = {});
+    QUrl clip(const ClipRequest &request = {});
 
     MediaGenerator m_media;
     std::unique_ptr<TestHttpServer> m_http;
     std::unique_ptr<VlcMediaEngine> m_engine;
 };
 
-QUrl TestVlcPlayer::clip(const ClipSpec &spec)
+QUrl TestVlcPlayer::clip(const ClipRequest &request)
 {
-    const QString path = m_media.clip(spec);
+    const QString path = m_media.clip(request);
     if (path.isEmpty())
         qWarning("%s", qPrintable(m_media.failure()));
     return QUrl::fromLocalFile(path);

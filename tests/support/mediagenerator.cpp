@@ -8,7 +8,7 @@ namespace marquetrix::test {
 
 namespace {
 
-QString lavfiSource(const ClipSpec &clip)
+QString lavfiSource(const ClipRequest &clip)
 {
     const QString base = QStringLiteral("s=%1x%2:r=%3:d=%4")
                              .arg(clip.size.width())
@@ -68,7 +68,7 @@ bool MediaGenerator::runFfmpeg(const QStringList &arguments)
     return true;
 }
 
-QString MediaGenerator::clip(const ClipSpec &clip)
+QString MediaGenerator::clip(const ClipRequest &clip)
 {
     const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6.%7")
                              .arg(clip.size.width())
@@ -151,7 +151,7 @@ QString MediaGenerator::hlsPlaylist()
     const QString playlist = m_dir.filePath(QStringLiteral("stream.m3u8"));
     if (m_made.contains(playlist))
         return playlist;
-    ClipSpec source;
+    ClipRequest source;
     source.seconds = 3.0;
     const QStringList arguments{"-f",
                                 "lavfi",

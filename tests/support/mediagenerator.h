@@ -19,7 +19,7 @@ enum class ClipPattern
     HorizontalBands,
 };
 
-struct ClipSpec
+struct ClipRequest
 {
     QSize size{640, 360};
     double seconds = 1.0;
@@ -46,7 +46,7 @@ public:
     QString failure() const { return m_failure; }
 
     // Path of the encoded clip, or empty on failure.
-    QString clip(const ClipSpec &spec = {});
+    QString clip(const ClipRequest &request = {});
     // A Matroska file whose header survives and whose content after the first kB is random.
     QString corruptFile();
     // An MP4 whose index sits at the end, cut in half: the index is gone.
