@@ -1,8 +1,8 @@
 #include "layoutsearch.h"
 
-#include "aspectratio.h"
 #include "errornode.h"
 #include "rankedtrees.h"
+#include "ratiorules.h"
 #include "treespace.h"
 #include "uniquepermutationssequence.h"
 

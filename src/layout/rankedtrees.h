@@ -1,6 +1,6 @@
 #pragma once
 
-#include "aspectratio.h"
+#include "ratiorules.h"
 
 #include <algorithm>
 #include <cstdint>

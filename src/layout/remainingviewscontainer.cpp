@@ -1,6 +1,6 @@
 #include "remainingviewscontainer.h"
 
-#include "aspectratio.h"
+#include "ratiorules.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "treespace.h"
 
-#include "aspectratio.h"
 #include "layoutnode.h"
 #include "leafnode.h"
+#include "ratiorules.h"
 #include "splitgeometry.h"
 
 #include <cstring>

@@ -1,11 +1,11 @@
 #include "literalsearch.h"
 
-#include "aspectratio.h"
 #include "buildtrees.h"
 #include "errornode.h"
 #include "floatformat.h"
 #include "layoutsearch.h"
 #include "leafnode.h"
+#include "ratiorules.h"
 #include "uniquepermutationssequence.h"
 
 #include <algorithm>

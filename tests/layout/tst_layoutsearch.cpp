@@ -1,8 +1,8 @@
-#include "aspectratio.h"
 #include "errornode.h"
 #include "layoutnode.h"
 #include "layoutsearch.h"
 #include "leafnode.h"
+#include "ratiorules.h"
 #include "recordingsink.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "aspectratio.h"
+#include "ratiorules.h"
 
 #include <cmath>
 
