@@ -115,11 +115,12 @@ TreeSpace::Split TreeSpace::splitOf(const float *values, std::size_t count, std:
 {
     if (family != Family::Capped)
         return decode(count, index);
-    const std::uint64_t combination = kept ? interval(values, count)->kept[index].combination
-                                           : index;
+    const std::uint64_t combination =
+        kept ? interval(values, count)->kept[index].combination : index;
     return decodeCombination(count, combination, [&](std::size_t at) {
         return std::pair<std::uint64_t, std::uint64_t>{
-            interval(values, at)->aspects.size(), interval(values + at, count - at)->aspects.size()};
+            interval(values, at)->aspects.size(),
+            interval(values + at, count - at)->aspects.size()};
     });
 }
 
@@ -186,12 +187,11 @@ void TreeSpace::combineCapped(const float *values, std::size_t count, Interval &
                 for (const LayoutDirection direction :
                      {LayoutDirection::Horizontal, LayoutDirection::Vertical}) {
                     const ChildFractions fractions = childFractions(l, r, direction);
-                    made.kept.push_back(
-                        {static_cast<std::uint32_t>(made.aspects.size()),
-                         std::min(fractions.first * leftKept.smallestShare,
-                                  fractions.second * rightKept.smallestShare),
-                         std::max(fractions.first * leftKept.largestShare,
-                                  fractions.second * rightKept.largestShare)});
+                    made.kept.push_back({static_cast<std::uint32_t>(made.aspects.size()),
+                                         std::min(fractions.first * leftKept.smallestShare,
+                                                  fractions.second * rightKept.smallestShare),
+                                         std::max(fractions.first * leftKept.largestShare,
+                                                  fractions.second * rightKept.largestShare)});
                     made.aspects.push_back(combinedAspectRatio(l, r, direction));
                 }
             }
@@ -353,7 +353,8 @@ float TreeSpace::sizeRatio(std::uint64_t index)
     if (family == Family::Capped) {
         const Split split = decodeCombination(n, index, [&](std::size_t at) {
             return std::pair<std::uint64_t, std::uint64_t>{
-                orderingInterval(0, at)->aspects.size(), orderingInterval(at, n - at)->aspects.size()};
+                orderingInterval(0, at)->aspects.size(),
+                orderingInterval(at, n - at)->aspects.size()};
         });
         const Interval &left = *orderingInterval(0, split.at);
         const Interval &right = *orderingInterval(split.at, n - split.at);
@@ -369,8 +370,7 @@ float TreeSpace::sizeRatio(std::uint64_t index)
     return extremes.ratio();
 }
 
-NodePtr TreeSpace::buildNode(const float *values, std::size_t count, std::uint64_t index,
-                             bool kept)
+NodePtr TreeSpace::buildNode(const float *values, std::size_t count, std::uint64_t index, bool kept)
 {
     if (count == 1)
         return std::make_shared<LeafNode>(values[0], 1.0f);
