@@ -245,11 +245,16 @@ void TreeSpace::keepSome(std::vector<float> &aspects, std::vector<Kept> &kept) c
 void TreeSpace::setOrdering(const std::vector<float> &ordering)
 {
     current = ordering;
-    currentIntervals.assign((current.size() + 1) * (current.size() + 1), nullptr);
+    if (family != Family::Capped)
+        currentIntervals.assign((current.size() + 1) * (current.size() + 1), nullptr);
 }
 
 TreeSpace::IntervalPtr TreeSpace::orderingInterval(std::size_t start, std::size_t count)
 {
+    // The capped family asks only for the whole ordering's halves, and a table of every
+    // part would grow with the square of the number of ratios.
+    if (family == Family::Capped)
+        return interval(current.data() + start, count);
     IntervalPtr &slot = currentIntervals[start * (current.size() + 1) + count];
     if (!slot)
         slot = interval(current.data() + start, count);

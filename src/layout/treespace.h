@@ -123,7 +123,8 @@ private:
     std::uint64_t workDone = 0;
 
     std::vector<float> current;
-    // Sub-orderings of the current ordering by start and length, filled on demand.
+    // Sub-orderings of the current ordering by start and length, filled on demand (not
+    // in the capped family).
     std::vector<IntervalPtr> currentIntervals;
 };
 
