@@ -47,8 +47,8 @@ NodePtr pickFallback(const std::vector<NodePtr> &trees, float target);
 // go through (a million for 17 videos, 67 million for 19), so every part of an ordering
 // keeps at most TreeSpace::kKeptTrees of its trees, spread over its range of shapes, and
 // only the whole ordering's combinations of those are ranked. One ordering then costs at
-// most about 4 * kKeptTrees^2 work for each of its parts (a few hundred thousand units,
-// some megabytes, for 64 videos), the work bound stops further orderings as before, and
+// most about 4 * kKeptTrees^2 work for each of its parts (about 100,000 units and well
+// under a megabyte for 64 videos), the work bound stops further orderings as before, and
 // what is given up is the trees that no kept parts make, and the orderings beyond the
 // bound: orderings come in lexicographic order, so those tried differ in their last
 // videos only.
