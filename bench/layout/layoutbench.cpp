@@ -1,11 +1,14 @@
 // Times of the layout search: a cold search (empty cache) and a cached answer, for the
 // fast search and, where it finishes in reasonable time, the exhaustive one it replaced.
+// Cold searches also report the peak memory of the process while they ran (peakMB) and
+// how far that lies above what it held before (growthMB).
 //   marquetrix-layout-bench [--benchmark_filter=...]
 #include "layoutsearch.h"
 #include "literalsearch.h"
 
 #include <benchmark/benchmark.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -65,18 +68,41 @@ std::vector<float> distinctFree(int n)
     return ratios;
 }
 
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
+double statusKilobytes(const std::string &field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":"))
+            return std::stod(line.substr(field.size() + 1));
+    }
+    return 0;
+}
+
+// Lets the peak resident size start again from the current one.
+void resetPeakMemory()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 void coldSearch(benchmark::State &state, std::vector<float> ratios, Area area)
 {
     const SearchInput input = makeInput(ratios, area);
     NullSink sink;
     SearchReport report;
+    resetPeakMemory();
+    const double before = statusKilobytes("VmRSS");
     for (auto _ : state) {
         LayoutCache cache;
         benchmark::DoNotOptimize(findLayout(input, cache, sink, &report));
     }
+    const double peak = statusKilobytes("VmHWM");
     state.counters["candidates"] = double(report.candidates);
     state.counters["work"] = double(report.work);
     state.counters["bounded"] = report.bounded ? 1 : 0;
+    state.counters["peakMB"] = peak / 1024;
+    state.counters["growthMB"] = (peak - before) / 1024;
 }
 
 void cachedAnswer(benchmark::State &state, std::vector<float> ratios, Area area)
@@ -116,6 +142,22 @@ void registerAll()
                         {"wide-many", wide, 11, 16, 0},
                         {"mixed-many", mixedSnapped, 9, 16, 0},
                         {"distinct-many", distinctFree, 9, 16, 0}};
+    // Past the full searches: the counts the window allows at most and some on the way.
+    const int manyCounts[] = {17, 20, 24, 32, 48, 64};
+    const Set capped[] = {{"wide-capped", wide, 0, 0, 0},
+                          {"mixed-capped", mixedSnapped, 0, 0, 0},
+                          {"distinct-capped", distinctFree, 0, 0, 0}};
+    for (const Set &set : capped) {
+        for (int n : manyCounts) {
+            for (const Area &area : kAreas) {
+                const std::string name =
+                    std::string(set.name) + "/" + std::to_string(n) + "/" + area.name;
+                benchmark::RegisterBenchmark(("cold/" + name).c_str(), coldSearch, set.make(n),
+                                             area)
+                    ->Unit(benchmark::kMillisecond);
+            }
+        }
+    }
     for (const Set &set : sets) {
         for (int n = set.from; n <= set.to; ++n) {
             for (const Area &area : kAreas) {

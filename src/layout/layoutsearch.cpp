@@ -154,12 +154,18 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
     const bool manyRecords = input.videos.size() >= 5;
 
     // Every tree of every ordering is tried when there are few trees per ordering, or few
-    // orderings (many videos of one format); otherwise only balanced splits.
+    // orderings (many videos of one format); otherwise only balanced splits, and for more
+    // videos only some of those.
     const std::uint64_t trees = TreeSpace().treeCount(n);
+    const bool capped = n > kLargestUncapped;
     const bool balanced = trees > kExhaustiveTrees &&
                           static_cast<unsigned __int128>(trees) * orderingCount > kExhaustiveWork;
-    TreeSpace space(balanced ? TreeSpace::Family::Balanced : TreeSpace::Family::Exhaustive);
-    stats.bounded = balanced;
+    TreeSpace space(capped     ? TreeSpace::Family::Capped
+                    : balanced ? TreeSpace::Family::Balanced
+                               : TreeSpace::Family::Exhaustive);
+    stats.bounded = balanced || capped;
+    // The capped family knows every tree's size ratio from its two halves.
+    const std::uint64_t sizeRatioWork = kWorkPerSizeRatio * (capped ? 1 : n);
 
     std::vector<float> distinct;
     for (float ratio : ratios) {
@@ -240,7 +246,7 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
                 }
                 // A later pass may look at the same tree again; its ratio does not change.
                 if (!tree.sizeRatioKnown) {
-                    space.addWork(kWorkPerSizeRatio * n);
+                    space.addWork(sizeRatioWork);
                     tree.sizeRatio = space.sizeRatio(tree.index);
                     tree.sizeRatioKnown = true;
                 }

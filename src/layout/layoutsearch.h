@@ -42,10 +42,21 @@ NodePtr pickFallback(const std::vector<NodePtr> &trees, float target);
 // unless all trees of all orderings together stay within kExhaustiveWork.
 // Below those bounds the result is the same tree the exhaustive search finds; up to
 // kAlwaysComplete videos (a few milliseconds at worst) the search is always complete.
+//
+// Above kLargestUncapped videos even the balanced trees of one ordering are too many to
+// go through (a million for 17 videos, 67 million for 19), so every part of an ordering
+// keeps at most TreeSpace::kKeptTrees of its trees, spread over its range of shapes, and
+// only the whole ordering's combinations of those are ranked. One ordering then costs at
+// most about 4 * kKeptTrees^2 work for each of its parts (about 100,000 units and well
+// under a megabyte for 64 videos), the work bound stops further orderings as before, and
+// what is given up is the trees that no kept parts make, and the orderings beyond the
+// bound: orderings come in lexicographic order, so those tried differ in their last
+// videos only.
 NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log,
                    SearchReport *report = nullptr);
 
 inline constexpr std::size_t kAlwaysComplete = 7;
+inline constexpr std::size_t kLargestUncapped = 16;
 inline constexpr std::uint64_t kWorkBound = 1'500'000;
 inline constexpr std::uint64_t kExhaustiveTrees = 50'000;
 inline constexpr std::uint64_t kExhaustiveWork = kWorkBound;

@@ -23,12 +23,18 @@ class TreeSpace
 {
 public:
     // Which trees: every tree buildTrees makes, or (for too many ratios to try them all)
-    // only those that split every run of four or more ratios in its middle.
+    // only those that split every run of four or more ratios in its middle; or (for more
+    // ratios than even those can be counted through) such balanced trees of which every
+    // sub-ordering keeps at most kKeptTrees (see keepSome), so that an ordering costs at
+    // most about 4 * kKeptTrees^2 work per sub-ordering, whatever the number of ratios.
     enum class Family
     {
         Exhaustive,
-        Balanced
+        Balanced,
+        Capped
     };
+
+    static constexpr std::size_t kKeptTrees = 64;
 
     // The best fit seen so far over all scanned trees: the smallest mismatch to the
     // target, the first one in scanning order on ties.
@@ -66,9 +72,19 @@ public:
     void addWork(std::uint64_t units) { workDone += units; }
 
 private:
+    // Where a kept tree comes from among the combinations of its two halves' kept trees,
+    // and its largest and smallest leaf share within it.
+    struct Kept
+    {
+        std::uint32_t combination;
+        float smallestShare;
+        float largestShare;
+    };
+
     struct Interval
     {
         std::vector<float> aspects; // every tree's ratio, in build order
+        std::vector<Kept> kept;     // the capped family's trees, in the order of aspects
         float smallest = 0.0f;
         float largest = 0.0f;
     };
@@ -89,11 +105,16 @@ private:
 
     std::pair<std::size_t, std::size_t> splitRange(std::size_t count) const;
     Split decode(std::size_t count, std::uint64_t index) const;
+    template <typename Halves>
+    Split decodeCombination(std::size_t count, std::uint64_t combination, Halves halves) const;
+    Split splitOf(const float *values, std::size_t count, std::uint64_t index, bool kept);
     IntervalPtr interval(const float *values, std::size_t count);
+    void combineCapped(const float *values, std::size_t count, Interval &made);
+    void keepSome(std::vector<float> &aspects, std::vector<Kept> &kept) const;
     IntervalPtr orderingInterval(std::size_t start, std::size_t count);
     void distribute(std::size_t start, std::size_t count, std::uint64_t index, float share,
                     ShareExtremes &extremes);
-    NodePtr buildNode(const float *values, std::size_t count, std::uint64_t index);
+    NodePtr buildNode(const float *values, std::size_t count, std::uint64_t index, bool kept);
 
     Family family;
     std::vector<std::uint64_t> counts;
@@ -102,7 +123,8 @@ private:
     std::uint64_t workDone = 0;
 
     std::vector<float> current;
-    // Sub-orderings of the current ordering by start and length, filled on demand.
+    // Sub-orderings of the current ordering by start and length, filled on demand (not
+    // in the capped family).
     std::vector<IntervalPtr> currentIntervals;
 };
 

@@ -45,8 +45,15 @@ void LayoutState::setVideoMetas(const QList<std::shared_ptr<VideoMetadata>> &val
     emit videoMetasChanged();
 }
 
+// Every way of opening a video ends here, so this is where the count is held.
 void LayoutState::appendVideoMeta(const std::shared_ptr<VideoMetadata> &meta)
 {
+    if (m_videoMetas.size() >= kMaxVideos) {
+        qWarning() << "LayoutState: not opening another video:" << kMaxVideos
+                   << "videos are open already";
+        setShowVideoLimitAlert(true);
+        return;
+    }
     insertVideoMeta(m_videoMetas.size(), meta);
 }
 

@@ -41,7 +41,14 @@ public:
     }
     Q_SIGNAL void viewHeightChanged();
 
+    // The most videos one window holds: the layout search answers in bounded time up to this
+    // many, and more tiles would be too small to watch.
+    static constexpr qsizetype kMaxVideos = 64;
+
     // The open videos in the order the layout sees them. Each mutation notifies once.
+    // Opening a video appends it, unless kMaxVideos are open already: then nothing is
+    // added, and the refusal is logged and raises showVideoLimitAlert. A video that takes
+    // another's place in its tile is inserted whatever the count.
     Q_PROPERTY(QQmlListProperty<marquetrix::VideoMetadata> videoMetas READ videoMetaList NOTIFY
                    videoMetasChanged)
     const QList<std::shared_ptr<VideoMetadata>> &videoMetas() const { return m_videoMetas; }
@@ -97,6 +104,16 @@ public:
     }
     Q_SIGNAL void layoutErrorChanged();
 
+    Q_PROPERTY(bool showVideoLimitAlert READ showVideoLimitAlert WRITE setShowVideoLimitAlert NOTIFY
+                   showVideoLimitAlertChanged)
+    bool showVideoLimitAlert() const { return m_showVideoLimitAlert; }
+    void setShowVideoLimitAlert(bool value)
+    {
+        m_showVideoLimitAlert = value;
+        emit showVideoLimitAlertChanged();
+    }
+    Q_SIGNAL void showVideoLimitAlertChanged();
+
     Q_PROPERTY(
         bool showSwapAlert READ showSwapAlert WRITE setShowSwapAlert NOTIFY showSwapAlertChanged)
     bool showSwapAlert() const { return m_showSwapAlert; }
@@ -128,6 +145,7 @@ private:
     qint64 m_counter = 0;
     QString m_layoutError;
     bool m_showSwapAlert = false;
+    bool m_showVideoLimitAlert = false;
     layout::LayoutCache m_layoutCache;
 };
 

@@ -2,12 +2,14 @@
 #include "layoutnode.h"
 #include "layoutsearch.h"
 #include "leafnode.h"
+#include "placement.h"
 #include "ratiorules.h"
 #include "recordingsink.h"
 
 #include <QTest>
 #include <cmath>
 #include <limits>
+#include <set>
 
 using namespace marquetrix::layout;
 
@@ -278,6 +280,50 @@ private slots:
             ++passes;
         }
         QCOMPARE(passes, 9);
+    }
+
+    // Past the full searches the search still answers, with bounded work, and places every
+    // video: the bound is checked before each ordering, and one ordering of up to 64 videos
+    // costs far less than a tenth of it. Ratios all different in a very wide area are the
+    // worst case: no ordering gives a candidate, so orderings are tried until the bound.
+    void manyVideos_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("distinct");
+        QTest::addColumn<float>("width");
+        QTest::addColumn<float>("height");
+        QTest::newRow("17 wide") << 17 << false << 1600.f << 1000.f;
+        QTest::newRow("24 wide") << 24 << false << 1920.f << 1080.f;
+        QTest::newRow("24 distinct, strip") << 24 << true << 5000.f << 300.f;
+        QTest::newRow("64 formats, tall") << 64 << false << 400.f << 1600.f;
+        QTest::newRow("64 distinct") << 64 << true << 1600.f << 1000.f;
+        QTest::newRow("64 distinct, strip") << 64 << true << 5000.f << 300.f;
+    }
+
+    void manyVideos()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, distinct);
+        QFETCH(float, width);
+        QFETCH(float, height);
+        static const float formats[] = {16.f / 9, 4.f / 3, 9.f / 16, 2.35f};
+        std::vector<VideoInput> videos;
+        for (int k = 0; k < count; ++k)
+            videos.push_back(forced(distinct ? 0.45f + 0.031f * float(k) : formats[k % 4]));
+        LayoutCache cache;
+        RecordingSink log;
+        SearchReport report;
+        const NodePtr tree = findLayout(area(videos, width, height), cache, log, &report);
+        QVERIFY(report.bounded);
+        QVERIFY2(report.work <= kWorkBound + kWorkBound / 10,
+                 qPrintable(QString::number(report.work)));
+        QCOMPARE(tree->getSizes().size(), std::size_t(count));
+        std::set<std::size_t> placed;
+        for (const TilePlacement &tile : placeTiles(tree, videos, width, height, log)) {
+            QVERIFY(tile.video);
+            placed.insert(*tile.video);
+        }
+        QCOMPARE(placed.size(), std::size_t(count));
     }
 
     // Every tree the search returns carries its own shares, also when another tree that

@@ -74,6 +74,7 @@ private slots:
     void videoMetasNotifyOncePerChange();
     void videoMetasReadableFromQml();
     void searchSeesTheWindow();
+    void videoLimit();
 };
 
 void TestState::notifiesEveryAssignment_data()
@@ -413,6 +414,29 @@ void TestState::searchSeesTheWindow()
              std::string("H First: (Leaf: (1.77778)), Second: (Leaf: (0.5625)), AR: 2.34028"));
     QCOMPARE(state.lastLayout(), tree);
     QCOMPARE(state.viewConfig().aspectRatios, (std::vector<float>{1.77778f, 0.5625f}));
+}
+
+// Past the limit an opened video is not added, and the window says so; a video that
+// replaces another in its tile still takes its place.
+void TestState::videoLimit()
+{
+    LayoutState layout;
+    QList<std::shared_ptr<VideoMetadata>> records;
+    for (qsizetype k = 0; k <= LayoutState::kMaxVideos; ++k) {
+        records.append(makeRecord());
+        if (k < LayoutState::kMaxVideos)
+            layout.appendVideoMeta(records.last());
+    }
+    QVERIFY(!layout.showVideoLimitAlert());
+    QSignalSpy changes(&layout, &LayoutState::videoMetasChanged);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("64 videos are open already"));
+    layout.appendVideoMeta(records.last());
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(layout.showVideoLimitAlert());
+    QCOMPARE(layout.videoMetas(), records.first(LayoutState::kMaxVideos));
+
+    layout.insertVideoMeta(3, records.last());
+    QCOMPARE(layout.videoMetas().at(3), records.last());
 }
 
 QTEST_GUILESS_MAIN(TestState)

@@ -135,6 +135,13 @@ FocusScope {
     }
 
     AlertToast {
+        objectName: "videoLimitToast"
+        title: qsTr("At most 64 videos can be open at once")
+        shown: root.layoutState.showVideoLimitAlert
+        onDismissed: root.layoutState.showVideoLimitAlert = false
+    }
+
+    AlertToast {
         objectName: "failedToast"
         title: "Failed to open video"
         failure: true
