@@ -3,6 +3,9 @@
 #include "videocolour.h"
 
 #include <QVideoFrame>
+#include <array>
+#include <memory>
+#include <vector>
 
 namespace marquetrix {
 
@@ -17,22 +20,28 @@ public:
     Bt601Conversion() = default;
     explicit Bt601Conversion(VideoColour::Matrix matrix, bool fullRange);
 
-    // False when the samples are BT.601 limited range already.
-    bool isNeeded() const { return m_needed; }
-    // frame is mapped for writing.
+    // frame is mapped for writing. Does nothing when the samples are BT.601 limited range
+    // already.
     void apply(QVideoFrame &frame) const;
 
 private:
-    bool m_needed = false;
-    // Fixed-point coefficients (14 fraction bits) on samples less their offsets.
-    int m_yy = 0;
-    int m_yCb = 0;
-    int m_yCr = 0;
-    int m_cbCb = 0;
-    int m_cbCr = 0;
-    int m_crCb = 0;
-    int m_crCr = 0;
-    int m_lumaOffset = 0;
+    struct ChromaEntry
+    {
+        uchar cb;
+        uchar cr;
+        // What the chroma adds to the luma it covers, in whole steps.
+        short lumaShift;
+    };
+    // Indexed by sample value; the chroma table by Cb * 256 + Cr. Shared: the conversion
+    // is copied for every picture.
+    struct Tables
+    {
+        bool scaleLuma = false;
+        std::array<short, 256> luma{};
+        std::vector<ChromaEntry> chroma;
+    };
+
+    std::shared_ptr<const Tables> m_tables;
 };
 
 } // namespace marquetrix

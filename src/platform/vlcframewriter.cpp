@@ -211,8 +211,8 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         offset += size_t(pitches[i]) * lines[i];
     }
     qCDebug(lcEngine) << "Video format" << (nv12 ? "NV12" : "I420") << size << "offered" << offered
-                      << offeredChroma << "colour" << int(m_colour.matrix)
-                      << m_colour.fullRange << "converted by libVLC" << m_rangeConvertedByVlc;
+                      << offeredChroma << "colour" << int(m_colour.matrix) << m_colour.fullRange
+                      << "converted by libVLC" << m_rangeConvertedByVlc;
     return 1;
 }
 

@@ -186,14 +186,18 @@ void TestVlcFrames::pictureShowsTheRightColours_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<ClipColour>("colour");
+    QTest::addColumn<QString>("codec");
     // Heights of the form 4k+2 take the NV12 path, the others I420.
-    for (const QSize size : {QSize(640, 360), QSize(640, 362)}) {
-        const QByteArray name = QByteArray::number(size.width()) + 'x' +
-                                QByteArray::number(size.height());
-        QTest::newRow(name + " BT.601 limited") << size << ClipColour::Bt601Limited;
-        QTest::newRow(name + " BT.601 full") << size << ClipColour::Bt601Full;
-        QTest::newRow(name + " BT.709 limited") << size << ClipColour::Bt709Limited;
-        QTest::newRow(name + " BT.709 full") << size << ClipColour::Bt709Full;
+    for (const QSize size : {QSize(1280, 720), QSize(640, 362)}) {
+        const QByteArray name =
+            QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height());
+        QTest::newRow(name + " BT.601 limited") << size << ClipColour::Bt601Limited << "h264";
+        QTest::newRow(name + " BT.601 full") << size << ClipColour::Bt601Full << "h264";
+        QTest::newRow(name + " BT.709 limited") << size << ClipColour::Bt709Limited << "h264";
+        QTest::newRow(name + " BT.709 full") << size << ClipColour::Bt709Full << "h264";
+        // Full range that libVLC passes on as it is.
+        QTest::newRow(name + " BT.601 full VP9") << size << ClipColour::Bt601Full << "vp9";
+        QTest::newRow(name + " BT.709 full VP9") << size << ClipColour::Bt709Full << "vp9";
     }
 }
 
@@ -201,8 +205,14 @@ void TestVlcFrames::pictureShowsTheRightColours()
 {
     QFETCH(QSize, size);
     QFETCH(ClipColour, colour);
-    const QString path = m_media.clip(
-        {.size = size, .seconds = 3, .pattern = ClipPattern::Quadrants, .colour = colour});
+    QFETCH(QString, codec);
+    const QString container = codec == QLatin1String("vp9") ? "mkv" : "mp4";
+    const QString path = m_media.clip({.size = size,
+                                       .seconds = 3,
+                                       .pattern = ClipPattern::Quadrants,
+                                       .container = container,
+                                       .codec = codec,
+                                       .colour = colour});
     QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
     const int w = size.width();
     const int h = size.height();

@@ -92,7 +92,7 @@ bool MediaGenerator::runFfmpeg(const QStringList &arguments)
 
 QString MediaGenerator::clip(const ClipRequest &clip)
 {
-    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6-c%7.%8")
+    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6-c%7-%8.%9")
                              .arg(clip.size.width())
                              .arg(clip.size.height())
                              .arg(clip.seconds)
@@ -100,7 +100,7 @@ QString MediaGenerator::clip(const ClipRequest &clip)
                              .arg(clip.audio ? "av" : "v")
                              .arg(int(clip.pattern))
                              .arg(int(clip.colour))
-                             .arg(clip.container);
+                             .arg(clip.codec, clip.container);
     if (m_made.contains(name))
         return m_made.value(name);
     const QString path = m_dir.filePath(name);
@@ -111,11 +111,20 @@ QString MediaGenerator::clip(const ClipRequest &clip)
             << "lavfi"
             << "-i"
             << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(clip.seconds);
-    arguments << colourArguments(clip.colour) << "-c:v"
-              << "libx264"
-              << "-preset"
-              << "veryfast"
-              << "-pix_fmt"
+    arguments << colourArguments(clip.colour);
+    if (clip.codec == QLatin1String("vp9"))
+        arguments << "-c:v"
+                  << "libvpx-vp9"
+                  << "-deadline"
+                  << "realtime"
+                  << "-cpu-used"
+                  << "8";
+    else
+        arguments << "-c:v"
+                  << "libx264"
+                  << "-preset"
+                  << "veryfast";
+    arguments << "-pix_fmt"
               << "yuv420p"
               << "-g" << QString::number(clip.fps) << "-t" << QString::number(clip.seconds);
     if (clip.audio)

@@ -39,6 +39,8 @@ struct ClipRequest
     ClipPattern pattern = ClipPattern::TestSource;
     // "mp4", "mkv" or "ts". H.264 with a keyframe every second, AAC audio.
     QString container = QStringLiteral("mp4");
+    // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
+    QString codec = QStringLiteral("h264");
     ClipColour colour = ClipColour::Untagged;
 };
 
