@@ -89,16 +89,15 @@ public:
     bool shows(const QList<Probe> &probes, int tolerance = 48)
     {
         const QImage image = m_window.grabWindow();
+        m_mismatch.clear();
         for (const Probe &probe : probes) {
-            if (!near(image.pixelColor(probe.at), probe.colour, tolerance)) {
-                m_mismatch = QStringLiteral("%1,%2 is %3, expected %4")
-                                 .arg(probe.at.x())
-                                 .arg(probe.at.y())
-                                 .arg(image.pixelColor(probe.at).name(), probe.colour.name());
-                return false;
-            }
+            if (!near(image.pixelColor(probe.at), probe.colour, tolerance))
+                m_mismatch += QStringLiteral("%1,%2 is %3, expected %4; ")
+                                  .arg(probe.at.x())
+                                  .arg(probe.at.y())
+                                  .arg(image.pixelColor(probe.at).name(), probe.colour.name());
         }
-        return true;
+        return m_mismatch.isEmpty();
     }
     QString mismatch() const { return m_mismatch; }
 
