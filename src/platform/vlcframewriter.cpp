@@ -2,6 +2,7 @@
 
 #include "framecrop.h"
 #include "logging.h"
+#include "videocolourprobe.h"
 
 #include <QDeadlineTimer>
 #include <QVideoSink>
@@ -32,6 +33,12 @@ VlcFrameWriter::VlcFrameWriter(libvlc_media_player_t *player, std::function<void
 {
     libvlc_video_set_format_callbacks(player, formatCallback, cleanupCallback);
     libvlc_video_set_callbacks(player, lockCallback, unlockCallback, displayCallback, this);
+}
+
+VlcFrameWriter::~VlcFrameWriter()
+{
+    if (m_colourProbeCancel)
+        *m_colourProbeCancel = true;
 }
 
 void VlcFrameWriter::setSink(QVideoSink *sink)
@@ -71,6 +78,39 @@ void VlcFrameWriter::clearVisibleSize()
     QMutexLocker locker(&m_mutex);
     m_visibleSize.reset();
     m_probePending = false;
+}
+
+void VlcFrameWriter::setSource(const QUrl &url)
+{
+    if (m_colourProbeCancel)
+        *m_colourProbeCancel = true;
+    m_colourProbeCancel.reset();
+    const bool probe = VideoColourProbe::canProbe(url);
+    {
+        QMutexLocker locker(&m_mutex);
+        m_colour = {};
+        m_colourPending = probe;
+        updateConversion();
+    }
+    if (!probe)
+        return;
+    m_colourProbeCancel = VideoColourProbe::start(url, this, [this](VideoColour colour) {
+        QMutexLocker locker(&m_mutex);
+        m_colour = colour;
+        m_colourPending = false;
+        updateConversion();
+        m_sizeKnown.wakeAll();
+    });
+}
+
+void VlcFrameWriter::updateConversion()
+{
+    if (!m_format.isValid()) {
+        m_conversion = {};
+        return;
+    }
+    m_conversion = Bt601Conversion(m_colour.matrixAt(m_format.frameHeight()),
+                                   m_colour.fullRange && !m_rangeConvertedByVlc);
 }
 
 void VlcFrameWriter::setCrop(std::optional<QSize> ratio)
@@ -121,6 +161,13 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         if (deadline.hasExpired() || !m_sizeKnown.wait(&m_mutex, deadline))
             break;
     }
+    // Pictures drawn before the colour is known would show in the wrong colours.
+    while (m_colourPending && !m_cancelled) {
+        if (probeWait.hasExpired() || !m_sizeKnown.wait(&m_mutex, probeWait))
+            break;
+    }
+    const QByteArray offeredChroma(chroma, 4);
+    m_rangeConvertedByVlc = offeredChroma.startsWith('J');
     const QSize offered{int(*width), int(*height)};
     QSize size = offered;
     if (m_visibleSize && !m_visibleSize->isEmpty() && m_visibleSize->width() <= offered.width() &&
@@ -132,8 +179,8 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     const bool nv12 = size.height() % 4 != 0;
     QVideoFrameFormat format(size, nv12 ? QVideoFrameFormat::Format_NV12
                                         : QVideoFrameFormat::Format_YUV420P);
-    format.setColorSpace(size.height() >= 720 ? QVideoFrameFormat::ColorSpace_BT709
-                                              : QVideoFrameFormat::ColorSpace_BT601);
+    // Every picture reaches Qt as BT.601 limited range; see Bt601Conversion.
+    format.setColorSpace(QVideoFrameFormat::ColorSpace_BT601);
     format.setColorRange(QVideoFrameFormat::ColorRange_Video);
 
     // Qt decides the plane layout of its frames; VLC must write with exactly those pitches.
@@ -155,6 +202,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     *height = unsigned(size.height());
     m_format = format;
     updateCropRegion();
+    updateConversion();
     m_scratch.assign(scratchBytes, 0);
     size_t offset = 0;
     m_scratchPlanes = {};
@@ -162,7 +210,9 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         m_scratchPlanes[size_t(i)] = m_scratch.data() + offset;
         offset += size_t(pitches[i]) * lines[i];
     }
-    qCDebug(lcEngine) << "Video format" << (nv12 ? "NV12" : "I420") << size << "offered" << offered;
+    qCDebug(lcEngine) << "Video format" << (nv12 ? "NV12" : "I420") << size << "offered" << offered
+                      << offeredChroma << "colour" << int(m_colour.matrix) << m_colour.fullRange
+                      << "converted by libVLC" << m_rangeConvertedByVlc;
     return 1;
 }
 
@@ -172,6 +222,7 @@ void VlcFrameWriter::cleanupCallback(void *opaque)
     QMutexLocker locker(&self->m_mutex);
     self->m_format = QVideoFrameFormat();
     self->m_cropRegion.reset();
+    self->m_conversion = {};
     self->m_slots.fill(QVideoFrame());
 }
 
@@ -212,7 +263,12 @@ void VlcFrameWriter::unlockCallback(void *opaque, void *picture, void *const *)
         return;
     // A frame must be unmapped before it reaches the sink.
     QMutexLocker locker(&self->m_mutex);
-    static_cast<QVideoFrame *>(picture)->unmap();
+    auto *frame = static_cast<QVideoFrame *>(picture);
+    const Bt601Conversion conversion = self->m_conversion;
+    locker.unlock();
+    conversion.apply(*frame);
+    locker.relock();
+    frame->unmap();
 }
 
 void VlcFrameWriter::displayCallback(void *opaque, void *picture)

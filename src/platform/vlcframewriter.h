@@ -1,11 +1,15 @@
 #pragma once
 
+#include "bt601conversion.h"
+#include "videocolour.h"
+
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+#include <QUrl>
 #include <QVideoFrame>
 #include <QVideoFrameFormat>
 #include <QVideoSink>
@@ -13,6 +17,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,6 +35,7 @@ class VlcFrameWriter : public QObject
 public:
     // pictureShown runs on a VLC thread for the first picture after each resetRun().
     VlcFrameWriter(libvlc_media_player_t *player, std::function<void()> pictureShown);
+    ~VlcFrameWriter() override;
 
     QVideoSink *sink() const { return m_sink; }
     void setSink(QVideoSink *sink);
@@ -42,6 +48,9 @@ public:
     // The size libVLC draws at now; empty before the first picture.
     QSize negotiatedSize() const;
     void clearVisibleSize();
+
+    // The media about to be played; its colour tags are read from it where that is cheap.
+    void setSource(const QUrl &url);
 
     // Width:height of the centred region to show, or none for the whole picture.
     void setCrop(std::optional<QSize> ratio);
@@ -64,6 +73,7 @@ private:
     unsigned negotiate(char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                        unsigned *lines);
     void updateCropRegion();
+    void updateConversion();
     void deliver(const QVideoFrame &frame);
 
     QPointer<QVideoSink> m_sink;
@@ -82,6 +92,12 @@ private:
     std::optional<QSize> m_crop;
     std::optional<QRect> m_cropRegion;
     QVideoFrameFormat m_format;
+    VideoColour m_colour;
+    bool m_colourPending = false;
+    // libVLC converts full-range pictures it names with a "J" chroma to limited range itself.
+    bool m_rangeConvertedByVlc = false;
+    Bt601Conversion m_conversion;
+    std::shared_ptr<std::atomic<bool>> m_colourProbeCancel;
     std::vector<unsigned char> m_scratch;
     std::array<void *, 3> m_scratchPlanes{};
 

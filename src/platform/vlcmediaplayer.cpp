@@ -197,6 +197,7 @@ void VlcMediaPlayer::setMedia(std::shared_ptr<VlcMedia> media)
     if (!m_player)
         return;
     m_videoSize->setMedia(m_media);
+    m_writer->setSource(m_media ? m_media->url() : QUrl());
     libvlc_media_player_set_media(m_player, m_media ? m_media->handle() : nullptr);
 }
 

@@ -36,6 +36,28 @@ QString lavfiSource(const ClipRequest &clip)
     return {};
 }
 
+QStringList colourArguments(ClipColour colour)
+{
+    if (colour == ClipColour::Untagged)
+        return {};
+    const bool bt709 = colour == ClipColour::Bt709Limited || colour == ClipColour::Bt709Full;
+    const bool full = colour == ClipColour::Bt601Full || colour == ClipColour::Bt709Full;
+    const QString standard = bt709 ? QStringLiteral("bt709") : QStringLiteral("smpte170m");
+    const QString range = full ? QStringLiteral("pc") : QStringLiteral("tv");
+    // The drawn colours are converted from RGB with the matrix and range the tags name.
+    return {"-vf",
+            QStringLiteral("format=gbrp,scale=out_color_matrix=%1:out_range=%2")
+                .arg(bt709 ? u"bt709" : u"bt601", range),
+            "-colorspace",
+            standard,
+            "-color_primaries",
+            standard,
+            "-color_trc",
+            standard,
+            "-color_range",
+            range};
+}
+
 QByteArray randomBytes(qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -70,14 +92,15 @@ bool MediaGenerator::runFfmpeg(const QStringList &arguments)
 
 QString MediaGenerator::clip(const ClipRequest &clip)
 {
-    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6.%7")
+    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6-c%7-%8.%9")
                              .arg(clip.size.width())
                              .arg(clip.size.height())
                              .arg(clip.seconds)
                              .arg(clip.fps)
                              .arg(clip.audio ? "av" : "v")
                              .arg(int(clip.pattern))
-                             .arg(clip.container);
+                             .arg(int(clip.colour))
+                             .arg(clip.codec, clip.container);
     if (m_made.contains(name))
         return m_made.value(name);
     const QString path = m_dir.filePath(name);
@@ -88,11 +111,20 @@ QString MediaGenerator::clip(const ClipRequest &clip)
             << "lavfi"
             << "-i"
             << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(clip.seconds);
-    arguments << "-c:v"
-              << "libx264"
-              << "-preset"
-              << "veryfast"
-              << "-pix_fmt"
+    arguments << colourArguments(clip.colour);
+    if (clip.codec == QLatin1String("vp9"))
+        arguments << "-c:v"
+                  << "libvpx-vp9"
+                  << "-deadline"
+                  << "realtime"
+                  << "-cpu-used"
+                  << "8";
+    else
+        arguments << "-c:v"
+                  << "libx264"
+                  << "-preset"
+                  << "veryfast";
+    arguments << "-pix_fmt"
               << "yuv420p"
               << "-g" << QString::number(clip.fps) << "-t" << QString::number(clip.seconds);
     if (clip.audio)

@@ -19,6 +19,17 @@ enum class ClipPattern
     HorizontalBands,
 };
 
+// How the picture's RGB is turned into YCbCr, and how the stream is tagged.
+enum class ClipColour
+{
+    // ffmpeg's default conversion (BT.601, limited range), untagged.
+    Untagged,
+    Bt601Limited,
+    Bt601Full,
+    Bt709Limited,
+    Bt709Full,
+};
+
 struct ClipRequest
 {
     QSize size{640, 360};
@@ -28,6 +39,9 @@ struct ClipRequest
     ClipPattern pattern = ClipPattern::TestSource;
     // "mp4", "mkv" or "ts". H.264 with a keyframe every second, AAC audio.
     QString container = QStringLiteral("mp4");
+    // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
+    QString codec = QStringLiteral("h264");
+    ClipColour colour = ClipColour::Untagged;
 };
 
 // Makes media files at test time with ffmpeg's lavfi sources, in a temporary directory
