@@ -24,8 +24,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using HandlerResponse = httplib::Server::HandlerResponse;
 
-// Connections waiting for a worker, per worker.
+// Connections waiting for a thread to read them, per worker.
 constexpr std::size_t waitingPerWorker = 8;
+// Threads that read requests beyond those that resolve them: slow clients tie these up
+// for the read bound at most.
+constexpr std::size_t spareReaders = 64;
 constexpr std::size_t maxLoggedLinkLength = 300;
 
 // What the handler learned about the request it is serving, for the log line the
@@ -158,11 +161,12 @@ void refuseMethod(const httplib::Request &, httplib::Response &response)
 } // namespace
 
 ResolverServer::ResolverServer(const ResolverOptions &options)
-    : m_options(options), m_resolver(options.ytDlpTimeout, options.fetchTimeout)
+    : m_options(options), m_resolver(options.ytDlpTimeout, options.fetchTimeout, m_stopSwitch),
+      m_resolveSlots(options.workers), m_server(m_stopSwitch)
 {
     const auto workers = static_cast<std::size_t>(options.workers);
     m_server.new_task_queue = [workers] {
-        return new BoundedTaskQueue(workers, workers * waitingPerWorker);
+        return new BoundedTaskQueue(workers + spareReaders, workers * waitingPerWorker);
     };
     m_server.set_socket_options(reuseAddressOnly);
     m_server.set_payload_max_length(maxBodyBytes);
@@ -202,6 +206,7 @@ bool ResolverServer::bind(std::string &error)
         error = "cannot listen on " + m_options.host + ':' + std::to_string(m_options.port);
         return false;
     }
+    m_server.raiseListenBacklog();
     return true;
 }
 
@@ -227,6 +232,7 @@ bool ResolverServer::adopt(int fd, std::string &error)
     // The parent keeps its copy open to hand over again; ours must not reach yt-dlp.
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     m_server.adoptListeningSocket(fd);
+    m_server.raiseListenBacklog();
     return true;
 }
 
@@ -249,6 +255,7 @@ void ResolverServer::stop()
     // The library's stop does nothing until its accept loop runs, and a stop can come
     // (a signal, a closed standard input) between binding and that moment.
     m_stopRequested = true;
+    m_stopSwitch.trip();
     while (!m_server.is_running() && !m_served) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -315,7 +322,9 @@ void ResolverServer::resolve(const std::string &requestBody, httplib::Response &
         return;
     }
 
+    m_resolveSlots.acquire();
     const Resolution resolution = m_resolver.resolve(*link);
+    m_resolveSlots.release();
     switch (resolution.outcome) {
     case Resolution::Outcome::Found: {
         QJsonArray urls;
