@@ -12,6 +12,8 @@ namespace marquetrix::resolver {
 
 namespace {
 
+thread_local bool deadlinePassed = false;
+
 bool waitFor(int fd, short events, std::chrono::milliseconds timeout)
 {
     for (;;) {
@@ -42,6 +44,12 @@ RequestStream::RequestStream(int fd, Clock::time_point readDeadline,
                              std::chrono::milliseconds writeTimeout)
     : m_fd(fd), m_readDeadline(readDeadline), m_writeTimeout(writeTimeout)
 {
+    deadlinePassed = false;
+}
+
+bool RequestStream::readDeadlinePassed()
+{
+    return deadlinePassed;
 }
 
 bool RequestStream::is_readable() const
@@ -51,7 +59,8 @@ bool RequestStream::is_readable() const
     }
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(m_readDeadline - Clock::now());
-    return left.count() > 0 && waitFor(m_fd, POLLIN, left);
+    deadlinePassed = left.count() <= 0 || !waitFor(m_fd, POLLIN, left);
+    return !deadlinePassed;
 }
 
 bool RequestStream::is_writable() const

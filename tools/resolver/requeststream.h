@@ -25,6 +25,9 @@ public:
     void get_local_ip_and_port(std::string &ip, int &port) const override;
     socket_t socket() const override { return m_fd; }
 
+    // Whether the connection this thread serves ran out of time to send its request.
+    static bool readDeadlinePassed();
+
 private:
     int m_fd;
     Clock::time_point m_readDeadline;

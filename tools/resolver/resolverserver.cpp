@@ -2,6 +2,7 @@
 
 #include "boundedtaskqueue.h"
 #include "medialink.h"
+#include "requeststream.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -128,6 +129,12 @@ HandlerResponse fillLibraryError(const httplib::Request &, httplib::Response &re
 {
     if (!response.body.empty()) {
         return HandlerResponse::Unhandled;
+    }
+    if (RequestStream::readDeadlinePassed()) {
+        replyError(response, 408,
+                   "The request did not arrive within " +
+                       std::to_string(BoundedHttpServer::requestReadBound.count()) + " ms.");
+        return HandlerResponse::Handled;
     }
     switch (response.status) {
     case 413:
