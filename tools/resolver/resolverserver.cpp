@@ -44,6 +44,22 @@ struct RequestNote
 
 thread_local RequestNote currentNote;
 
+// One of the resolves that may run at once, held while it runs.
+class ResolveTurn
+{
+public:
+    explicit ResolveTurn(std::counting_semaphore<maxWorkers> &turns) : m_turns(turns)
+    {
+        m_turns.acquire();
+    }
+    ~ResolveTurn() { m_turns.release(); }
+    ResolveTurn(const ResolveTurn &) = delete;
+    ResolveTurn &operator=(const ResolveTurn &) = delete;
+
+private:
+    std::counting_semaphore<maxWorkers> &m_turns;
+};
+
 std::string json(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
@@ -329,9 +345,10 @@ void ResolverServer::resolve(const std::string &requestBody, httplib::Response &
         return;
     }
 
-    m_resolveSlots.acquire();
-    const Resolution resolution = m_resolver.resolve(*link);
-    m_resolveSlots.release();
+    const Resolution resolution = [&] {
+        const ResolveTurn turn(m_resolveSlots);
+        return m_resolver.resolve(*link);
+    }();
     switch (resolution.outcome) {
     case Resolution::Outcome::Found: {
         QJsonArray urls;
