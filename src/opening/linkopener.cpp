@@ -8,6 +8,7 @@
 #include "openedrecord.h"
 #include "pagetitle.h"
 #include "resolverbaseurl.h"
+#include "secretredaction.h"
 #include "viewstate.h"
 
 #include <QFileInfo>
@@ -100,7 +101,7 @@ void LinkOpener::resolve(const QString &link)
         std::erase_if(m_loaders, [loader](const auto &held) { return held.get() == loader; });
     };
     connect(loader, &URLLoader::loaded, this, [this, link, finished](const QStringList &urls) {
-        qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(listLiteral(urls)));
+        qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
         const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
         LayoutState *layout = m_layoutState;
         std::shared_ptr<VideoMetadata> record;

@@ -7,6 +7,7 @@
 #include "openedrecord.h"
 #include "pagetitle.h"
 #include "resolverbaseurl.h"
+#include "secretredaction.h"
 #include "videometadata.h"
 
 #include <QRandomGenerator>
@@ -287,7 +288,7 @@ void VideoOpenerController::resolveAndOpen(const QString &link)
 
 void VideoOpenerController::resolved(const QStringList &urls, const QString &link)
 {
-    qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(listLiteral(urls)));
+    qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
     const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
     if (!mediaURL) {
         qCWarning(lcVideoOpener, "The resolver named no playable media");

@@ -115,6 +115,16 @@ QList<ResolverReply> ResolverProcess::postAll(const QList<QByteArray> &bodies)
     return replies;
 }
 
+qint64 ResolverProcess::terminate()
+{
+    QElapsedTimer clock;
+    clock.start();
+    m_process.terminate();
+    if (!m_process.waitForFinished(replyTimeoutMs))
+        return -1;
+    return clock.elapsed();
+}
+
 QStringList ResolverProcess::logLines()
 {
     m_log += m_process.readAllStandardError();

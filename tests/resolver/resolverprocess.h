@@ -40,6 +40,8 @@ public:
 
     // Standard error so far, one entry per line.
     QStringList logLines();
+    // Sends SIGTERM: the milliseconds until the service ended, -1 if it did not.
+    qint64 terminate();
 
 private:
     QProcess m_process;

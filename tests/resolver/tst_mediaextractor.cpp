@@ -88,6 +88,12 @@ void TestMediaExtractor::extracts_data()
     QTest::newRow("blanks around attribute values")
         << QByteArray("<video src=\"  clip.mp4 \n\"></video><video src=\"   \"></video>")
         << QStringList{"https://example.org/shows/episode/clip.mp4"};
+    QTest::newRow("read on past deep nesting")
+        << QByteArray("<video src=\"/first.mp4\"></video>") + QByteArray("<div>").repeated(600) +
+               "<video src=\"/deep.mp4\"></video>" + QByteArray("</div>").repeated(600) +
+               "<video src=\"/after.mp4\"></video>"
+        << QStringList{"https://example.org/first.mp4", "https://example.org/deep.mp4",
+                       "https://example.org/after.mp4"};
     QTest::newRow("unclosed markup") << QByteArray("<div><p>Watch<video src=clip.mp4><p>more<div>")
                                      << QStringList{"https://example.org/shows/episode/clip.mp4"};
     QTest::newRow("script: escaped slashes of JSON")
@@ -136,6 +142,10 @@ void TestMediaExtractor::charsets_data()
         << QByteArray("<video src=\"vid\xe9o.mp4\"></video>") << "ISO-8859-1";
     QTest::newRow("unknown to the parser")
         << "<meta charset=\"utf-8\">" + video << "x-no-such-charset";
+    QTest::newRow("Latin-1, far into the page and past deep nesting")
+        << "<p>" + QByteArray(100000, 'x') + "</p>" + QByteArray("<div>").repeated(300) +
+               "<video src=\"vid\xe9o.mp4\"></video>"
+        << "ISO-8859-1";
 }
 
 void TestMediaExtractor::charsets()

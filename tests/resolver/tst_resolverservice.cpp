@@ -9,11 +9,13 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <memory>
 
@@ -24,6 +26,34 @@ using marquetrix::test::TestHttpServer;
 namespace {
 
 const QString fakeMediaUrl = QStringLiteral("https://media.example.org/from-yt-dlp.mp4");
+
+QByteArray redirectTo(const QByteArray &location)
+{
+    return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
+}
+
+// Beside the site's files: /loop redirects to itself, /hops/N/PATH takes N + 1 redirects
+// to PATH, and browser-only.html shows its video to browsers alone.
+QByteArray answerOfTheTest(const QByteArray &request)
+{
+    static const QRegularExpression hops(QStringLiteral("^/hops/(\\d+)/(.*)$"));
+    const QString path = QString::fromLatin1(request.split(' ').value(1));
+    const QRegularExpressionMatch hop = hops.match(path);
+    if (path == u"/loop")
+        return redirectTo("/loop");
+    if (hop.hasMatch()) {
+        const int left = hop.captured(1).toInt();
+        return redirectTo(
+            left > 0 ? QStringLiteral("/hops/%1/%2").arg(left - 1).arg(hop.captured(2)).toLatin1()
+                     : '/' + hop.captured(2).toLatin1());
+    }
+    if (path == u"/browser-only.html" && !request.contains("Gecko/")) {
+        const QByteArray bare = "<html><body>Please use a browser.</body></html>";
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+               QByteArray::number(bare.size()) + "\r\n\r\n" + bare;
+    }
+    return {};
+}
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -37,6 +67,41 @@ QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Connections that send a request's headers a byte at a time, and never end them.
+class SlowClients
+{
+public:
+    SlowClients(const QUrl &service, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            m_sockets.push_back(std::make_unique<QTcpSocket>());
+            m_sockets.back()->connectToHost(QHostAddress::LocalHost,
+                                            static_cast<quint16>(service.port()));
+        }
+        QObject::connect(&m_ticks, &QTimer::timeout, [this] {
+            const QByteArray start = "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ";
+            const char next = m_sent < start.size() ? start[m_sent] : 'a';
+            ++m_sent;
+            for (const auto &socket : m_sockets)
+                socket->write(&next, 1);
+        });
+        m_ticks.start(250);
+    }
+
+    int connected() const
+    {
+        return static_cast<int>(
+            std::count_if(m_sockets.begin(), m_sockets.end(), [](const auto &s) {
+                return s->state() == QAbstractSocket::ConnectedState;
+            }));
+    }
+
+private:
+    std::vector<std::unique_ptr<QTcpSocket>> m_sockets;
+    QTimer m_ticks;
+    qsizetype m_sent = 0;
+};
 
 // Gone, or a zombie waiting for whoever adopted it: either way no longer running.
 bool processEnded(qint64 pid)
@@ -62,7 +127,6 @@ private slots:
     void contractErrors();
     void bodySizeBound();
     void otherMethodsRefused();
-    void unreachablePagesAreUpstreamErrors();
     void silentPageEndsWithinBound();
     void passwordsStayOutOfTheLog();
 
@@ -70,9 +134,14 @@ private slots:
     void optionLikeLinksNeverReachYtDlp();
     void ytDlpGetsAnArgumentListAndAnswersFirst();
     void hungYtDlpIsKilledAndThePageAnswers();
+    void ytDlpIsBounded_data();
+    void ytDlpIsBounded();
     void realYtDlpFindsTheVideo();
 
     void concurrencyIsBoundedAndEachRequestLogged();
+    void slowClientsHoldNothing();
+    void burstOfClientsAllAnswered();
+    void stopsAtOnceWhateverClientsDo();
     void commandLine_data();
     void commandLine();
     void secondServiceOnTheSamePortFails();
@@ -111,15 +180,20 @@ void TestResolverService::initTestCase()
                       "var config = {\"sources\": [{\"src\": "
                       "\"https:\\/\\/cdn.example.org\\/live\\/master.m3u8\"}]};\n"
                       "player.setup(config);\n</script></body></html>"));
+    QVERIFY(writeFile(site + "/browser-only.html",
+                      "<html><body><video src=\"clips/a.mp4\"></video></body></html>"));
     QVERIFY(writeFile(site + "/nothing.html",
                       "<html><body><h1>No video here</h1><img src=\"photo.jpg\">"
                       "<a href=\"other.html\">more</a></body></html>"));
     m_http = std::make_unique<TestHttpServer>(site);
+    m_http->setResponder(answerOfTheTest);
     QVERIFY(m_http->start());
     m_silent = std::make_unique<TestHttpServer>(site);
     m_silent->setMode(TestHttpServer::Mode::Stall);
     QVERIFY(m_silent->start());
+    // Not installed: what PATH holds under its name is no program.
     m_noYtDlp = binDirectory(QStringLiteral("none"));
+    QVERIFY(QDir(m_noYtDlp).mkdir(QStringLiteral("yt-dlp")));
 }
 
 QString TestResolverService::binDirectory(const QString &name, const QString &ytDlpScript)
@@ -136,29 +210,52 @@ QString TestResolverService::binDirectory(const QString &name, const QString &yt
 
 void TestResolverService::pages_data()
 {
-    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("video element") << "video.html" << QStringList{pageLink("clips/a.mp4")};
+    const QStringList video{pageLink("clips/a.mp4")};
+    QTest::newRow("video element") << pageLink("video.html") << 200 << video;
     QTest::newRow("source children, relative")
-        << "shows/sources.html" << QStringList{pageLink("media/b.webm"), pageLink("media/b.mp4")};
-    QTest::newRow("og:video") << "og.html" << QStringList{"https://cdn.example.org/c.mp4"};
-    QTest::newRow("m3u8 in script")
-        << "script.html" << QStringList{"https://cdn.example.org/live/master.m3u8"};
-    QTest::newRow("nothing") << "nothing.html" << QStringList();
+        << pageLink("shows/sources.html") << 200
+        << QStringList{pageLink("media/b.webm"), pageLink("media/b.mp4")};
+    QTest::newRow("og:video") << pageLink("og.html") << 200
+                              << QStringList{"https://cdn.example.org/c.mp4"};
+    QTest::newRow("m3u8 in script") << pageLink("script.html") << 200
+                                    << QStringList{"https://cdn.example.org/live/master.m3u8"};
+    QTest::newRow("nothing") << pageLink("nothing.html") << 200 << QStringList();
+    // Links resolve against where the redirects ended.
+    QTest::newRow("5 redirects") << pageLink("hops/4/video.html") << 200 << video;
+    QTest::newRow("20 redirects") << pageLink("hops/19/video.html") << 502 << QStringList();
+    QTest::newRow("redirects to itself") << pageLink("loop") << 502 << QStringList();
+    QTest::newRow("shown to browsers only") << pageLink("browser-only.html") << 200 << video;
+    QTest::newRow("missing page") << pageLink("missing.html") << 502 << QStringList();
+    QTest::newRow("nothing listens") << "http://127.0.0.1:1/" << 502 << QStringList();
 }
 
 void TestResolverService::pages()
 {
-    QFETCH(QString, page);
+    QFETCH(QString, link);
+    QFETCH(int, status);
     QFETCH(QStringList, expected);
 
     ResolverProcess service({}, m_noYtDlp);
     QVERIFY(service.start());
-    const ResolverReply reply = service.postLink(pageLink(page));
-    QCOMPARE(reply.status, 200);
-    QVERIFY2(reply.json().value("urls").isArray(), reply.body.constData());
+    const int requestsBefore = m_http->requestCount();
+    const ResolverReply reply = service.postLink(link);
+    QCOMPARE(reply.status, status);
+    // A handful of redirects are followed, never thousands.
+    QCOMPARE_LE(m_http->requestCount() - requestsBefore, 10);
+    if (status == 200) {
+        QVERIFY2(reply.json().value("urls").isArray(), reply.body.constData());
+    } else {
+        QVERIFY2(reply.json().value("error").toString().contains("could not be loaded"),
+                 reply.body.constData());
+    }
     QCOMPARE(reply.urls(), expected);
+    QTRY_VERIFY(!service.logLines().isEmpty());
+    QVERIFY2(service.logLines().first().contains("yt-dlp=\"not installed\""),
+             qPrintable(service.logLines().first()));
 }
 
 void TestResolverService::contractErrors_data()
@@ -229,18 +326,6 @@ void TestResolverService::otherMethodsRefused()
     QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 405);
     QVERIFY(!QJsonDocument::fromJson(reply->readAll()).object().value("error").isUndefined());
     reply->deleteLater();
-}
-
-void TestResolverService::unreachablePagesAreUpstreamErrors()
-{
-    ResolverProcess service({}, m_noYtDlp);
-    QVERIFY(service.start());
-    for (const QString &link : {pageLink("missing.html"), QStringLiteral("http://127.0.0.1:1/")}) {
-        const ResolverReply reply = service.postLink(link);
-        QCOMPARE(reply.status, 502);
-        QVERIFY2(reply.json().value("error").toString().contains("could not be loaded"),
-                 reply.body.constData());
-    }
 }
 
 void TestResolverService::silentPageEndsWithinBound()
@@ -338,6 +423,36 @@ void TestResolverService::hungYtDlpIsKilledAndThePageAnswers()
     QTRY_VERIFY(processEnded(child));
 }
 
+void TestResolverService::ytDlpIsBounded_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("expected");
+
+    // Three gigabytes asked for, none touched: only a bound on the address space refuses it.
+    QTest::newRow("memory") << "exec /usr/bin/python3 -c \"b = bytes(3 << 30); "
+                               "print('https://media.example.org/big.mp4')\"\n"
+                            << QStringList{pageLink("clips/a.mp4")};
+    QTest::newRow("output") << "exec /usr/bin/yes https://media.example.org/endless.mp4\n"
+                            << QStringList{pageLink("clips/a.mp4")};
+    QTest::newRow("processor time") << "echo https://media.example.org/cpu-$(ulimit -t).mp4\n"
+                                    << QStringList{"https://media.example.org/cpu-30.mp4"};
+}
+
+void TestResolverService::ytDlpIsBounded()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, expected);
+
+    ResolverProcess service({QStringLiteral("--yt-dlp-timeout"), QStringLiteral("30")},
+                            binDirectory(QString::fromLatin1(QTest::currentDataTag()), script));
+    QVERIFY(service.start());
+    const ResolverReply reply = service.postLink(pageLink("video.html"));
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.urls(), expected);
+    // Ended by its bounds, well before the timeout.
+    QCOMPARE_LT(reply.elapsedMs, 20000);
+}
+
 void TestResolverService::realYtDlpFindsTheVideo()
 {
     const QString ytDlp = QStandardPaths::findExecutable(QStringLiteral("yt-dlp"));
@@ -379,6 +494,77 @@ void TestResolverService::concurrencyIsBoundedAndEachRequestLogged()
         QVERIFY2(line.contains(" POST / 200 ") && line.contains("via=page"), qPrintable(line));
 }
 
+void TestResolverService::slowClientsHoldNothing()
+{
+    ResolverProcess service({QStringLiteral("--workers"), QStringLiteral("2")}, m_noYtDlp);
+    QVERIFY(service.start());
+    SlowClients slow(service.url(), 8);
+    QTRY_COMPARE(slow.connected(), 8);
+    QTest::qWait(500);
+
+    const ResolverReply reply = service.postLink(pageLink("video.html"));
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.urls(), QStringList{pageLink("clips/a.mp4")});
+    // Answered while they still trickle...
+    QCOMPARE(slow.connected(), 8);
+    // ... and they are cut off though they keep sending.
+    QTRY_COMPARE_WITH_TIMEOUT(slow.connected(), 0, 15000);
+}
+
+void TestResolverService::burstOfClientsAllAnswered()
+{
+    ResolverProcess service({QStringLiteral("--workers"), QStringLiteral("2")}, m_noYtDlp);
+    QVERIFY(service.start());
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{"url", pageLink("video.html")}}).toJson(QJsonDocument::Compact);
+    const QByteArray request =
+        "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\n\r\n" + body;
+    constexpr int clients = 500;
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    QList<QByteArray> answers(clients);
+    int ended = 0;
+    for (int i = 0; i < clients; ++i) {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket *socket = sockets.back().get();
+        QObject::connect(socket, &QTcpSocket::readyRead,
+                         [socket, &answer = answers[i]] { answer += socket->readAll(); });
+        QObject::connect(socket, &QTcpSocket::stateChanged, [&ended](auto state) {
+            ended += state == QAbstractSocket::UnconnectedState ? 1 : 0;
+        });
+        socket->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(service.url().port()));
+        socket->write(request);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended, clients, 60000);
+    const auto answered = std::count_if(answers.begin(), answers.end(), [](const QByteArray &a) {
+        return a.startsWith("HTTP/1.1 200 ");
+    });
+    QCOMPARE(answered, clients);
+}
+
+void TestResolverService::stopsAtOnceWhateverClientsDo()
+{
+    const QString childFile = m_dir.filePath(QStringLiteral("stopped-child"));
+    const QString bin = binDirectory(QStringLiteral("never-answers"),
+                                     "/bin/sleep 60 &\necho $! > " + childFile + "\nwait\n");
+    ResolverProcess service({QStringLiteral("--yt-dlp-timeout"), QStringLiteral("60")}, bin);
+    QVERIFY(service.start());
+    SlowClients slow(service.url(), 8);
+    QTcpSocket resolving;
+    resolving.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(service.url().port()));
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{"url", pageLink("video.html")}}).toJson(QJsonDocument::Compact);
+    resolving.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+                    QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    QTRY_VERIFY(readFile(childFile).trimmed().toLongLong() > 0);
+    QTRY_COMPARE(slow.connected(), 8);
+
+    const qint64 stoppedMs = service.terminate();
+    QVERIFY(stoppedMs >= 0);
+    QCOMPARE_LT(stoppedMs, 2000);
+    QTRY_VERIFY(processEnded(readFile(childFile).trimmed().toLongLong()));
+}
+
 void TestResolverService::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -392,6 +578,11 @@ void TestResolverService::commandLine_data()
         << QStringList{"--listen=127.0.0.1:70000"} << 2 << "--listen";
     QTest::newRow("no workers") << QStringList{"--workers", "0"} << 2 << "--workers";
     QTest::newRow("missing value") << QStringList{"--fetch-timeout"} << 2 << "needs a value";
+    // Would round to 0: no bound at all.
+    QTest::newRow("below a millisecond")
+        << QStringList{"--fetch-timeout", "0.0001"} << 2 << "--fetch-timeout";
+    QTest::newRow("yt-dlp's below a millisecond")
+        << QStringList{"--yt-dlp-timeout=0.0009"} << 2 << "--yt-dlp-timeout";
     QTest::newRow("handed a descriptor that is no socket")
         << QStringList{"--listen-fd", "0"} << 1 << "not a listening socket";
     QTest::newRow("unusable address")

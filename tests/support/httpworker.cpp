@@ -45,6 +45,12 @@ void HttpWorker::readRequest(QTcpSocket *socket)
 
 void HttpWorker::respond(QTcpSocket *socket, const QByteArray &request)
 {
+    if (const QByteArray answer =
+            m_owner->m_responder ? m_owner->m_responder(request) : QByteArray();
+        !answer.isEmpty()) {
+        socket->write(answer);
+        return;
+    }
     const QList<QByteArray> lines = request.split('\n');
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
     const QString path = QUrl::fromPercentEncoding(requestLine.value(1));

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QThread>
 #include <QUrl>
 #include <atomic>
+#include <functional>
 
 namespace marquetrix::test {
 
@@ -31,6 +33,13 @@ public:
 
     bool start();
     void setMode(Mode mode) { m_stall = mode == Mode::Stall; }
+    // Before start(): answers of the test's own (redirects, answers that depend on the
+    // request's headers). Given the request's line and headers, returns the whole
+    // response, or nothing to serve the file.
+    void setResponder(std::function<QByteArray(const QByteArray &request)> responder)
+    {
+        m_responder = std::move(responder);
+    }
     // A URL for a path relative to root (a file name for files in root itself).
     QUrl url(const QString &path) const;
     int requestCount() const { return m_requests.load(); }
@@ -43,6 +52,7 @@ private:
     HttpWorker *m_worker = nullptr;
     quint16 m_port = 0;
     std::atomic<bool> m_stall{false};
+    std::function<QByteArray(const QByteArray &)> m_responder;
     std::atomic<int> m_requests{0};
 };
 

@@ -23,8 +23,8 @@ std::vector<std::string> webUrls(const std::vector<std::string> &lines)
 } // namespace
 
 LinkResolver::LinkResolver(std::chrono::milliseconds ytDlpTimeout,
-                           std::chrono::milliseconds fetchTimeout)
-    : m_ytDlp(ytDlpTimeout), m_fetcher(fetchTimeout)
+                           std::chrono::milliseconds fetchTimeout, StopSwitch &stopSwitch)
+    : m_ytDlp(ytDlpTimeout, stopSwitch), m_fetcher(fetchTimeout, stopSwitch)
 {
 }
 

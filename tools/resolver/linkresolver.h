@@ -32,7 +32,8 @@ struct Resolution
 class LinkResolver
 {
 public:
-    LinkResolver(std::chrono::milliseconds ytDlpTimeout, std::chrono::milliseconds fetchTimeout);
+    LinkResolver(std::chrono::milliseconds ytDlpTimeout, std::chrono::milliseconds fetchTimeout,
+                 StopSwitch &stopSwitch);
 
     Resolution resolve(const QUrl &link) const;
 

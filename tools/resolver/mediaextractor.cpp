@@ -4,7 +4,9 @@
 #include "scriptmedialinks.h"
 
 #include <libxml/HTMLparser.h>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <QString>
@@ -25,6 +27,14 @@ namespace {
 
 constexpr std::ptrdiff_t maxParsesAtOnce = 4;
 constexpr std::size_t trimAboveBytes = 256 * 1024;
+// Below the parser's own bound (256), where it would stop reading the page.
+constexpr int maxNesting = 200;
+// A page nested deeper than the bound is read on in pieces, each starting where the
+// previous one got too deep; hostile nesting ends after this many.
+constexpr int maxPieces = 32;
+// The parser's own depth bound (no HTML_PARSE_HUGE) keeps hostile nesting cheap.
+constexpr int parseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                             HTML_PARSE_NONET | HTML_PARSE_NODEFDTD;
 
 constexpr std::array videoMetaProperties{"og:video", "og:video:url", "og:video:secure_url",
                                          "twitter:player:stream"};
@@ -156,9 +166,8 @@ QUrl documentBase(xmlNode *root, const QUrl &pageUrl)
     return base.value_or(pageUrl);
 }
 
-std::vector<std::string> collectMedia(xmlNode *root, const QUrl &pageUrl)
+void collectMedia(xmlNode *root, MediaCollector &collector)
 {
-    MediaCollector collector(documentBase(root, pageUrl));
     forEachElement(root, [&](const xmlNode *node) {
         if (isElement(node, "video") || (isElement(node, "source") && hasVideoAncestor(node))) {
             if (const auto src = attribute(node, "src")) {
@@ -178,7 +187,58 @@ std::vector<std::string> collectMedia(xmlNode *root, const QUrl &pageUrl)
             }
         }
     });
-    return collector.take();
+}
+
+// The element's start tag again, for the piece that begins with it.
+std::string startTag(const xmlChar *name, const xmlChar **attributes)
+{
+    std::string tag = '<' + std::string(text(name));
+    for (const xmlChar **attribute = attributes; attribute && *attribute; attribute += 2) {
+        tag += ' ' + std::string(text(attribute[0]));
+        if (attribute[1]) {
+            tag += "=\"";
+            for (const char c : text(attribute[1])) {
+                tag += c == '"' ? "&quot;" : c == '&' ? "&amp;" : std::string(1, c);
+            }
+            tag += '"';
+        }
+    }
+    return tag + '>';
+}
+
+// An element that would nest deeper than the bound ends this piece: the next one is the
+// element's start tag and all the markup after it (already in UTF-8, as the parser holds it).
+void startElementWithinNesting(void *context, const xmlChar *name, const xmlChar **attributes)
+{
+    auto *parser = static_cast<htmlParserCtxtPtr>(context);
+    if (parser->nodeNr < maxNesting) {
+        xmlSAX2StartElement(context, name, attributes);
+        return;
+    }
+    std::string_view rest(reinterpret_cast<const char *>(parser->input->cur),
+                          static_cast<std::size_t>(parser->input->end - parser->input->cur));
+    // The parser stopped before the end of the start tag.
+    rest.remove_prefix(rest.starts_with("/>") ? 2 : rest.starts_with('>') ? 1 : 0);
+    auto *next = static_cast<std::string *>(parser->_private);
+    *next = startTag(name, attributes);
+    next->append(rest);
+    xmlStopParser(parser);
+}
+
+// Parses one piece of the page; `next` receives the piece after it, or nothing.
+Document parsePiece(std::string_view html, const char *encoding, std::string &next)
+{
+    next.clear();
+    htmlParserCtxtPtr parser = htmlNewParserCtxt();
+    if (!parser) {
+        return nullptr;
+    }
+    parser->sax->startElement = startElementWithinNesting;
+    parser->_private = &next;
+    const int size = static_cast<int>(std::min<std::size_t>(html.size(), INT_MAX));
+    Document doc(htmlCtxtReadMemory(parser, html.data(), size, nullptr, encoding, parseOptions));
+    htmlFreeParserCtxt(parser);
+    return doc;
 }
 
 // The parser's tree takes about twenty times the page's size: with many workers, large
@@ -209,22 +269,28 @@ std::vector<std::string> extractMediaUrls(const QUrl &pageUrl, std::string_view 
     static std::once_flag parserReady;
     std::call_once(parserReady, [] { xmlInitParser(); });
 
-    // The parser's own depth bound (no HTML_PARSE_HUGE) keeps hostile nesting cheap.
-    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                        HTML_PARSE_NONET | HTML_PARSE_NODEFDTD;
-    const int size = static_cast<int>(std::min<std::size_t>(html.size(), INT_MAX));
     std::vector<std::string> urls;
     {
         const ParseSlot slot;
-        Document doc(htmlReadMemory(html.data(), size, nullptr,
-                                    charset.empty() ? nullptr : charset.c_str(), options));
+        std::string next;
+        Document doc = parsePiece(html, charset.empty() ? nullptr : charset.c_str(), next);
         // A charset the parser does not know is no reason to give up on the page.
         if (!doc && !charset.empty()) {
-            doc.reset(htmlReadMemory(html.data(), size, nullptr, nullptr, options));
+            doc = parsePiece(html, nullptr, next);
         }
-        if (xmlNode *root = doc ? xmlDocGetRootElement(doc.get()) : nullptr) {
-            urls = collectMedia(root, pageUrl);
+        xmlNode *root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+        MediaCollector collector(root ? documentBase(root, pageUrl) : pageUrl);
+        std::string piece;
+        for (int pieces = 1; root; ++pieces) {
+            collectMedia(root, collector);
+            if (next.empty() || pieces == maxPieces) {
+                break;
+            }
+            piece = std::move(next);
+            doc = parsePiece(piece, "UTF-8", next);
+            root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
         }
+        urls = collector.take();
     }
     // The service runs for long: the heap a large tree grew goes back to the system.
     if (html.size() > trimAboveBytes) {

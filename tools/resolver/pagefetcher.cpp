@@ -1,5 +1,7 @@
 #include "pagefetcher.h"
 
+#include "stopswitch.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -42,6 +44,12 @@ std::size_t collect(char *data, std::size_t size, std::size_t count, void *userD
     return bytes;
 }
 
+// libcurl asks at least once a second, also while nothing arrives.
+int abortWhenStopping(void *stopSwitch, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const StopSwitch *>(stopSwitch)->tripped() ? 1 : 0;
+}
+
 // "text/html; charset=UTF-8" gives "UTF-8"; quotes and case as the server sent them.
 std::string charsetOf(std::string_view contentType)
 {
@@ -65,7 +73,8 @@ std::string charsetOf(std::string_view contentType)
 
 } // namespace
 
-PageFetcher::PageFetcher(std::chrono::milliseconds timeout) : m_timeout(timeout)
+PageFetcher::PageFetcher(std::chrono::milliseconds timeout, const StopSwitch &stopSwitch)
+    : m_timeout(timeout), m_stopSwitch(stopSwitch)
 {
     static std::once_flag curlReady;
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -97,6 +106,9 @@ FetchedPage PageFetcher::fetch(const std::string &url) const
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &download);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, curlError);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, abortWhenStopping);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &m_stopSwitch);
 
     const CURLcode result = curl_easy_perform(handle);
     char *finalUrl = nullptr;
@@ -108,6 +120,8 @@ FetchedPage PageFetcher::fetch(const std::string &url) const
     if (result == CURLE_OPERATION_TIMEDOUT) {
         page.outcome = FetchedPage::Outcome::TimedOut;
         page.error = "the page did not answer within " + std::to_string(m_timeout.count()) + " ms";
+    } else if (result == CURLE_ABORTED_BY_CALLBACK) {
+        page.error = "the service is stopping";
     } else if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && download.cut)) {
         page.error = curlError[0] ? curlError : curl_easy_strerror(result);
         if (page.error.ends_with('.')) {

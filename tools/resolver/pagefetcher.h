@@ -5,6 +5,8 @@
 
 namespace marquetrix::resolver {
 
+class StopSwitch;
+
 struct FetchedPage
 {
     enum class Outcome
@@ -26,18 +28,19 @@ struct FetchedPage
 
 // Loads a web page with libcurl, bounded in time and size: http(s) only, also across
 // redirects; a body over the size bound is cut, not refused, since the links a page
-// names usually sit near its start.
+// names usually sit near its start. A stop of the service ends the transfer.
 class PageFetcher
 {
 public:
     static constexpr std::size_t maxBodyBytes = 4 * 1024 * 1024;
 
-    explicit PageFetcher(std::chrono::milliseconds timeout);
+    PageFetcher(std::chrono::milliseconds timeout, const StopSwitch &stopSwitch);
 
     FetchedPage fetch(const std::string &url) const;
 
 private:
     std::chrono::milliseconds m_timeout;
+    const StopSwitch &m_stopSwitch;
 };
 
 } // namespace marquetrix::resolver

@@ -1,14 +1,16 @@
 #include "resolveroptions.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 namespace marquetrix::resolver {
 
 namespace {
 
-constexpr int maxWorkers = 256;
 constexpr double maxTimeoutSeconds = 600;
+// Below a millisecond a bound would round to 0, which the HTTP client takes as no bound.
+constexpr double minTimeoutSeconds = 0.001;
 
 template <typename Number> std::optional<Number> parseNumber(const std::string &text)
 {
@@ -53,10 +55,10 @@ bool parseListen(const std::string &text, ResolverOptions &options)
 std::optional<std::chrono::milliseconds> parseSeconds(const std::string &text)
 {
     const std::optional<double> seconds = parseNumber<double>(text);
-    if (!seconds || !(*seconds > 0) || *seconds > maxTimeoutSeconds) {
+    if (!seconds || !(*seconds >= minTimeoutSeconds) || *seconds > maxTimeoutSeconds) {
         return std::nullopt;
     }
-    return std::chrono::milliseconds(static_cast<long long>(*seconds * 1000));
+    return std::chrono::milliseconds(static_cast<long long>(std::round(*seconds * 1000)));
 }
 
 bool applyValue(const std::string &name, const std::string &value, ResolverOptions &options)
@@ -147,8 +149,9 @@ Options:
                           opened (instead of --listen)
   --workers N             requests handled at once (default 8, at most 256); further
                           connections wait their turn
-  --yt-dlp-timeout SEC    time bound for yt-dlp on one link (default 12)
-  --fetch-timeout SEC     time bound for loading one page (default 6)
+  --yt-dlp-timeout SEC    time bound for yt-dlp on one link (default 12; from 0.001
+                          to 600); its processor time and memory (1 GiB) are bound too
+  --fetch-timeout SEC     time bound for loading one page (default 6; from 0.001 to 600)
   --until-stdin-closes    stop when standard input closes (for a parent process)
   -h, --help              show this text
 

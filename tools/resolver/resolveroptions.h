@@ -6,6 +6,8 @@
 
 namespace marquetrix::resolver {
 
+inline constexpr int maxWorkers = 256;
+
 struct ResolverOptions
 {
     std::string host = "127.0.0.1";

@@ -2,6 +2,7 @@
 
 #include "boundedtaskqueue.h"
 #include "medialink.h"
+#include "requeststream.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -24,8 +25,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using HandlerResponse = httplib::Server::HandlerResponse;
 
-// Connections waiting for a worker, per worker.
+// Connections waiting for a thread to read them, per worker.
 constexpr std::size_t waitingPerWorker = 8;
+// Threads that read requests beyond those that resolve them: slow clients tie these up
+// for the read bound at most.
+constexpr std::size_t spareReaders = 64;
 constexpr std::size_t maxLoggedLinkLength = 300;
 
 // What the handler learned about the request it is serving, for the log line the
@@ -39,6 +43,22 @@ struct RequestNote
 };
 
 thread_local RequestNote currentNote;
+
+// One of the resolves that may run at once, held while it runs.
+class ResolveTurn
+{
+public:
+    explicit ResolveTurn(std::counting_semaphore<maxWorkers> &turns) : m_turns(turns)
+    {
+        m_turns.acquire();
+    }
+    ~ResolveTurn() { m_turns.release(); }
+    ResolveTurn(const ResolveTurn &) = delete;
+    ResolveTurn &operator=(const ResolveTurn &) = delete;
+
+private:
+    std::counting_semaphore<maxWorkers> &m_turns;
+};
 
 std::string json(const QJsonObject &object)
 {
@@ -126,6 +146,12 @@ HandlerResponse fillLibraryError(const httplib::Request &, httplib::Response &re
     if (!response.body.empty()) {
         return HandlerResponse::Unhandled;
     }
+    if (RequestStream::readDeadlinePassed()) {
+        replyError(response, 408,
+                   "The request did not arrive within " +
+                       std::to_string(BoundedHttpServer::requestReadBound.count()) + " ms.");
+        return HandlerResponse::Handled;
+    }
     switch (response.status) {
     case 413:
         replyError(response, 413, "The request body is larger than 16 KiB.");
@@ -158,11 +184,12 @@ void refuseMethod(const httplib::Request &, httplib::Response &response)
 } // namespace
 
 ResolverServer::ResolverServer(const ResolverOptions &options)
-    : m_options(options), m_resolver(options.ytDlpTimeout, options.fetchTimeout)
+    : m_options(options), m_resolver(options.ytDlpTimeout, options.fetchTimeout, m_stopSwitch),
+      m_resolveSlots(options.workers), m_server(m_stopSwitch)
 {
     const auto workers = static_cast<std::size_t>(options.workers);
     m_server.new_task_queue = [workers] {
-        return new BoundedTaskQueue(workers, workers * waitingPerWorker);
+        return new BoundedTaskQueue(workers + spareReaders, workers * waitingPerWorker);
     };
     m_server.set_socket_options(reuseAddressOnly);
     m_server.set_payload_max_length(maxBodyBytes);
@@ -202,6 +229,7 @@ bool ResolverServer::bind(std::string &error)
         error = "cannot listen on " + m_options.host + ':' + std::to_string(m_options.port);
         return false;
     }
+    m_server.raiseListenBacklog();
     return true;
 }
 
@@ -227,6 +255,7 @@ bool ResolverServer::adopt(int fd, std::string &error)
     // The parent keeps its copy open to hand over again; ours must not reach yt-dlp.
     fcntl(fd, F_SETFD, FD_CLOEXEC);
     m_server.adoptListeningSocket(fd);
+    m_server.raiseListenBacklog();
     return true;
 }
 
@@ -249,6 +278,7 @@ void ResolverServer::stop()
     // The library's stop does nothing until its accept loop runs, and a stop can come
     // (a signal, a closed standard input) between binding and that moment.
     m_stopRequested = true;
+    m_stopSwitch.trip();
     while (!m_server.is_running() && !m_served) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -315,7 +345,10 @@ void ResolverServer::resolve(const std::string &requestBody, httplib::Response &
         return;
     }
 
-    const Resolution resolution = m_resolver.resolve(*link);
+    const Resolution resolution = [&] {
+        const ResolveTurn turn(m_resolveSlots);
+        return m_resolver.resolve(*link);
+    }();
     switch (resolution.outcome) {
     case Resolution::Outcome::Found: {
         QJsonArray urls;

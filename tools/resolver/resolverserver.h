@@ -1,16 +1,20 @@
 #pragma once
 
-#include "adoptingserver.h"
+#include "boundedhttpserver.h"
 #include "linkresolver.h"
 #include "resolveroptions.h"
+#include "stopswitch.h"
 
 #include <atomic>
+#include <semaphore>
 #include <string>
 
 namespace marquetrix::resolver {
 
 // The HTTP face of the service: POST {"url": ...} on any path answers {"urls": [...]};
 // everything else gets a JSON error. One log line per request on standard error.
+// Connections are read by more threads than resolve at once, so that clients that are
+// slow to send their request do not keep others from being answered.
 class ResolverServer
 {
 public:
@@ -25,6 +29,7 @@ public:
     std::string address() const;
     // Serves until stop(); false when serving failed.
     bool serve();
+    // Ends the work in progress too: serve() returns within moments.
     void stop();
 
 private:
@@ -34,8 +39,10 @@ private:
     void resolve(const std::string &requestBody, httplib::Response &response);
 
     ResolverOptions m_options;
+    StopSwitch m_stopSwitch;
     LinkResolver m_resolver;
-    AdoptingServer m_server;
+    std::counting_semaphore<maxWorkers> m_resolveSlots;
+    BoundedHttpServer m_server;
     std::string m_boundHost;
     int m_boundPort = -1;
     std::atomic<bool> m_stopRequested{false};

@@ -1,15 +1,21 @@
 #include "ytdlprunner.h"
 
+#include "stopswitch.h"
+
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <optional>
 #include <sstream>
 
 extern char **environ;
@@ -58,14 +64,87 @@ private:
     std::array<int, 2> m_fds{-1, -1};
 };
 
+// Everything the child needs between fork and exec, made beforehand: a forked copy of a
+// threaded process may only make async-signal-safe calls, so no allocation there.
+struct ChildSetup
+{
+    const char *program = nullptr;
+    char *const *argv = nullptr;
+    int outputFd = -1;
+    rlimit addressSpace{};
+    rlimit processorTime{};
+};
+
+[[noreturn]] void execChild(const ChildSetup &setup)
+{
+    setpgid(0, 0);
+    // The service blocks its stop signals and ignores SIGPIPE; the child starts clean.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &byDefault, nullptr);
+
+    const int devNull = open("/dev/null", O_RDWR);
+    if (devNull < 0 || dup2(devNull, STDIN_FILENO) < 0 || dup2(setup.outputFd, STDOUT_FILENO) < 0 ||
+        dup2(devNull, STDERR_FILENO) < 0) {
+        _exit(127);
+    }
+    // Client connections and the listening socket are not the child's to hold open.
+    if (close_range(STDERR_FILENO + 1, ~0U, 0) != 0) {
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        for (rlim_t fd = STDERR_FILENO + 1; fd < std::min<rlim_t>(files.rlim_cur, INT_MAX); ++fd) {
+            close(static_cast<int>(fd));
+        }
+    }
+    const rlimit noCore{0, 0};
+    if (setrlimit(RLIMIT_AS, &setup.addressSpace) != 0 ||
+        setrlimit(RLIMIT_CPU, &setup.processorTime) != 0 || setrlimit(RLIMIT_CORE, &noCore) != 0) {
+        _exit(127);
+    }
+    execve(setup.program, setup.argv, environ);
+    _exit(127);
+}
+
+// The program as the shell would find it on PATH; none when it is not installed.
+std::optional<std::string> findOnPath(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::istringstream entries(path ? path : "");
+    std::string directory;
+    while (std::getline(entries, directory, ':')) {
+        // An empty entry would mean the service's working directory: never a program's home.
+        if (directory.empty()) {
+            continue;
+        }
+        const std::string candidate = directory + '/' + name;
+        struct stat info = {};
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
 std::chrono::milliseconds remaining(Clock::time_point deadline)
 {
     return std::max(std::chrono::milliseconds(0),
                     std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
 }
 
-// Reads the child's output until it closes it or the deadline passes; false at the deadline.
-bool readUntilClosed(int fd, std::string &output, Clock::time_point deadline)
+enum class Reading
+{
+    Closed,
+    TimedOut,
+    TooLong
+};
+
+// Reads the child's output until it closes it, the deadline passes or it prints more
+// than an answer can hold.
+Reading readUntilClosed(int fd, std::string &output, Clock::time_point deadline)
 {
     std::array<char, 4096> buffer{};
     for (;;) {
@@ -75,26 +154,31 @@ bool readUntilClosed(int fd, std::string &output, Clock::time_point deadline)
             continue;
         }
         if (ready <= 0) {
-            return false;
+            return Reading::TimedOut;
         }
         const ssize_t got = read(fd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
-            return true;
+            return Reading::Closed;
         }
-        const std::size_t room = maxOutputBytes - std::min(maxOutputBytes, output.size());
-        output.append(buffer.data(), std::min(room, static_cast<std::size_t>(got)));
+        if (output.size() + static_cast<std::size_t>(got) > maxOutputBytes) {
+            return Reading::TooLong;
+        }
+        output.append(buffer.data(), static_cast<std::size_t>(got));
     }
 }
 
-// Waits for the child until the deadline; false if it is still running then.
-bool waitUntil(pid_t pid, int &status, Clock::time_point deadline)
+// Waits for the child to end, without reaping it, until the deadline; false if it is
+// still running then.
+bool waitForExit(pid_t pid, Clock::time_point deadline)
 {
     for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR)) {
+        siginfo_t info = {};
+        const int waited =
+            waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+        if ((waited == 0 && info.si_pid == pid) || (waited < 0 && errno != EINTR)) {
             return true;
         }
         if (Clock::now() >= deadline) {
@@ -132,7 +216,10 @@ std::string describeExit(int status)
 
 } // namespace
 
-YtDlpRunner::YtDlpRunner(std::chrono::milliseconds timeout) : m_timeout(timeout) {}
+YtDlpRunner::YtDlpRunner(std::chrono::milliseconds timeout, StopSwitch &stopSwitch)
+    : m_timeout(timeout), m_stopSwitch(stopSwitch)
+{
+}
 
 std::vector<std::string> YtDlpRunner::arguments(const std::string &link)
 {
@@ -143,32 +230,17 @@ std::vector<std::string> YtDlpRunner::arguments(const std::string &link)
 YtDlpResult YtDlpRunner::run(const std::string &link) const
 {
     YtDlpResult result;
+    const std::optional<std::string> program = findOnPath("yt-dlp");
+    if (!program) {
+        result.outcome = YtDlpResult::Outcome::NotInstalled;
+        result.detail = "not installed";
+        return result;
+    }
     Pipe output;
     if (!output.isOpen()) {
         result.detail = "no pipe for its output";
         return result;
     }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output.writeEnd(), STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // Client connections and the listening socket are not the child's to hold open.
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                              POSIX_SPAWN_SETSIGDEF);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    // The service blocks its stop signals and ignores SIGPIPE; the child starts clean.
-    sigset_t signals;
-    sigemptyset(&signals);
-    posix_spawnattr_setsigmask(&attributes, &signals);
-    sigaddset(&signals, SIGPIPE);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    posix_spawnattr_setsigdefault(&attributes, &signals);
 
     std::vector<std::string> args = arguments(link);
     std::vector<char *> argv;
@@ -176,26 +248,43 @@ YtDlpResult YtDlpRunner::run(const std::string &link) const
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
+    // The processor bound backs the wall-clock one for a child that escapes it (one
+    // that left our process group); the address space bound keeps a page that never
+    // ends, or one that unpacks without end, from taking the host's memory.
+    const auto seconds = static_cast<rlim_t>((m_timeout.count() + 999) / 1000);
+    const ChildSetup setup{program->c_str(), argv.data(), output.writeEnd(),
+                           rlimit{maxAddressSpace, maxAddressSpace}, rlimit{seconds, seconds + 1}};
 
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (spawned != 0) {
-        result.outcome =
-            spawned == ENOENT ? YtDlpResult::Outcome::NotInstalled : YtDlpResult::Outcome::Failed;
-        result.detail = spawned == ENOENT ? "not installed" : "could not start";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execChild(setup);
+    }
+    if (pid < 0) {
+        result.detail = "could not start";
         return result;
     }
+    // Also here, so that the group exists before anyone signals it.
+    setpgid(pid, pid);
     output.closeWrite();
+    const bool stopping = !m_stopSwitch.addProcessGroup(pid);
 
     const Clock::time_point deadline = Clock::now() + m_timeout;
     std::string printed;
-    int status = 0;
-    if (!readUntilClosed(output.readEnd(), printed, deadline) ||
-        !waitUntil(pid, status, deadline)) {
+    const Reading reading =
+        stopping ? Reading::TimedOut : readUntilClosed(output.readEnd(), printed, deadline);
+    const bool ended = reading == Reading::Closed && waitForExit(pid, deadline);
+    if (!ended) {
         kill(-pid, SIGKILL);
-        waitpid(pid, &status, 0);
+    }
+    m_stopSwitch.removeProcessGroup(pid);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (reading == Reading::TooLong) {
+        result.detail = "printed more than " + std::to_string(maxOutputBytes) + " bytes";
+        return result;
+    }
+    if (!ended) {
         result.outcome = YtDlpResult::Outcome::TimedOut;
         result.detail = "no answer within " + std::to_string(m_timeout.count()) + " ms";
         return result;

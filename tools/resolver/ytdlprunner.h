@@ -6,6 +6,8 @@
 
 namespace marquetrix::resolver {
 
+class StopSwitch;
+
 struct YtDlpResult
 {
     enum class Outcome
@@ -23,13 +25,17 @@ struct YtDlpResult
     std::string detail;
 };
 
-// Runs yt-dlp (looked up on PATH) for one link, bounded in time. The program gets an
-// argument list with "--" before the link, never a shell line, so no link can become an
-// option or a command; it runs in a process group of its own, killed whole at the bound.
+// Runs yt-dlp (looked up on PATH) for one link, bounded in time, memory and processor
+// time. The program gets an argument list with "--" before the link, never a shell line,
+// so no link can become an option or a command; it runs in a process group of its own,
+// killed whole at the bound or when the service stops.
 class YtDlpRunner
 {
 public:
-    explicit YtDlpRunner(std::chrono::milliseconds timeout);
+    // Python and its libraries take about 100 MB; a gigabyte is a page gone wrong.
+    static constexpr unsigned long maxAddressSpace = 1024UL * 1024 * 1024;
+
+    YtDlpRunner(std::chrono::milliseconds timeout, StopSwitch &stopSwitch);
 
     static std::vector<std::string> arguments(const std::string &link);
 
@@ -37,6 +43,7 @@ public:
 
 private:
     std::chrono::milliseconds m_timeout;
+    StopSwitch &m_stopSwitch;
 };
 
 } // namespace marquetrix::resolver
