@@ -7,6 +7,7 @@
 #include "vlcmedia.h"
 #include "vlcmedialist.h"
 #include "vlcmedialistplayer.h"
+#include "vlcreaper.h"
 
 #include <vlc/vlc.h>
 
@@ -61,6 +62,11 @@ std::shared_ptr<Media> VlcMediaEngine::createMedia(const QUrl &url)
     if (!handle)
         return failed(QString::fromUtf8(libvlc_errmsg()));
     return std::make_shared<VlcMedia>(m_instance, handle, url);
+}
+
+bool VlcMediaEngine::waitForReleasedPlayers(std::chrono::milliseconds bound)
+{
+    return VlcReaper::waitForAll(bound);
 }
 
 std::shared_ptr<MediaList>

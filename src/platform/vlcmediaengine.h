@@ -22,6 +22,10 @@ public:
     std::shared_ptr<Media> createMedia(const QUrl &url) override;
     std::shared_ptr<MediaList> createMediaList(const QList<std::shared_ptr<Media>> &media) override;
 
+    // Waits at most bound for the players released so far to finish stopping; false when
+    // some still are. Those can be left to the end of the process.
+    static bool waitForReleasedPlayers(std::chrono::milliseconds bound);
+
 private:
     std::shared_ptr<VlcInstance> m_instance;
     std::chrono::milliseconds m_progressTimeout;
