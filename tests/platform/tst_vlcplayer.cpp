@@ -367,6 +367,7 @@ void TestVlcPlayer::pausedTileIsNotStalled()
     const QString path = m_media.clip({.seconds = 8, .indexFirst = true});
     QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
     m_http->cutAt(QFileInfo(path).size() / 2, TestHttpServer::Cut::Hold);
+    const auto restore = qScopeGuard([this] { m_http->cutAt(-1, TestHttpServer::Cut::Hold); });
     auto tile = makeTile(*m_engine, m_http->url(QFileInfo(path).fileName()));
     tile->listPlayer->play();
     QTRY_VERIFY_WITH_TIMEOUT(tile->recorder->maxTime > 0, 5000);
@@ -374,7 +375,6 @@ void TestVlcPlayer::pausedTileIsNotStalled()
     QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Paused, 5000);
     // Nothing is wanted from the server while the user keeps the tile paused.
     QTest::qWait(int(std::chrono::milliseconds(networkBound).count()) * 2);
-    m_http->cutAt(-1, TestHttpServer::Cut::Hold);
     QCOMPARE(tile->recorder->count(PlaybackState::Error), 0);
     QCOMPARE(tile->player->state(), PlaybackState::Paused);
 }
