@@ -12,6 +12,8 @@ struct RunResult
     double cpuPerSecond = 0;
     double peakRssMiB = 0;
     double rssGrowthMiB = 0;
+    // Resident memory once every player was released again.
+    double rssAfterReleaseMiB = 0;
     bool complete = false; // every player reached its end
 };
 

@@ -56,18 +56,20 @@ QJsonObject measure(const BenchCase &benchCase, marquetrix::test::MediaGenerator
         {"peakRssMiB", ours.peakRssMiB},
         {"rssGrowthMiB", ours.rssGrowthMiB},
         {"rssGrowthCallbackBaselineMiB", callbacks.rssGrowthMiB},
+        {"rssAfterReleaseMiB", ours.rssAfterReleaseMiB},
         {"complete", ours.complete && callbacks.complete && dummy.complete},
     };
 }
 
 void printTable(const QJsonArray &results)
 {
-    std::printf("%-14s %17s %9s %9s %9s %9s %8s %8s %9s %9s %9s\n", "case", "frames", "cb frames",
-                "cpu ours", "cpu cb", "cpu dummy", "ours/cb", "ours/dm", "peak MiB", "+MiB",
-                "cb +MiB");
+    std::printf("%-14s %17s %9s %9s %9s %9s %8s %8s %9s %9s %9s %9s\n", "case", "frames",
+                "cb frames", "cpu ours", "cpu cb", "cpu dummy", "ours/cb", "ours/dm", "peak MiB",
+                "+MiB", "cb +MiB", "after MiB");
     for (const QJsonValue &value : results) {
         const QJsonObject row = value.toObject();
-        std::printf("%-14s %8lld/%-8lld %9lld %9.3f %9.3f %9.3f %8.2f %8.2f %9.1f %9.1f %9.1f%s\n",
+        std::printf("%-14s %8lld/%-8lld %9lld %9.3f %9.3f %9.3f %8.2f %8.2f %9.1f %9.1f %9.1f "
+                    "%9.1f%s\n",
                     qPrintable(row["case"].toString()), qint64(row["framesDelivered"].toDouble()),
                     qint64(row["framesExpected"].toDouble()),
                     qint64(row["framesCallbackBaseline"].toDouble()), row["cpuOurs"].toDouble(),
@@ -75,11 +77,13 @@ void printTable(const QJsonArray &results)
                     row["ratioCallback"].toDouble(), row["ratioDummy"].toDouble(),
                     row["peakRssMiB"].toDouble(), row["rssGrowthMiB"].toDouble(),
                     row["rssGrowthCallbackBaselineMiB"].toDouble(),
+                    row["rssAfterReleaseMiB"].toDouble(),
                     row["complete"].toBool() ? "" : "  (timed out)");
     }
     std::printf("cpu: CPU seconds per second of playback (all threads); cb: libVLC with video "
                 "callbacks into dropped buffers; dummy: libVLC's dummy video output; +MiB: "
-                "resident memory gained while playing\n");
+                "resident memory gained while playing; after MiB: resident memory once "
+                "the players were released\n");
 }
 
 } // namespace

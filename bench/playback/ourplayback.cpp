@@ -7,6 +7,7 @@
 #include "mediaplayerdelegate.h"
 #include "vlcmediaengine.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
@@ -91,6 +92,15 @@ RunResult runOurs(const BenchCase &benchCase, const QString &clip)
     result.complete = watcher.allDone();
     for (Tile &tile : tiles)
         tile.listPlayer->mediaPlayer()->setDelegate(nullptr);
+    // Released players finish stopping on threads of their own, and their frame writers go
+    // on this one.
+    tiles.clear();
+    VlcMediaEngine::waitForReleasedPlayers(std::chrono::seconds(10));
+    QEventLoop released;
+    QTimer::singleShot(300, &released, &QEventLoop::quit);
+    released.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    result.rssAfterReleaseMiB = ResourceMeter::residentMiB();
     return result;
 }
 

@@ -52,6 +52,11 @@ void ResourceMeter::stop()
     sample();
 }
 
+double ResourceMeter::residentMiB()
+{
+    return double(residentKiB()) / 1024.0;
+}
+
 double ResourceMeter::cpuPerSecond() const
 {
     return m_wallNs > 0 ? m_cpu / wallSeconds() : 0;

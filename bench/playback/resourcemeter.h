@@ -21,6 +21,8 @@ public:
     // How far the peak rose above the resident memory at start().
     double rssGrowthMiB() const { return double(m_peakRssKiB - m_startRssKiB) / 1024.0; }
 
+    static double residentMiB();
+
     // Samples memory; called by a timer while measuring, and by hand where no event loop runs.
     void sample();
 

@@ -12,7 +12,9 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
@@ -79,5 +81,13 @@ int main(int argc, char *argv[])
     const int status = QCoreApplication::exec();
     if (controller)
         controller->stopAll();
+    // A stream that takes its time to stop must not hold the quit up: what its player would
+    // still release goes with the process.
+    root.reset();
+    if (!VlcMediaEngine::waitForReleasedPlayers(std::chrono::milliseconds(1500))) {
+        qCWarning(lcMain, "Players still stopping at exit; leaving them to the system");
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

@@ -107,6 +107,12 @@ void RtspBridge::close()
         worker.join();
 }
 
+bool RtspBridge::reachedAnnouncedEnd(int64_t durationUs, int64_t playedUs)
+{
+    // AV_NOPTS_VALUE, the unknown duration, is negative.
+    return durationUs > 0 && playedUs >= durationUs - 2 * AV_TIME_BASE;
+}
+
 std::optional<QString> RtspBridge::error() const
 {
     std::lock_guard lock(m_errorMutex);
@@ -217,11 +223,8 @@ void RtspBridge::run()
         if (!packet)
             ret = AVERROR(ENOMEM);
         av_packet_free(&packet);
-        // A closed connection reads as a plain end too; only a recording the server
-        // announced with a length, played to about that length, has really ended.
         const int64_t playedUs = (nowNs() - playStartNs) / 1000;
-        const bool complete = ret == AVERROR_EOF && input->duration > 0 &&
-                              playedUs >= input->duration - 2 * AV_TIME_BASE;
+        const bool complete = ret == AVERROR_EOF && reachedAnnouncedEnd(input->duration, playedUs);
         if (complete) {
             remuxer.finish();
         } else if (!stopping()) {

@@ -54,6 +54,10 @@ public:
     // Safe to log: the URL without its credentials.
     QString displayUrl() const;
 
+    // A closed connection reads as a plain end too: only a recording whose server
+    // announced its length (durationUs > 0), played to about that length, has really ended.
+    static bool reachedAnnouncedEnd(int64_t durationUs, int64_t playedUs);
+
 private:
     void run();
     int openInput(AVFormatContext **input, const char *transport);

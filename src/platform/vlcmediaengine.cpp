@@ -7,6 +7,7 @@
 #include "vlcmedia.h"
 #include "vlcmedialist.h"
 #include "vlcmedialistplayer.h"
+#include "vlcreaper.h"
 
 #include <vlc/vlc.h>
 
@@ -14,8 +15,8 @@ namespace marquetrix {
 
 using namespace std::chrono_literals;
 
-VlcMediaEngine::VlcMediaEngine(std::chrono::milliseconds networkOpenTimeout)
-    : m_instance(VlcInstance::shared()), m_networkOpenTimeout(networkOpenTimeout)
+VlcMediaEngine::VlcMediaEngine(std::chrono::milliseconds progressTimeout)
+    : m_instance(VlcInstance::shared()), m_progressTimeout(progressTimeout)
 {
 }
 
@@ -23,7 +24,7 @@ VlcMediaEngine::~VlcMediaEngine() = default;
 
 std::shared_ptr<MediaListPlayer> VlcMediaEngine::createListPlayer(const QStringList &options)
 {
-    return std::make_shared<VlcMediaListPlayer>(m_instance, options, m_networkOpenTimeout);
+    return std::make_shared<VlcMediaListPlayer>(m_instance, options, m_progressTimeout);
 }
 
 std::shared_ptr<Media> VlcMediaEngine::createMedia(const QUrl &url)
@@ -43,7 +44,7 @@ std::shared_ptr<Media> VlcMediaEngine::createMedia(const QUrl &url)
         std::shared_ptr<RtspBridge> bridge;
         libvlc_media_t *handle =
             createRtspMedia(m_instance->handle(), url, bridge,
-                            std::min<std::chrono::milliseconds>(m_networkOpenTimeout, 10s));
+                            std::min<std::chrono::milliseconds>(m_progressTimeout, 10s));
         if (!handle)
             return failed(QStringLiteral("libVLC could not make a media for the stream"));
         auto media = std::make_shared<VlcMedia>(m_instance, handle, url);
@@ -61,6 +62,11 @@ std::shared_ptr<Media> VlcMediaEngine::createMedia(const QUrl &url)
     if (!handle)
         return failed(QString::fromUtf8(libvlc_errmsg()));
     return std::make_shared<VlcMedia>(m_instance, handle, url);
+}
+
+bool VlcMediaEngine::waitForReleasedPlayers(std::chrono::milliseconds bound)
+{
+    return VlcReaper::waitForAll(bound);
 }
 
 std::shared_ptr<MediaList>

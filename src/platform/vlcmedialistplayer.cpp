@@ -9,9 +9,9 @@ namespace marquetrix {
 
 VlcMediaListPlayer::VlcMediaListPlayer(std::shared_ptr<VlcInstance> instance,
                                        const QStringList &options,
-                                       std::chrono::milliseconds networkOpenTimeout)
+                                       std::chrono::milliseconds progressTimeout)
     : m_options(options),
-      m_player(std::make_unique<VlcMediaPlayer>(std::move(instance), this, networkOpenTimeout))
+      m_player(std::make_unique<VlcMediaPlayer>(std::move(instance), this, progressTimeout))
 {
 }
 

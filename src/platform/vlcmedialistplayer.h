@@ -15,7 +15,7 @@ class VlcMediaListPlayer : public MediaListPlayer
 {
 public:
     VlcMediaListPlayer(std::shared_ptr<VlcInstance> instance, const QStringList &options,
-                       std::chrono::milliseconds networkOpenTimeout);
+                       std::chrono::milliseconds progressTimeout);
     ~VlcMediaListPlayer() override;
 
     void setMediaList(std::shared_ptr<MediaList> list) override;

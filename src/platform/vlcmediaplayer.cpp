@@ -6,12 +6,14 @@
 #include "vlcframewriter.h"
 #include "vlcinstance.h"
 #include "vlcmedia.h"
+#include "vlcreaper.h"
 #include "vlcvideosize.h"
 
 #include <QRegularExpression>
 #include <vlc/vlc.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace marquetrix {
 
@@ -23,19 +25,45 @@ constexpr libvlc_event_e watchedEvents[] = {
     libvlc_MediaPlayerTimeChanged, libvlc_MediaPlayerESAdded,
 };
 
+// A stream that ends this close to the length it announced has ended; further from it,
+// the connection broke.
+constexpr qint64 endSlackMs = 2000;
+
 } // namespace
 
-VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListPlayer *owner,
-                               std::chrono::milliseconds networkOpenTimeout)
-    : m_instance(std::move(instance)), m_owner(owner), m_context(std::make_unique<QObject>())
+struct VlcMediaPlayer::Relay
 {
-    m_openTimer.setSingleShot(true);
-    m_openTimer.setInterval(networkOpenTimeout);
-    QObject::connect(&m_openTimer, &QTimer::timeout, m_context.get(), [this] {
-        if (m_active && !m_progressed)
+    void post(Report report, qint64 value = 0)
+    {
+        std::lock_guard lock(mutex);
+        if (player)
+            player->post(report, value);
+    }
+
+    std::mutex mutex;
+    VlcMediaPlayer *player = nullptr;
+};
+
+VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListPlayer *owner,
+                               std::chrono::milliseconds progressTimeout)
+    : m_instance(std::move(instance)), m_owner(owner), m_relay(std::make_shared<Relay>()),
+      m_context(std::make_unique<QObject>())
+{
+    m_relay->player = this;
+    m_stallTimer.setSingleShot(true);
+    m_stallTimer.setInterval(progressTimeout);
+    QObject::connect(&m_stallTimer, &QTimer::timeout, m_context.get(), [this] {
+        if (!m_active || m_state == PlaybackState::Paused)
+            return;
+        if (!m_progressed)
             fail(QStringLiteral("no progress opening %1 for %2 ms")
                      .arg(describeMedia())
-                     .arg(m_openTimer.interval()));
+                     .arg(m_stallTimer.interval()));
+        else
+            fail(QStringLiteral("%1 stopped moving at %2 s; nothing arrived for %3 ms")
+                     .arg(describeMedia())
+                     .arg(double(m_reached) / 1000.0)
+                     .arg(m_stallTimer.interval()));
     });
     if (!m_instance)
         return;
@@ -44,33 +72,50 @@ VlcMediaPlayer::VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListP
         qCWarning(lcEngine, "libVLC could not create a player: %s", libvlc_errmsg());
         return;
     }
-    m_writer = std::make_unique<VlcFrameWriter>(m_player, [this] { post(Report::PictureShown); });
+    m_writer = std::make_unique<VlcFrameWriter>(
+        m_player, [relay = m_relay] { relay->post(Report::PictureShown); });
     m_audio = std::make_unique<VlcAudioOutput>(m_player);
     m_videoSize =
         std::make_unique<VlcVideoSize>(*m_writer, m_context.get(), [this] { refreshTracks(); });
     libvlc_event_manager_t *events = libvlc_media_player_event_manager(m_player);
     for (libvlc_event_e type : watchedEvents)
-        libvlc_event_attach(events, type, onEvent, this);
+        libvlc_event_attach(events, type, onEvent, m_relay.get());
 }
 
 VlcMediaPlayer::~VlcMediaPlayer()
 {
-    m_openTimer.stop();
-    if (m_player) {
-        if (m_media)
-            m_media->abortFeed();
-        m_writer->cancelWaits();
-        // Release joins every libVLC thread of this player: no callback runs after it.
-        libvlc_media_player_stop(m_player);
-        libvlc_media_player_release(m_player);
+    m_stallTimer.stop();
+    {
+        std::lock_guard lock(m_relay->mutex);
+        m_relay->player = nullptr;
     }
-    // Reports still queued for this player die with their context.
+    // Reports still queued for this player, and a size probe under way, die with these.
+    m_videoSize.reset();
     m_context.reset();
+    if (!m_player)
+        return;
+    if (m_media)
+        m_media->abortFeed();
+    m_writer->cancelWaits();
+    m_writer->setSink(nullptr);
+    // Release joins every libVLC thread of this player: the writer, the relay and the
+    // media (a bridged stream's feed) must live until then. The writer is a GUI-thread
+    // object and goes there.
+    std::shared_ptr<VlcFrameWriter> writer(m_writer.release(),
+                                           [](VlcFrameWriter *gone) { gone->deleteLater(); });
+    VlcReaper::run([player = m_player, stopped = m_stopped, relay = m_relay, writer,
+                    media = m_media, instance = m_instance] {
+        if (stopped.valid())
+            stopped.wait();
+        libvlc_media_player_stop(player);
+        libvlc_media_player_release(player);
+        VlcReaper::trimHeap();
+    });
 }
 
 void VlcMediaPlayer::onEvent(const libvlc_event_t *event, void *data)
 {
-    auto *self = static_cast<VlcMediaPlayer *>(data);
+    auto *self = static_cast<Relay *>(data);
     switch (event->type) {
     case libvlc_MediaPlayerOpening:
         self->post(Report::Opening);
@@ -106,6 +151,8 @@ void VlcMediaPlayer::post(Report report, qint64 value)
 {
     // The explicit queued connection matters: libVLC reports Stopped on the thread that
     // calls stop, and a direct call from there would re-enter libVLC and deadlock.
+    if (m_halted)
+        return;
     const quint64 run = m_run.load();
     QMetaObject::invokeMethod(
         m_context.get(),
@@ -129,8 +176,11 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
         }
         m_audio->refresh();
         changeState(PlaybackState::Playing);
+        watchProgress();
         break;
     case Report::Paused:
+        // Nothing is wanted from the source while the user keeps it paused.
+        m_stallTimer.stop();
         changeState(PlaybackState::Paused);
         break;
     case Report::Stopped:
@@ -147,11 +197,18 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
         if (m_state == PlaybackState::Error)
             break;
         m_active = false;
+        m_stallTimer.stop();
         if (const auto error = m_media->feedError())
             fail(*error);
         // libVLC ends corrupt, truncated and foreign files silently.
         else if (!m_progressed)
             fail(QStringLiteral("%1 ended before showing anything").arg(describeMedia()));
+        // And a connection that broke off as if the stream were over.
+        else if (endedEarly())
+            fail(QStringLiteral("%1 broke off at %2 s of %3 s")
+                     .arg(describeMedia())
+                     .arg(double(m_reached) / 1000.0)
+                     .arg(double(m_media->length()) / 1000.0));
         else {
             changeState(PlaybackState::Ended);
             if (m_repeat) {
@@ -171,8 +228,10 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             QStringLiteral("libVLC could not play %1").arg(describeMedia())));
         break;
     case Report::TimeChanged:
-        if (value > 0)
+        if (value > 0 && value != m_lastTime)
             markProgress();
+        m_lastTime = value;
+        m_reached = std::max(m_reached, value);
         m_audio->refresh();
         if (m_delegate)
             m_delegate->mediaPlayerTimeChanged(this);
@@ -196,6 +255,7 @@ void VlcMediaPlayer::setMedia(std::shared_ptr<VlcMedia> media)
     m_media = std::move(media);
     if (!m_player)
         return;
+    awaitStop();
     m_videoSize->setMedia(m_media);
     m_writer->setSource(m_media ? m_media->url() : QUrl());
     libvlc_media_player_set_media(m_player, m_media ? m_media->handle() : nullptr);
@@ -222,6 +282,8 @@ void VlcMediaPlayer::startRun()
     ++m_run;
     m_active = true;
     m_progressed = false;
+    m_lastTime = -1;
+    m_reached = 0;
     const quint64 run = m_run.load();
     QMetaObject::invokeMethod(
         m_context.get(),
@@ -242,29 +304,43 @@ void VlcMediaPlayer::startRun()
             Qt::QueuedConnection);
         return;
     }
+    awaitStop();
     m_writer->resetRun();
     m_engineStarted = true;
     m_media->prepareFeed();
+    m_halted = false;
     if (libvlc_media_player_play(m_player) != 0) {
         fail(QStringLiteral("libVLC refused to play %1").arg(describeMedia()));
         return;
     }
-    if (m_media->isNetwork())
-        m_openTimer.start();
+    // Local files too: libVLC scans a file it cannot read for as long as the file is.
+    m_stallTimer.start();
 }
 
 void VlcMediaPlayer::halt()
 {
-    m_openTimer.stop();
+    m_stallTimer.stop();
     if (m_media)
         m_media->abortFeed();
     m_writer->cancelWaits();
-    libvlc_media_player_stop(m_player);
+    m_halted = true;
+    ++m_run;
+    m_stopped = VlcReaper::run([player = m_player, previous = m_stopped] {
+        if (previous.valid())
+            previous.wait();
+        libvlc_media_player_stop(player);
+    });
     m_engineStarted = false;
     m_active = false;
     m_pendingPause = false;
     m_audio->lost();
-    ++m_run;
+}
+
+void VlcMediaPlayer::awaitStop()
+{
+    // Only a player started again right after a stop waits here, for its own stop.
+    if (m_stopped.valid())
+        m_stopped.wait();
 }
 
 void VlcMediaPlayer::stop()
@@ -317,16 +393,32 @@ void VlcMediaPlayer::fail(const QString &reason)
         halt();
     }
     m_active = false;
-    m_openTimer.stop();
+    m_stallTimer.stop();
     changeState(PlaybackState::Error);
 }
 
 void VlcMediaPlayer::markProgress()
 {
-    if (m_progressed)
-        return;
     m_progressed = true;
-    m_openTimer.stop();
+    watchProgress();
+}
+
+void VlcMediaPlayer::watchProgress()
+{
+    if (!m_active || m_state == PlaybackState::Paused)
+        return;
+    // A local file that plays does not stall; a server can stop sending at any moment,
+    // with the connection held open, and libVLC then waits for ever.
+    if (!m_progressed || m_media->isNetwork())
+        m_stallTimer.start();
+    else
+        m_stallTimer.stop();
+}
+
+bool VlcMediaPlayer::endedEarly() const
+{
+    const qint64 length = m_media->length();
+    return m_media->isNetwork() && length > 0 && m_reached + endSlackMs < length;
 }
 
 void VlcMediaPlayer::refreshTracks()
@@ -413,7 +505,10 @@ void VlcMediaPlayer::jumpForward(int seconds)
     const auto now = time();
     if (seconds == 0 || !now)
         return;
-    libvlc_media_player_set_time(m_player, std::max<qint64>(0, *now + qint64(seconds) * 1000));
+    const qint64 target = std::max<qint64>(0, *now + qint64(seconds) * 1000);
+    // A jump to the end ends the stream there, as if it had played that far.
+    m_reached = std::max(m_reached, target);
+    libvlc_media_player_set_time(m_player, target);
 }
 
 void VlcMediaPlayer::setVideoCropGeometry(const std::optional<QString> &geometry)

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 
 struct libvlc_event_t;
@@ -27,11 +28,16 @@ class VlcVideoSize;
 //
 // Each start of playback is a run. Reports carry the run they belong to, and reports of a
 // run we abandoned (stopped, restarted, timed out) are dropped on arrival.
+//
+// Stopping and releasing libVLC's player happen off the GUI thread (VlcReaper): both join
+// threads that a busy input may hold for seconds.
 class VlcMediaPlayer : public MediaPlayer
 {
 public:
+    // A run that shows nothing for progressTimeout fails, and so does a network source
+    // whose time stands still that long while it is meant to play.
     VlcMediaPlayer(std::shared_ptr<VlcInstance> instance, MediaListPlayer *owner,
-                   std::chrono::milliseconds networkOpenTimeout);
+                   std::chrono::milliseconds progressTimeout);
     ~VlcMediaPlayer() override;
 
     void setDelegate(MediaPlayerDelegate *delegate) override { m_delegate = delegate; }
@@ -71,14 +77,21 @@ private:
         PictureShown,
     };
 
+    // What libVLC's threads call into: it outlives the player, since they may still call
+    // while a released player winds down off the GUI thread.
+    struct Relay;
+
     static void onEvent(const libvlc_event_t *event, void *data);
     void post(Report report, qint64 value = 0);
     void handle(Report report, qint64 value);
 
     void startRun();
     void halt();
+    void awaitStop();
     void fail(const QString &reason);
     void markProgress();
+    void watchProgress();
+    bool endedEarly() const;
     void refreshTracks();
     void changeState(PlaybackState state);
     void tellStateChanged();
@@ -86,22 +99,31 @@ private:
 
     std::shared_ptr<VlcInstance> m_instance;
     MediaListPlayer *m_owner;
+    std::shared_ptr<Relay> m_relay;
     libvlc_media_player_t *m_player = nullptr;
+    // The last stop handed to the reaper; libVLC must not be told to play before it is done.
+    std::shared_future<void> m_stopped;
     std::unique_ptr<QObject> m_context;
     std::unique_ptr<VlcFrameWriter> m_writer;
     std::unique_ptr<VlcAudioOutput> m_audio;
     std::unique_ptr<VlcVideoSize> m_videoSize;
     std::shared_ptr<VlcMedia> m_media;
     MediaPlayerDelegate *m_delegate = nullptr;
-    QTimer m_openTimer;
+    QTimer m_stallTimer;
 
     PlaybackState m_state = PlaybackState::Stopped;
     std::atomic<quint64> m_run{0};
+    // Set from a halt until the next start: what libVLC reports meanwhile (the Stopped of a
+    // stop that runs off the GUI thread) belongs to no run.
+    std::atomic<bool> m_halted{false};
     bool m_engineStarted = false; // libVLC was told to play and not yet to stop
     bool m_active = false;        // the current run has neither ended nor failed
     bool m_pendingPause = false;
     bool m_progressed = false;
     bool m_repeat = false;
+    // The run's last reported time and the furthest point it reached or jumped to (ms).
+    qint64 m_lastTime = -1;
+    qint64 m_reached = 0;
 };
 
 } // namespace marquetrix

@@ -3,7 +3,10 @@
 // a display, refuses unknown options, and a missing file costs only its own tile.
 
 #include "mediagenerator.h"
+#include "testhttpserver.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -66,6 +69,7 @@ private slots:
     void commandLine_data();
     void commandLine();
     void windowShowsTheClipsGiven();
+    void quitsPromptlyWhileAStreamIsBusy();
 };
 
 void TestAppEndToEnd::commandLine_data()
@@ -138,6 +142,34 @@ void TestAppEndToEnd::windowShowsTheClipsGiven()
 
     app.terminate();
     QVERIFY(app.waitForFinished(15000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+}
+
+void TestAppEndToEnd::quitsPromptlyWhileAStreamIsBusy()
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        QSKIP("needs the X server of the test session (scripts/test-session)");
+    // libVLC takes seconds to stop a playlist this long.
+    MediaGenerator media;
+    const QString playlist = media.repeatingHlsPlaylist(10000);
+    QVERIFY2(!playlist.isEmpty(), qPrintable(media.failure()));
+    TestHttpServer http(media.directory());
+    QVERIFY(http.start());
+
+    QProcess app;
+    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    app.start(program, {http.url(QFileInfo(playlist).fileName()).toString()});
+    QVERIFY(app.waitForStarted(10000));
+    // Past the playlist, the player fetches segments.
+    QTRY_VERIFY_WITH_TIMEOUT(http.requestCount() > 3, 60000);
+
+    QElapsedTimer clock;
+    clock.start();
+    app.terminate();
+    QVERIFY(app.waitForFinished(60000));
+    qInfo("Quitting took %lld ms", clock.elapsed());
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
 }

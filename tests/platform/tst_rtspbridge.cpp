@@ -8,6 +8,7 @@
 #include <mutex>
 
 extern "C" {
+#include <libavutil/avutil.h>
 #include <libavutil/log.h>
 }
 
@@ -75,6 +76,8 @@ private slots:
     void abortReleasesBlockedRead();
     void serverLostMidStream_data();
     void serverLostMidStream();
+    void endsOnlyNearTheAnnouncedLength_data();
+    void endsOnlyNearTheAnnouncedLength();
     void startsAgainAfterReset();
 };
 
@@ -321,6 +324,28 @@ void TestRtspBridge::serverLostMidStream()
     const std::optional<QString> error = bridge.error();
     QVERIFY(error);
     QVERIFY2(error->contains(QLatin1String("broke off")), qPrintable(*error));
+}
+
+void TestRtspBridge::endsOnlyNearTheAnnouncedLength_data()
+{
+    QTest::addColumn<qint64>("durationMs");
+    QTest::addColumn<qint64>("playedMs");
+    QTest::addColumn<bool>("ended");
+    QTest::newRow("live: no length") << qint64(0) << qint64(60000) << false;
+    QTest::newRow("played to the length") << qint64(60000) << qint64(60100) << true;
+    QTest::newRow("within 2 s of it") << qint64(60000) << qint64(58500) << true;
+    QTest::newRow("broke off 3 s short") << qint64(60000) << qint64(57000) << false;
+    QTest::newRow("broke off at 15.5 s") << qint64(60000) << qint64(15500) << false;
+}
+
+void TestRtspBridge::endsOnlyNearTheAnnouncedLength()
+{
+    QFETCH(qint64, durationMs);
+    QFETCH(qint64, playedMs);
+    QFETCH(bool, ended);
+    QCOMPARE(RtspBridge::reachedAnnouncedEnd(durationMs * 1000, playedMs * 1000), ended);
+    if (durationMs == 0)
+        QVERIFY(!RtspBridge::reachedAnnouncedEnd(AV_NOPTS_VALUE, playedMs * 1000));
 }
 
 void TestRtspBridge::startsAgainAfterReset()

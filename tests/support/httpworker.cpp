@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace marquetrix::test {
 
 HttpWorker::HttpWorker(TestHttpServer *server) : m_owner(server), m_server(this)
@@ -101,10 +103,14 @@ void HttpWorker::respond(QTcpSocket *socket, const QByteArray &request)
                   .arg(type)
                   .arg(last - first + 1);
     socket->write(header.toLatin1());
-    if (requestLine.value(0) == "GET") {
-        file.seek(first);
-        socket->write(file.read(last - first + 1));
-    }
+    if (requestLine.value(0) != "GET")
+        return;
+    const qint64 cut = m_owner->m_cutOffset;
+    const qint64 end = cut >= 0 ? std::clamp(cut, first, last + 1) : last + 1;
+    file.seek(first);
+    socket->write(file.read(end - first));
+    if (end <= last && m_owner->m_cutCloses)
+        socket->disconnectFromHost();
 }
 
 } // namespace marquetrix::test

@@ -92,7 +92,7 @@ bool MediaGenerator::runFfmpeg(const QStringList &arguments)
 
 QString MediaGenerator::clip(const ClipRequest &clip)
 {
-    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6-c%7-%8.%9")
+    const QString name = QStringLiteral("clip-%1x%2-%3s-%4fps-%5-p%6-c%7-%8%9.%10")
                              .arg(clip.size.width())
                              .arg(clip.size.height())
                              .arg(clip.seconds)
@@ -100,7 +100,9 @@ QString MediaGenerator::clip(const ClipRequest &clip)
                              .arg(clip.audio ? "av" : "v")
                              .arg(int(clip.pattern))
                              .arg(int(clip.colour))
-                             .arg(clip.codec, clip.container);
+                             .arg(clip.codec)
+                             .arg(clip.indexFirst ? "-i" : "")
+                             .arg(clip.container);
     if (m_made.contains(name))
         return m_made.value(name);
     const QString path = m_dir.filePath(name);
@@ -132,6 +134,9 @@ QString MediaGenerator::clip(const ClipRequest &clip)
                   << "aac"
                   << "-b:a"
                   << "64k";
+    if (clip.indexFirst)
+        arguments << "-movflags"
+                  << "+faststart";
     arguments << path;
     if (!runFfmpeg(arguments))
         return {};
@@ -220,6 +225,18 @@ QString MediaGenerator::hlsPlaylist()
         return {};
     m_made.insert(playlist, playlist);
     return playlist;
+}
+
+QString MediaGenerator::repeatingHlsPlaylist(int times)
+{
+    if (hlsPlaylist().isEmpty())
+        return {};
+    QByteArray text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n"
+                      "#EXT-X-PLAYLIST-TYPE:VOD\n";
+    for (int i = 0; i < times; ++i)
+        text += "#EXTINF:1.0,\nstream-000.ts\n";
+    text += "#EXT-X-ENDLIST\n";
+    return writeBytes(QStringLiteral("repeating-%1.m3u8").arg(times), text);
 }
 
 } // namespace marquetrix::test

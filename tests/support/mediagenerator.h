@@ -42,6 +42,9 @@ struct ClipRequest
     // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
     QString codec = QStringLiteral("h264");
     ClipColour colour = ClipColour::Untagged;
+    // An MP4 with its index before the media data, as files for the web are made: a player
+    // can then play the start of it before the rest has arrived.
+    bool indexFirst = false;
 };
 
 // Makes media files at test time with ffmpeg's lavfi sources, in a temporary directory
@@ -70,6 +73,8 @@ public:
     // An HLS playlist (1 s segments of a 3 s 640x360 clip); returns the playlist's path.
     // The segments sit beside it, so serving the directory serves the stream.
     QString hlsPlaylist();
+    // A VOD playlist that lists the first segment of hlsPlaylist() `times` times.
+    QString repeatingHlsPlaylist(int times);
 
 private:
     bool runFfmpeg(const QStringList &arguments);
