@@ -90,7 +90,6 @@ private slots:
     void credentialsGoIntoTheUrl_data();
     void credentialsGoIntoTheUrl();
     void tickedCredentialsAreStored();
-    void storedCredentialsAreFilledIn();
     void pageLinksGoThroughTheResolver();
     void loadingTextsRotate();
     void resolverFailureReturnsToEditing();
@@ -222,29 +221,6 @@ void TestVideoOpener::tickedCredentialsAreStored()
     QVERIFY(found);
     QCOMPARE(found->username, QStringLiteral("alice"));
     QCOMPARE(found->password, kSentinelPassword);
-}
-
-void TestVideoOpener::storedCredentialsAreFilledIn()
-{
-    const QString host = uniqueHost(QStringLiteral("fill"));
-    storeCredentials(
-        {.server = host, .username = QStringLiteral("bob"), .password = kSentinelPassword});
-    Window window;
-    // Not yet a URL with that host: nothing is asked for.
-    window.dialog.setVideoUrl(host);
-    window.dialog.setVideoUrl(QStringLiteral("https://") + host);
-    QTRY_COMPARE(window.dialog.username(), QStringLiteral("bob"));
-    QCOMPARE(window.dialog.password(), kSentinelPassword);
-
-    // Typing on within the host keeps what the user has changed since; another host takes
-    // them away.
-    window.dialog.setUsername(QStringLiteral("robert"));
-    window.dialog.setVideoUrl(QStringLiteral("https://%1/clip.mp4").arg(host));
-    QTest::qWait(300);
-    QCOMPARE(window.dialog.username(), QStringLiteral("robert"));
-    window.dialog.setVideoUrl(QStringLiteral("https://%1/other/").arg(uniqueHost("none")));
-    QCOMPARE(window.dialog.username(), QString());
-    QCOMPARE(window.dialog.password(), QString());
 }
 
 void TestVideoOpener::pageLinksGoThroughTheResolver()
