@@ -5,6 +5,7 @@
 #include "layoutstate.h"
 #include "vlcmediaengine.h"
 
+#include <QCursor>
 #include <QMutex>
 #include <QProcess>
 #include <QQmlComponent>
@@ -165,6 +166,9 @@ void AppWindow::xdotool(const QStringList &arguments)
 void AppWindow::move(QPoint at)
 {
     const QPoint to = global(at);
+    // xdotool's --sync waits for a movement, some 15 s in vain when the pointer is there.
+    if (QCursor::pos(m_window->screen()) == to)
+        return;
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(to.x()),
              QString::number(to.y())});
 }
