@@ -22,9 +22,15 @@ using namespace marquetrix::test;
 
 namespace {
 
-void xdotool(const QStringList &arguments)
+// False when it failed or did not end within 20 s (a search for a window that never comes).
+bool xdotool(const QStringList &arguments)
 {
-    QProcess::execute(QStringLiteral("xdotool"), arguments);
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    const bool ended = process.waitForFinished(20000);
+    if (!ended)
+        process.kill();
+    return ended && process.exitCode() == 0;
 }
 
 // A copy of `source` in which `hidden` (a path below it) is missing, made of links.
@@ -225,6 +231,9 @@ void TestWindowDialogs::fileDialogWithoutItsModuleIsRefused()
 // With the desktop's own file dialog, which takes the focus from the window while it is up.
 void TestWindowDialogs::desktopFileDialogOpensIntoItsWindow()
 {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                       QStringLiteral("/platformthemes/libqgtk3.so")))
+        QSKIP("needs the GTK platform theme (scripts/install-deps)");
     MediaGenerator media;
     const QString clip =
         media.clip({.size = {640, 360}, .seconds = 30, .pattern = ClipPattern::Quadrants});
@@ -241,8 +250,9 @@ void TestWindowDialogs::desktopFileDialogOpensIntoItsWindow()
     QVERIFY(!startProgram(app, QStringLiteral(MARQUETRIX_BINARY)).isEmpty());
     QTest::qWait(1000);
     xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+o")});
-    xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-             QStringLiteral("--name"), QStringLiteral("^Open Files$")});
+    QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                     QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                     QStringLiteral("^Open Files$")}));
     QTest::qWait(1000);
     xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+l")});
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("10"), clip});
