@@ -17,7 +17,8 @@ FocusScope {
     readonly property alias controller: controller
     readonly property ViewState viewState: controller.viewState
     readonly property LayoutState layoutState: controller.layoutState
-    readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible || fileDialog.visible
+    readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
+                                       || FileDialogCheck.dialogShown
     readonly property var videoNameFilters: [
         "Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)",
         "All files (*)"

@@ -3,6 +3,7 @@
 #include "logging.h"
 
 #include <QFile>
+#include <QMetaProperty>
 #include <QQmlComponent>
 #include <QQmlEngine>
 
@@ -47,7 +48,28 @@ bool FileDialogCheck::open(QObject *dialog)
         emit refused(reason);
         return false;
     }
-    return QMetaObject::invokeMethod(dialog, "open");
+    if (!m_dialogs.contains(dialog)) {
+        m_dialogs.append(dialog);
+        const QMetaProperty visible =
+            dialog->metaObject()->property(dialog->metaObject()->indexOfProperty("visible"));
+        connect(dialog, visible.notifySignal(), this,
+                metaObject()->method(metaObject()->indexOfSlot("recount()")));
+    }
+    const bool opened = QMetaObject::invokeMethod(dialog, "open");
+    recount();
+    return opened;
+}
+
+void FileDialogCheck::recount()
+{
+    m_dialogs.removeAll(nullptr);
+    const bool shown = std::any_of(m_dialogs.cbegin(), m_dialogs.cend(), [](const auto &dialog) {
+        return dialog->property("visible").toBool();
+    });
+    if (shown != m_dialogShown) {
+        m_dialogShown = shown;
+        emit dialogShownChanged();
+    }
 }
 
 } // namespace marquetrix

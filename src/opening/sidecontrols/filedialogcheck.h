@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
@@ -24,11 +26,20 @@ public:
     Q_INVOKABLE bool open(QObject *dialog);
     Q_SIGNAL void refused(const QString &reason);
 
+    // A dialog opened here is up: the window leaves the keyboard to it meanwhile.
+    Q_PROPERTY(bool dialogShown READ dialogShown NOTIFY dialogShownChanged)
+    bool dialogShown() const { return m_dialogShown; }
+    Q_SIGNAL void dialogShownChanged();
+
 private:
+    Q_SLOT void recount();
+
     // Empty when the toolkit's own file dialog loads; else why it does not.
     QString problem(QObject *dialog);
 
     std::optional<QString> m_problem;
+    QList<QPointer<QObject>> m_dialogs;
+    bool m_dialogShown = false;
 };
 
 } // namespace marquetrix
