@@ -377,8 +377,8 @@ void TestVideoOpener::resolvedStreamReplacesTheTile()
     QCOMPARE(window.engine.listPlayers.size(), 1);
     // The binding plays the new video under a new record just before the old one; the
     // page's title goes to that one.
-    const auto next = VideoMetadata::replacement(
-        *tile, window.engine.createListPlayer({}), QStringLiteral("live.m3u8"));
+    const auto next = VideoMetadata::replacement(*tile, window.engine.createListPlayer({}),
+                                                 QStringLiteral("live.m3u8"));
     window.layoutState.insertVideoMeta(0, next);
     QTRY_COMPARE(next->title(), QStringLiteral("Live now"));
     QCOMPARE(tile->title(), QStringLiteral("a.mp4"));
