@@ -81,15 +81,6 @@ bool AppCommands::shuffleEnabled() const
     return layout && layout->videoMetas().size() >= 2;
 }
 
-void AppCommands::openFiles(const QList<QUrl> &urls)
-{
-    if (!m_focused) {
-        qCWarning(lcMain, "ViewState or LayoutState not found to add new video");
-        return;
-    }
-    m_focused->openFiles(urls);
-}
-
 void AppCommands::showOpenURL()
 {
     if (ViewState *view = viewState())

@@ -47,8 +47,6 @@ public:
     bool shuffleEnabled() const;
     Q_SIGNAL void stateChanged();
 
-    // The open panel's choice: each file opened in its own posted step.
-    Q_INVOKABLE void openFiles(const QList<QUrl> &urls);
     Q_INVOKABLE void showOpenURL();
     Q_INVOKABLE void showLayoutSettings();
     Q_INVOKABLE void pauseAll();

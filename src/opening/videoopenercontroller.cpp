@@ -11,6 +11,7 @@
 #include "videometadata.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 
 namespace marquetrix {
 
@@ -53,7 +54,13 @@ const QStringList &VideoOpenerController::texts()
 
 void VideoOpenerController::setViewState(ViewState *value)
 {
+    if (m_viewState)
+        disconnect(m_viewState, nullptr, this, nullptr);
     m_viewState = value;
+    m_shown = value && value->openURLVisible();
+    if (value)
+        connect(value, &ViewState::openURLVisibleChanged, this,
+                &VideoOpenerController::followVisibility);
     emit viewStateChanged();
 }
 
@@ -75,16 +82,29 @@ void VideoOpenerController::setErrorMessage(const QString &value)
     emit errorMessageChanged();
 }
 
+// Typed credentials belong to the host the link names while they are typed.
 void VideoOpenerController::setUsername(const QString &value)
 {
-    m_username = value;
-    emit usernameChanged();
+    setCredentials(value, m_password, linkHost(m_videoUrl));
 }
 
 void VideoOpenerController::setPassword(const QString &value)
 {
-    m_password = value;
-    emit passwordChanged();
+    setCredentials(m_username, value, linkHost(m_videoUrl));
+}
+
+void VideoOpenerController::setCredentials(const QString &username, const QString &password,
+                                           const QString &host)
+{
+    m_credentialsHost = host;
+    if (m_username != username) {
+        m_username = username;
+        emit usernameChanged();
+    }
+    if (m_password != password) {
+        m_password = password;
+        emit passwordChanged();
+    }
 }
 
 void VideoOpenerController::setSaveCredentials(bool value)
@@ -124,20 +144,28 @@ void VideoOpenerController::setLoadingText(const QString &value)
     emit loadingTextChanged();
 }
 
+QString VideoOpenerController::linkHost(const QString &text)
+{
+    const QUrl url(text.trimmed());
+    return url.isValid() ? url.host() : QString();
+}
+
 void VideoOpenerController::fillStoredCredentials(const QString &text)
 {
-    const QUrl url(text);
-    const QString host = url.isValid() ? url.host() : QString();
+    const QString host = linkHost(text);
+    // Credentials never follow the link to another host: the user would send one host's
+    // password to the next without seeing it.
+    if (!m_credentialsHost.isEmpty() && host != m_credentialsHost)
+        setCredentials(QString(), QString(), QString());
     // Asked once per host: typing the rest of the link keeps what the user changed since.
-    if (host.isEmpty() || host == m_credentialsHost)
+    if (host.isEmpty() || host == m_lookedUpHost)
         return;
-    m_credentialsHost = host;
+    m_lookedUpHost = host;
     getCredentialsLater(host, this, [this, host](std::optional<Credentials> credentials) {
         // An answer for a host the field no longer names is stale.
-        if (!credentials || QUrl(m_videoUrl).host() != host)
+        if (!credentials || linkHost(m_videoUrl) != host)
             return;
-        setUsername(credentials->username);
-        setPassword(credentials->password);
+        setCredentials(credentials->username, credentials->password, host);
     });
 }
 
@@ -179,6 +207,32 @@ void VideoOpenerController::cancel()
         state->setOpenURLVisible(false);
 }
 
+void VideoOpenerController::followVisibility()
+{
+    const ViewState *state = m_viewState;
+    const bool shown = state && state->openURLVisible();
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    if (!shown)
+        dialogClosed();
+}
+
+// However the dialog went (Cancel, Escape, success), its work goes with it: a resolve still
+// running would open a tile nobody asked for any more, and the next showing starts fresh,
+// aimed at no tile.
+void VideoOpenerController::dialogClosed()
+{
+    if (m_loader) {
+        disconnect(m_loader.get(), nullptr, this, nullptr);
+        m_loader.release()->deleteLater();
+    }
+    ++m_showing;
+    if (ViewState *state = m_viewState; state && !state->openToPlayer().isNull())
+        state->setOpenToPlayer(QUuid());
+    clearForm();
+}
+
 std::shared_ptr<VideoMetadata> VideoOpenerController::targetRecord() const
 {
     const ViewState *state = m_viewState;
@@ -211,6 +265,9 @@ void VideoOpenerController::openDirectURL(const QUrl &url)
 {
     qCInfo(lcVideoOpener, "Opening URL %s",
            qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
+    const std::optional<QUrl> authenticated = authenticatedURL(url, m_username, m_password);
+    if (!authenticated)
+        return;
     if (opensIntoTile()) {
         const std::shared_ptr<VideoMetadata> record = targetRecord();
         if (!record) {
@@ -218,15 +275,12 @@ void VideoOpenerController::openDirectURL(const QUrl &url)
             showOpenFailure();
             return;
         }
-        record->setNewURL(url);
+        record->setNewURL(*authenticated);
         record->setTitle(lastPathComponent(url));
         QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
                                   Qt::QueuedConnection);
         return;
     }
-    const std::optional<QUrl> authenticated = authenticatedURL(url, m_username, m_password);
-    if (!authenticated)
-        return;
     if (m_saveCredentials) {
         const QUrl components(authenticated->toString(QUrl::FullyEncoded));
         if (components.isValid() && !components.userName().isNull() &&
@@ -309,16 +363,44 @@ void VideoOpenerController::resolved(const QStringList &urls, const QString &lin
     }
     record->setNewURL(*mediaURL);
     record->setIsStreamingURL(true);
-    fetchTitle(link, record);
+    titleReplacement(record->id(), link);
     QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
                               Qt::QueuedConnection);
+}
+
+// The tile plays the new video under a new record, which the player binding puts just before
+// the one it replaces; the page's title is for that one.
+void VideoOpenerController::titleReplacement(const QUuid &replaced, const QString &link)
+{
+    LayoutState *layout = m_layoutState;
+    if (!layout)
+        return;
+    QSet<QUuid> before;
+    for (const auto &meta : layout->videoMetas())
+        before.insert(meta->id());
+    const auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(layout, &LayoutState::videoMetasChanged, this,
+                          [this, layout, replaced, link, before, connection] {
+                              const qsizetype index = layout->indexOfVideoMeta(replaced);
+                              if (index < 0) {
+                                  disconnect(*connection);
+                                  return;
+                              }
+                              const auto &metas = layout->videoMetas();
+                              if (index == 0 || before.contains(metas.at(index - 1)->id()))
+                                  return;
+                              disconnect(*connection);
+                              fetchTitle(link, metas.at(index - 1));
+                          });
 }
 
 void VideoOpenerController::openResolvedStream(const QUrl &mediaURL, const QString &pageText)
 {
     LayoutState *layout = m_layoutState;
+    // Titled with the link, but never with a password it may carry.
+    const QString title = QUrl(pageText).toString(QUrl::RemoveUserInfo);
     const auto record = m_engine && layout
-                            ? openedRecord(*m_engine, mediaURL, kResolvedStreamOptions, pageText)
+                            ? openedRecord(*m_engine, mediaURL, kResolvedStreamOptions, title)
                             : nullptr;
     if (!record || !layout) {
         showOpenFailure();
@@ -333,10 +415,9 @@ void VideoOpenerController::openResolvedStream(const QUrl &mediaURL, const QStri
 void VideoOpenerController::fetchTitle(const QString &pageText,
                                        const std::shared_ptr<VideoMetadata> &record)
 {
-    fetchPageTitle(QUrl(pageText), record, this, [this] {
-        // Only a dialog still on screen shows the error; a closed one starts afresh.
-        const ViewState *state = m_viewState;
-        if (state && state->openURLVisible())
+    fetchPageTitle(QUrl(pageText), record, this, [this, showing = m_showing] {
+        // Only the showing that asked shows the error; a closed one starts afresh.
+        if (showing == m_showing && m_shown)
             showOpenFailure();
     });
 }
@@ -345,11 +426,15 @@ void VideoOpenerController::resetDialog()
 {
     if (ViewState *state = m_viewState)
         state->setOpenURLVisible(false);
-    setUsername(QString());
-    setPassword(QString());
+    clearForm();
+}
+
+void VideoOpenerController::clearForm()
+{
+    setCredentials(QString(), QString(), QString());
     setSaveCredentials(false);
     m_videoUrl.clear();
-    m_credentialsHost.clear();
+    m_lookedUpHost.clear();
     emit videoUrlChanged();
     setErrorMessage(QString());
     setLoadingURL(false);

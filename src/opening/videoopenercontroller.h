@@ -111,7 +111,14 @@ public:
     void setResolverTiming(const ResolverTiming &timing) { m_resolverTiming = timing; }
 
 private:
+    // The host the link text names; empty while it names none.
+    static QString linkHost(const QString &text);
     void fillStoredCredentials(const QString &text);
+    void setCredentials(const QString &username, const QString &password, const QString &host);
+    void followVisibility();
+    void dialogClosed();
+    void clearForm();
+    void titleReplacement(const QUuid &replaced, const QString &link);
     void openDirectURL(const QUrl &url);
     std::optional<QUrl> authenticatedURL(const QUrl &url, const QString &username,
                                          const QString &password);
@@ -141,7 +148,12 @@ private:
     QString m_videoUrl;
     QTimer m_timer;
     // The host whose stored credentials were asked for last.
+    QString m_lookedUpHost;
+    // The host the credentials in the form belong to; empty: typed before the link named one.
     QString m_credentialsHost;
+    bool m_shown = false;
+    // Counts the dialog's closings: late answers of an earlier showing are dropped.
+    quint64 m_showing = 0;
     std::unique_ptr<URLLoader> m_loader;
     ResolverTiming m_resolverTiming;
 };

@@ -228,8 +228,6 @@ void TestAppCommands::withoutFocusedWindowEveryCommandLogs()
         QTest::ignoreMessage(QtWarningMsg, c.message);
         (commands.*c.command)();
     }
-    QTest::ignoreMessage(QtWarningMsg, "ViewState or LayoutState not found to add new video");
-    commands.openFiles({QUrl::fromLocalFile(QStringLiteral("/videos/a.mp4"))});
 
     // A window that goes away stops being the focused one.
     auto content = std::make_unique<ContentController>();

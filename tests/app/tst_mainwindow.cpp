@@ -180,12 +180,6 @@ void TestMainWindow::menusFollowTheSwitches()
     QCOMPARE(mute->property("text").toString(), QStringLiteral("Unmute all"));
     QMetaObject::invokeMethod(pause, "trigger");
     QCOMPARE(pause->property("text").toString(), QStringLiteral("Pause all"));
-
-    QMetaObject::invokeMethod(action("openUrlAction"), "trigger");
-    QVERIFY(m_content->viewState()->openURLVisible());
-    QObject *slot = m_root->findChild<QObject *>(QStringLiteral("openUrlSlot"));
-    QVERIFY(slot);
-    QTRY_VERIFY(slot->property("visible").toBool());
 }
 
 void TestMainWindow::spaceAndEscape()

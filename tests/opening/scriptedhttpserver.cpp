@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -36,14 +37,17 @@ ScriptedHttpServer::ScriptedHttpServer(QObject *parent) : QObject(parent)
     });
 }
 
-bool ScriptedHttpServer::start()
+bool ScriptedHttpServer::start(const QHostAddress &address)
 {
-    return m_server.listen(QHostAddress::LocalHost);
+    return m_server.listen(address);
 }
 
 QUrl ScriptedHttpServer::url(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+    return QUrl(QStringLiteral("http://%1:%2%3")
+                    .arg(m_server.serverAddress().toString())
+                    .arg(m_server.serverPort())
+                    .arg(path));
 }
 
 void ScriptedHttpServer::serve(QTcpSocket *socket)
@@ -80,6 +84,19 @@ void ScriptedHttpServer::serve(QTcpSocket *socket)
 void ScriptedHttpServer::answer(QTcpSocket *socket, const Request &request)
 {
     const Response response = m_responder(request);
+    if (response.delayMs > 0 && response.kind == Response::Kind::Answer) {
+        QTimer::singleShot(response.delayMs, socket, [this, socket, response] {
+            Response now = response;
+            now.delayMs = 0;
+            respondOn(socket, now);
+        });
+        return;
+    }
+    respondOn(socket, response);
+}
+
+void ScriptedHttpServer::respondOn(QTcpSocket *socket, const Response &response)
+{
     switch (response.kind) {
     case Response::Kind::Stall:
         return;

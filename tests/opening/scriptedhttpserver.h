@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QTcpServer>
@@ -41,11 +42,14 @@ public:
         int status = 200;
         QByteArray body;
         QByteArray contentType = "application/json";
+        // An answer held back this long.
+        int delayMs = 0;
     };
 
     explicit ScriptedHttpServer(QObject *parent = nullptr);
 
-    bool start();
+    // On another loopback address (127.0.0.2) the server is another host to the client.
+    bool start(const QHostAddress &address = QHostAddress::LocalHost);
     QUrl url(const QString &path = QStringLiteral("/")) const;
 
     void respond(const Response &response)
@@ -66,6 +70,7 @@ public:
 private:
     void serve(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const Request &request);
+    void respondOn(QTcpSocket *socket, const Response &response);
     void feedEndless(QTcpSocket *socket);
 
     QTcpServer m_server;

@@ -4,6 +4,7 @@ import QtQuick.Dialogs
 import Marquetrix
 import Marquetrix.State
 import Marquetrix.Opening
+import Marquetrix.SideControls
 
 // The main window's content: the tiles or the welcome content on black, the full-screen
 // banner, the two notices, the two dialog slots, drops, keys and the idle pointer. Its
@@ -17,13 +18,16 @@ FocusScope {
     readonly property ViewState viewState: controller.viewState
     readonly property LayoutState layoutState: controller.layoutState
     readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
+                                       || FileDialogCheck.dialogShown
     readonly property var videoNameFilters: [
         "Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)",
         "All files (*)"
     ]
 
+    // The open panel of the window's own menus and buttons: its files go to this window,
+    // also when a desktop dialog holds the focus meanwhile.
     function openFiles() {
-        fileDialog.open()
+        FileDialogCheck.open(fileDialog)
     }
 
     ContentController {
@@ -185,10 +189,25 @@ FocusScope {
 
     FileDialog {
         id: fileDialog
+        objectName: "fileDialog"
         title: "Open Files"
         fileMode: FileDialog.OpenFiles
         nameFilters: root.videoNameFilters
         onAccepted: controller.openFiles(selectedFiles)
+    }
+
+    AlertToast {
+        id: fileDialogToast
+        objectName: "fileDialogToast"
+        property string reason
+        title: qsTr("Cannot show the file dialog: %1").arg(reason)
+        failure: true
+        shown: reason !== ""
+        onDismissed: reason = ""
+    }
+    Connections {
+        target: FileDialogCheck
+        function onRefused(reason) { fileDialogToast.reason = reason }
     }
 
     Component.onCompleted: {

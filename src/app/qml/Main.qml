@@ -1,7 +1,6 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import QtQuick.Dialogs
 import Marquetrix
 
 // The one main window: the menus, the toolbar (hidden in full screen) and the content.
@@ -43,7 +42,7 @@ ApplicationWindow {
                 objectName: "openFilesAction"
                 text: "Open Files"
                 shortcut: "Ctrl+O"
-                onTriggered: menuFileDialog.open()
+                onTriggered: content.openFiles()
             }
             Action {
                 objectName: "openUrlAction"
@@ -179,15 +178,6 @@ ApplicationWindow {
     onClosing: {
         content.controller.stopAll()
         Qt.quit()
-    }
-
-    // The menu's open panel: its files go to the window focused when it closes.
-    FileDialog {
-        id: menuFileDialog
-        title: "Open Files"
-        fileMode: FileDialog.OpenFiles
-        nameFilters: content.videoNameFilters
-        onAccepted: commands.openFiles(selectedFiles)
     }
 
     UpdateNotice {

@@ -18,6 +18,7 @@ Dialog {
         objectName: "updateMessage"
         width: dialog.availableWidth
         text: dialog.checker.message
+        textFormat: Text.PlainText
         wrapMode: Text.WordWrap
     }
 

@@ -21,6 +21,7 @@ Rectangle {
         id: message
         anchors.centerIn: parent
         text: toast.title
+        textFormat: Text.PlainText
         color: "white"
         font.bold: true
     }

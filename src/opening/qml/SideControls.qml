@@ -101,7 +101,7 @@ Grid {
 
             MenuItem {
                 text: qsTr("Open File")
-                onTriggered: fileDialog.open()
+                onTriggered: FileDialogCheck.open(fileDialog)
             }
             MenuItem {
                 text: qsTr("Open URL")

@@ -16,7 +16,10 @@ Pane {
     readonly property alias controller: controller
 
     padding: 20
-    implicitWidth: 450 + leftPadding + rightPadding
+    // Sized by the form alone: the toast beside it would leave the pane without a content
+    // size, and the background would cover only the padding.
+    contentWidth: 450
+    contentHeight: form.implicitHeight
 
     VideoOpenerController {
         id: controller
@@ -26,6 +29,7 @@ Pane {
     }
 
     ColumnLayout {
+        id: form
         anchors.fill: parent
         spacing: 10
 
@@ -109,6 +113,7 @@ Pane {
             Layout.fillWidth: true
             visible: controller.errorMessage !== ""
             text: controller.errorMessage
+            textFormat: Text.PlainText
             color: "red"
             wrapMode: Text.Wrap
         }

@@ -38,11 +38,18 @@ Item {
         color: "white"
         style: Text.Raised
         styleColor: "black"
-        ToolTip.visible: titleHover.hovered && text !== ""
-        ToolTip.text: text
-
         HoverHandler {
             id: titleHover
+        }
+        // The title may come from a web page: its tooltip shows it as text, never as markup.
+        ToolTip {
+            visible: titleHover.hovered && title.text !== ""
+            text: title.text
+            contentItem: Label {
+                text: title.text
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+            }
         }
     }
 
