@@ -113,8 +113,8 @@ void TestContentController::dropsAndArgumentsOpenInOrder()
 
     content.stopAll();
     // The command line keeps its order, links included.
-    content.openArguments({QStringLiteral("rtsp://127.0.0.1:9/live"), second,
-                           QStringLiteral("http://127.0.0.1:9/b.mp4"), dashed});
+    content.openArguments({"rtsp://127.0.0.1:9/live", second.toLocal8Bit(),
+                           "http://127.0.0.1:9/b.mp4", dashed.toLocal8Bit()});
     QTRY_COMPARE(content.layoutState()->videoMetas().size(), 4);
     QCOMPARE(titles(*content.layoutState()),
              QStringList({"live", "second.mp4", "b.mp4", "-x.mp4"}));

@@ -35,6 +35,7 @@ Rectangle {
         Label {
             objectName: "toastTitle"
             text: toast.title
+            textFormat: Text.PlainText
             color: "white"
             font.bold: true
             font.pixelSize: 16
