@@ -1,9 +1,10 @@
 // The real program under X: started with generated clips as arguments (paths whatever their
-// bytes, file URLs), its window shows each clip's picture in a tile of its own. Its command
+// bytes, file URLs, an rtsps link), its window shows each clip's picture in a tile of its own. Its command
 // line answers --help and --version without a display, refuses unknown options, and a missing
 // file costs only its own tile and is reported as missing.
 
 #include "mediagenerator.h"
+#include "rtsptestserver.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -91,6 +92,7 @@ private slots:
 
 private:
     MediaGenerator m_media;
+    RtspTestServer m_rtsps;
     QByteArray m_dir;
     QByteArray m_landscape;
     QByteArray m_portrait;
@@ -112,6 +114,7 @@ void TestAppEndToEnd::initTestCase()
                                fileSystemPath(m_dir + "/\xe9t\xe9.mp4"));
     std::filesystem::copy_file(fileSystemPath(m_portrait),
                                fileSystemPath(m_dir + "/ portrait .mp4 "));
+    QVERIFY2(m_rtsps.start({.tls = true, .clip = landscape}), qPrintable(m_rtsps.failure()));
 }
 
 void TestAppEndToEnd::commandLine_data()
@@ -166,6 +169,8 @@ void TestAppEndToEnd::windowShowsTheClipsGiven_data()
         << QList<QByteArray>{url + "/%E9t%E9.mp4", url + "/gone.mp4",
                              url + "/%20portrait%20.mp4%20"}
         << 2 << "File not found: " + m_dir + "/gone.mp4";
+    QTest::newRow("rtsps link") << QList<QByteArray>{m_rtsps.url().toEncoded()} << 1
+                                << QByteArray();
     // Run in the clips' folder: relative paths, and one that names no file (not a host).
     QTest::newRow("relative paths") << QList<QByteArray>{"sub/clip.mp4", "\xe9t\xe9.mp4"} << 1
                                     << QByteArray("File not found: sub/clip.mp4");
