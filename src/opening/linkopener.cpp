@@ -60,7 +60,8 @@ LinkOpener::Road LinkOpener::open(const QByteArray &argument)
         return fail(tr("File not found: %1").arg(shownPath(argument)));
     }
     if (!isNetworkScheme(scheme))
-        return fail(tr("Cannot open %1: links of this kind are not supported").arg(shownLink(text)));
+        return fail(
+            tr("Cannot open %1: links of this kind are not supported").arg(shownLink(text)));
     // The scheme in any case, as a browser takes it.
     return openLink(scheme + text.mid(scheme.size()));
 }
@@ -85,7 +86,8 @@ LinkOpener::Road LinkOpener::open(const QUrl &url)
 LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &shown)
 {
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(fileSystemPath(path), error);
+    const std::filesystem::file_status status =
+        std::filesystem::status(fileSystemPath(path), error);
     if (status.type() == std::filesystem::file_type::not_found)
         return fail(tr("File not found: %1").arg(shown));
     if (error)

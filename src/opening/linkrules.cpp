@@ -138,7 +138,8 @@ QByteArray localFilePath(const QUrl &url)
         return {};
     if (!url.host().isEmpty() && url.host() != u"localhost")
         return {};
-    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     return path.startsWith('/') ? path : QByteArray();
 }
 

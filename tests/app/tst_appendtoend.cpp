@@ -1,7 +1,7 @@
 // The real program under X: started with generated clips as arguments (paths whatever their
-// bytes, file URLs, an rtsps link), its window shows each clip's picture in a tile of its own. Its command
-// line answers --help and --version without a display, refuses unknown options, and a missing
-// file costs only its own tile and is reported as missing.
+// bytes, file URLs, an rtsps link), its window shows each clip's picture in a tile of its own. Its
+// command line answers --help and --version without a display, refuses unknown options, and a
+// missing file costs only its own tile and is reported as missing.
 
 #include "mediagenerator.h"
 #include "rtsptestserver.h"

@@ -63,8 +63,8 @@ void TestLinkOpener::roads_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<Road>("road");
     QTest::addColumn<QString>("opened");
-    QTest::newRow("scheme in upper case") << " HTTPS://example.com/clip.mp4 " << Road::Direct
-                                          << "https://example.com/clip.mp4";
+    QTest::newRow("scheme in upper case")
+        << " HTTPS://example.com/clip.mp4 " << Road::Direct << "https://example.com/clip.mp4";
     QTest::newRow("rtsp") << "rtsp://camera/live" << Road::Direct << "rtsp://camera/live";
     QTest::newRow("playlist with query")
         << "https://e.com/index.m3u8?token=1" << Road::Direct << "https://e.com/index.m3u8?token=1";

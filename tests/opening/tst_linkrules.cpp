@@ -179,9 +179,9 @@ void TestLinkRules::localFiles_data()
     QTest::newRow("not UTF-8") << "file:///tmp/%FF%FE.mp4"
                                << "file" << QByteArray("/tmp/\xff\xfe.mp4")
                                << "file:///tmp/%FF%FE.mp4";
-    QTest::newRow("blanks around the name") << "file:///tmp/%20clip.mp4%20"
-                                            << "file" << QByteArray("/tmp/ clip.mp4 ")
-                                            << "file:///tmp/%20clip.mp4%20";
+    QTest::newRow("blanks around the name")
+        << "file:///tmp/%20clip.mp4%20"
+        << "file" << QByteArray("/tmp/ clip.mp4 ") << "file:///tmp/%20clip.mp4%20";
     QTest::newRow("characters URLs reserve")
         << "file:///tmp/100%25%23%3F.mp4"
         << "file" << QByteArray("/tmp/100%#?.mp4") << "file:///tmp/100%25%23%3F.mp4";

@@ -60,8 +60,8 @@ bool RtspTestServer::start(const Options &options)
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         {QStringLiteral(MARQUETRIX_RTSP_GST_SERVER), "--clip", clipPath,
                          "--transport", options.transport, "--auth", options.auth, "--user",
-                         options.user, "--password", options.password, "--content",
-                         options.content, "--tls", options.tls ? "yes" : "no"});
+                         options.user, "--password", options.password, "--content", options.content,
+                         "--tls", options.tls ? "yes" : "no"});
     }
     // The servers print "ready PORT" once they stream.
     QDeadlineTimer deadline(20'000);
