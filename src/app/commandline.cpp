@@ -5,8 +5,12 @@
 
 namespace marquetrix {
 
-CommandLine CommandLine::parse(const QStringList &arguments)
+CommandLine CommandLine::parse(const QList<QByteArray> &rawArguments)
 {
+    QStringList arguments;
+    for (const QByteArray &argument : rawArguments)
+        arguments.append(QString::fromLocal8Bit(argument));
+
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Plays many videos at once in one window, laid out automatically."));
@@ -45,7 +49,16 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return result;
     }
     result.m_fullscreen = parser.isSet(fullscreen);
-    result.m_items = parser.positionalArguments();
+    // The parser's positional arguments are the decoded arguments in order, without the
+    // options: each is matched back to its own bytes. Options are plain ASCII, so a decoded
+    // positional argument never equals an option of other bytes.
+    qsizetype next = 1;
+    for (const QString &item : parser.positionalArguments()) {
+        while (next < arguments.size() && arguments.at(next) != item)
+            ++next;
+        if (next < arguments.size())
+            result.m_items.append(rawArguments.at(next++));
+    }
     return result;
 }
 

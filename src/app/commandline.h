@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace marquetrix {
 
@@ -19,20 +20,21 @@ public:
         Fail,
     };
 
-    // `arguments` includes the program name first, as QCoreApplication::arguments() gives it.
-    static CommandLine parse(const QStringList &arguments);
+    // `arguments` as the process was given them (argv), the program name first. They stay
+    // bytes: a file name need not be valid in the locale's encoding.
+    static CommandLine parse(const QList<QByteArray> &arguments);
 
     Outcome outcome() const { return m_outcome; }
     QString output() const { return m_output; }
     bool fullscreen() const { return m_fullscreen; }
-    // Files and links in the order given.
-    QStringList items() const { return m_items; }
+    // Files and links in the order given, each in the bytes given.
+    QList<QByteArray> items() const { return m_items; }
 
 private:
     Outcome m_outcome = Outcome::Run;
     QString m_output;
     bool m_fullscreen = false;
-    QStringList m_items;
+    QList<QByteArray> m_items;
 };
 
 } // namespace marquetrix

@@ -3,6 +3,7 @@
 #include "linkopener.h"
 #include "logging.h"
 #include "medialistplayer.h"
+#include "secretredaction.h"
 #include "videometadata.h"
 
 namespace marquetrix {
@@ -15,6 +16,8 @@ constexpr qint64 kHideAfterMs = 2500;
 // A link that neither opens nor fails by then (a resolver that never answers) no longer
 // holds up the items after it.
 constexpr int kArgumentBoundMs = 60000;
+// A notice stays readable when many items fail at once: the rest are counted.
+constexpr qsizetype kNoticeLines = 4;
 
 } // namespace
 
@@ -33,6 +36,14 @@ ContentController::ContentController(QObject *parent)
             &ContentController::argumentSettled);
     connect(m_viewState, &ViewState::showFailedToOpenAlertChanged, this,
             &ContentController::argumentSettled);
+    connect(m_viewState, &ViewState::showFailedToOpenAlertChanged, this, [this] {
+        if (m_viewState->showFailedToOpenAlert() || m_failures.isEmpty())
+            return;
+        m_failures.clear();
+        emit failureNoticeChanged();
+    });
+    connect(m_layoutState, &LayoutState::videoMetasChanged, this,
+            &ContentController::watchForPlaybackErrors);
 }
 
 ContentController::~ContentController() = default;
@@ -47,8 +58,10 @@ void ContentController::setEngine(MediaEngine *value)
 
 LinkOpener *ContentController::linkOpener()
 {
-    if (!m_linkOpener && m_engine)
+    if (!m_linkOpener && m_engine) {
         m_linkOpener = std::make_unique<LinkOpener>(*m_viewState, *m_layoutState, *m_engine);
+        connect(m_linkOpener.get(), &LinkOpener::failed, this, &ContentController::addFailure);
+    }
     if (!m_linkOpener)
         qCWarning(lcContentView, "No media engine to open videos with");
     return m_linkOpener.get();
@@ -90,7 +103,42 @@ bool ContentController::handleDrop(const QList<QUrl> &urls)
     return true;
 }
 
-void ContentController::openArguments(const QStringList &arguments)
+QString ContentController::failureNotice() const
+{
+    if (m_failures.isEmpty())
+        return tr("Failed to open video");
+    QStringList lines = m_failures.first(std::min(m_failures.size(), kNoticeLines));
+    if (m_failures.size() > kNoticeLines)
+        lines.append(tr("and %n more", nullptr, int(m_failures.size() - kNoticeLines)));
+    return lines.join(u'\n');
+}
+
+void ContentController::addFailure(const QString &notice)
+{
+    m_failures.append(notice);
+    emit failureNoticeChanged();
+}
+
+// A tile whose player fails is taken away with the notice: the notice names it.
+void ContentController::watchForPlaybackErrors()
+{
+    QSet<QUuid> present;
+    for (const auto &meta : m_layoutState->videoMetas()) {
+        const QUuid id = meta->id();
+        present.insert(id);
+        if (m_watchedRecords.contains(id))
+            continue;
+        // The record sends the signal: it is alive whenever the slot runs.
+        connect(meta.get(), &VideoMetadata::errorChanged, this, [this, id, record = meta.get()] {
+            if (!record->error() || !m_watchedRecords.remove(id))
+                return;
+            addFailure(tr("Cannot play %1").arg(withoutUrlCredentials(record->title())));
+        });
+    }
+    m_watchedRecords = present;
+}
+
+void ContentController::openArguments(const QList<QByteArray> &arguments)
 {
     m_pendingArguments.append(arguments);
     if (!m_argumentOpening)

@@ -9,9 +9,11 @@
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 #include <QtQml/qqmlregistration.h>
 #include <functional>
 #include <memory>
@@ -68,9 +70,15 @@ public:
     // Files and links dropped on the window: each opened on the road the open-by-link dialog
     // would take, with stored credentials for its host. Always taken.
     Q_INVOKABLE bool handleDrop(const QList<QUrl> &urls);
-    // Files and links given on the command line, their tiles in the order given: each one
-    // waits until the one before has its tile or has failed.
-    void openArguments(const QStringList &arguments);
+    // Files and links given on the command line, in the bytes given, their tiles in the
+    // order given: each one waits until the one before has its tile or has failed.
+    void openArguments(const QList<QByteArray> &arguments);
+
+    // The "failed to open" notice: what failed since it was last dismissed, each naming the
+    // file or link.
+    Q_PROPERTY(QString failureNotice READ failureNotice NOTIFY failureNoticeChanged)
+    QString failureNotice() const;
+    Q_SIGNAL void failureNoticeChanged();
 
     Q_INVOKABLE void showOpenURL();
     Q_INVOKABLE void togglePause();
@@ -100,6 +108,8 @@ private:
     LinkOpener *linkOpener();
     void openNextArgument();
     void argumentSettled();
+    void addFailure(const QString &notice);
+    void watchForPlaybackErrors();
 
     ViewState *m_viewState;
     LayoutState *m_layoutState;
@@ -108,7 +118,10 @@ private:
     bool m_isFocused = false;
     bool m_pointerHidden = false;
     std::optional<QPointF> m_lastPointer;
-    QStringList m_pendingArguments;
+    QList<QByteArray> m_pendingArguments;
+    QStringList m_failures;
+    // Records whose playback error is still to be named in the notice.
+    QSet<QUuid> m_watchedRecords;
     bool m_argumentOpening = false;
     QTimer m_argumentBound;
     std::function<QDateTime()> m_clock;

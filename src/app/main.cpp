@@ -33,9 +33,9 @@ int main(int argc, char *argv[])
 
     // Read before the window system is reached, so that --help and --version also work
     // without a display.
-    QStringList arguments;
+    QList<QByteArray> arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(QByteArray(argv[i]));
     const CommandLine commandLine = CommandLine::parse(arguments);
     switch (commandLine.outcome()) {
     case CommandLine::Outcome::Print:

@@ -11,9 +11,26 @@
 #include "secretredaction.h"
 #include "viewstate.h"
 
-#include <QFileInfo>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 namespace marquetrix {
+
+namespace {
+
+// File names are bytes on Linux, whatever the locale makes of them.
+std::filesystem::path fileSystemPath(const QByteArray &bytes)
+{
+    return {std::string(bytes.constData(), size_t(bytes.size()))};
+}
+
+QString shownPath(const QByteArray &path)
+{
+    return QString::fromLocal8Bit(path);
+}
+
+} // namespace
 
 LinkOpener::LinkOpener(ViewState &viewState, LayoutState &layoutState, MediaEngine &engine,
                        QObject *parent)
@@ -24,39 +41,76 @@ LinkOpener::LinkOpener(ViewState &viewState, LayoutState &layoutState, MediaEngi
 
 LinkOpener::~LinkOpener() = default;
 
-LinkOpener::Road LinkOpener::open(const QString &text)
+LinkOpener::Road LinkOpener::open(const QByteArray &argument)
 {
-    const QString trimmed = text.trimmed();
-    if (!trimmed.isEmpty() && !trimmed.contains(QLatin1String("://")) &&
-        QFileInfo(trimmed).isFile())
-        return open(QUrl::fromLocalFile(QFileInfo(trimmed).absoluteFilePath()));
-    return openLink(trimmed);
+    std::error_code error;
+    if (!argument.isEmpty() && std::filesystem::exists(fileSystemPath(argument), error)) {
+        const std::string absolute =
+            std::filesystem::absolute(fileSystemPath(argument), error).lexically_normal().native();
+        return openFile(QByteArray::fromStdString(absolute), shownPath(argument));
+    }
+    const QString text = QString::fromLocal8Bit(argument).trimmed();
+    const QString scheme = linkScheme(text);
+    if (scheme == u"file")
+        return open(QUrl::fromEncoded(argument.trimmed(), QUrl::TolerantMode));
+    if (scheme.isEmpty()) {
+        if (text.isEmpty()) {
+            qCWarning(lcVideoOpener, "Not opening an empty argument");
+            return Road::Rejected;
+        }
+        return fail(tr("File not found: %1").arg(shownPath(argument)));
+    }
+    if (!isNetworkScheme(scheme))
+        return fail(
+            tr("Cannot open %1: links of this kind are not supported").arg(shownLink(text)));
+    // The scheme in any case, as a browser takes it.
+    return openLink(scheme + text.mid(scheme.size()));
 }
 
 LinkOpener::Road LinkOpener::open(const QUrl &url)
 {
-    if (!url.isLocalFile())
-        return openLink(url.toString(QUrl::FullyEncoded));
+    if (url.scheme() == u"file") {
+        const QByteArray path = localFilePath(url);
+        if (path.isEmpty()) {
+            return fail(tr("Cannot open %1: not a file on this computer")
+                            .arg(shownLink(url.toString(QUrl::FullyEncoded))));
+        }
+        return openFile(path, shownPath(path));
+    }
+    if (!url.scheme().isEmpty() && !isNetworkScheme(url.scheme())) {
+        return fail(tr("Cannot open %1: links of this kind are not supported")
+                        .arg(shownLink(url.toString(QUrl::FullyEncoded))));
+    }
+    return openLink(url.toString(QUrl::FullyEncoded));
+}
+
+LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &shown)
+{
+    std::error_code error;
+    const std::filesystem::file_status status =
+        std::filesystem::status(fileSystemPath(path), error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return fail(tr("File not found: %1").arg(shown));
+    if (error)
+        return fail(tr("Cannot open %1: %2").arg(shown, QString::fromStdString(error.message())));
+    if (status.type() == std::filesystem::file_type::directory)
+        return fail(tr("Cannot open %1: it is a folder").arg(shown));
     LayoutState *layout = m_layoutState;
     if (!layout)
         return Road::Rejected;
+    const QUrl url = localFileUrl(path);
     if (auto record = openedRecord(m_engine, url, kLocalFileOptions, url.fileName())) {
         layout->appendVideoMeta(record);
         return Road::LocalFile;
     }
-    fail();
-    return Road::Rejected;
+    return fail(tr("Cannot open %1").arg(shown));
 }
 
 LinkOpener::Road LinkOpener::openLink(const QString &text)
 {
     const QString link = prefixedLink(text);
-    if (!isValidVideoURL(link)) {
-        qCWarning(lcVideoOpener, "Not opening %s: not a valid link",
-                  qUtf8Printable(QUrl(link).toDisplayString(QUrl::RemovePassword)));
-        fail();
-        return Road::Rejected;
-    }
+    if (!isValidVideoURL(link))
+        return fail(tr("Cannot open %1: not a valid link").arg(shownLink(link)));
     if (needsResolver(link)) {
         resolve(link);
         return Road::Resolver;
@@ -75,7 +129,7 @@ LinkOpener::Road LinkOpener::openLink(const QString &text)
                 urlWithCredentials(url, credentials->username, credentials->password))
             openDirect(*withCredentials);
         else
-            fail();
+            fail(tr("Cannot open %1").arg(shownLink(url.toString())));
     });
     return Road::Direct;
 }
@@ -90,7 +144,7 @@ void LinkOpener::openDirect(const QUrl &url)
     if (auto record = openedRecord(m_engine, url, kDirectLinkOptions, lastPathComponent(url)))
         layout->appendVideoMeta(record);
     else
-        fail();
+        fail(tr("Cannot open %1").arg(shownLink(url.toString())));
 }
 
 void LinkOpener::resolve(const QString &link)
@@ -112,23 +166,25 @@ void LinkOpener::resolve(const QString &link)
             fetchPageTitle(QUrl(link), record, this, nullptr);
             layout->appendVideoMeta(record);
         } else {
-            qCWarning(lcVideoOpener, "The resolver named no playable media");
-            fail();
+            fail(tr("No video found at %1").arg(shownLink(link)));
         }
         // The loader is inside its own signal: it goes once that is over.
         QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
     });
-    connect(loader, &URLLoader::failed, this, [this, finished] {
-        fail();
+    connect(loader, &URLLoader::failed, this, [this, link, finished] {
+        fail(tr("Cannot open %1").arg(shownLink(link)));
         QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
     });
     loader->load();
 }
 
-void LinkOpener::fail()
+LinkOpener::Road LinkOpener::fail(const QString &notice)
 {
+    qCWarning(lcVideoOpener, "%s", qUtf8Printable(notice));
+    emit failed(notice);
     if (ViewState *state = m_viewState)
         state->setShowFailedToOpenAlert(true);
+    return Road::Rejected;
 }
 
 } // namespace marquetrix

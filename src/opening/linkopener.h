@@ -17,8 +17,8 @@ class ViewState;
 // Opens links the window receives without the dialog (on the command line, dropped on the
 // window) as new tiles, on the road the dialog would take: local files and direct media
 // links straight into the engine (a link to a host with stored credentials carrying them),
-// page links through the resolver. Failures are logged and raise the window's
-// "Failed to open video" notice.
+// page links through the resolver. Each failure is logged, named in `failed` and raises
+// the window's notice.
 class LinkOpener : public QObject
 {
     Q_OBJECT
@@ -36,19 +36,26 @@ public:
                QObject *parent = nullptr);
     ~LinkOpener() override;
 
-    // A command-line argument: an existing file, or a link as it would be typed.
-    Road open(const QString &text);
-    // A dropped item.
+    // A command-line argument, in the bytes it was given: an existing file whatever its
+    // name, a file URL, or a link with its scheme. Anything else is a path, and missing.
+    Road open(const QByteArray &argument);
+    // A dropped or picked item.
     Road open(const QUrl &url);
+    // Text would be taken for a URL: say which of the two it is.
+    Road open(const QString &) = delete;
 
     void setResolverUrl(const QUrl &url) { m_resolverUrl = url; }
     void setResolverTiming(const ResolverTiming &timing) { m_resolverTiming = timing; }
 
+    // What failed, as the notice names it (never with a password).
+    Q_SIGNAL void failed(const QString &notice);
+
 private:
+    Road openFile(const QByteArray &path, const QString &shown);
     Road openLink(const QString &link);
     void openDirect(const QUrl &url);
     void resolve(const QString &link);
-    void fail();
+    Road fail(const QString &notice);
 
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;

@@ -2,6 +2,8 @@
 
 #include "logging.h"
 
+#include <QRegularExpression>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -11,6 +13,10 @@ namespace {
 
 constexpr std::array kKnownExtensions = {".mkv", ".mp4", ".avi", ".mpeg", ".mpg",
                                          ".wmv", ".m4v", ".flv", ".m3u8", ".ts"};
+
+// rtsps runs through the same RTSP bridge as rtsp, over TLS.
+constexpr std::array kNetworkSchemes = {"http", "https", "rtsp", "rtsps"};
+constexpr std::array kKeptPrefixes = {"http://", "https://", "rtsp://", "rtsps://"};
 
 // QUrl lowers the scheme; the link's own spelling is what counts.
 QString typedScheme(const QString &text)
@@ -36,8 +42,10 @@ QString withoutUserInfo(const QString &link)
 QString prefixedLink(const QString &text)
 {
     const QString link = text.trimmed();
-    if (link.startsWith(u"http://") || link.startsWith(u"https://") || link.startsWith(u"rtsp://"))
-        return link;
+    for (const char *prefix : kKeptPrefixes) {
+        if (link.startsWith(QLatin1String(prefix)))
+            return link;
+    }
     qCInfo(lcVideoOpener, "Missing prefix in URL %s. Adding 'https://' prefix.",
            qUtf8Printable(withoutUserInfo(link)));
     return QStringLiteral("https://") + link;
@@ -49,14 +57,15 @@ bool isValidVideoURL(const QString &text)
     if (!url.isValid())
         return false;
     const QString scheme = typedScheme(text);
-    if (scheme != u"http" && scheme != u"https" && scheme != u"rtsp")
+    if (!isNetworkScheme(scheme))
         return false;
     return !url.host().isEmpty() && !url.path(QUrl::FullyEncoded).isEmpty();
 }
 
 bool needsResolver(const QString &text)
 {
-    if (text.toLower().startsWith(u"rtsp://")) {
+    const QString lower = text.toLower();
+    if (lower.startsWith(u"rtsp://") || lower.startsWith(u"rtsps://")) {
         std::puts("Not streaming");
         std::fflush(stdout);
         return false;
@@ -95,11 +104,53 @@ std::optional<QUrl> playableMediaUrl(const QStringList &urls)
     if (urls.isEmpty())
         return std::nullopt;
     const QUrl url(urls.first(), QUrl::StrictMode);
-    const QString scheme = url.scheme();
-    if (!url.isValid() || url.host().isEmpty() ||
-        (scheme != u"http" && scheme != u"https" && scheme != u"rtsp"))
+    if (!url.isValid() || url.host().isEmpty() || !isNetworkScheme(url.scheme()))
         return std::nullopt;
     return url;
+}
+
+QString linkScheme(const QString &text)
+{
+    static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*)://"));
+    const QRegularExpressionMatch match = scheme.match(text);
+    if (match.hasMatch())
+        return match.captured(1).toLower();
+    // Some desktops hand files over as file:/path.
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return QStringLiteral("file");
+    return {};
+}
+
+bool isNetworkScheme(const QString &scheme)
+{
+    return std::any_of(kNetworkSchemes.begin(), kNetworkSchemes.end(),
+                       [&scheme](const char *known) { return scheme == QLatin1String(known); });
+}
+
+QUrl localFileUrl(const QByteArray &absolutePath)
+{
+    return QUrl::fromEncoded("file://" + absolutePath.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+QByteArray localFilePath(const QUrl &url)
+{
+    if (!url.isValid() || url.scheme() != u"file")
+        return {};
+    if (!url.host().isEmpty() && url.host() != u"localhost")
+        return {};
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return path.startsWith('/') ? path : QByteArray();
+}
+
+QString shownLink(const QString &link)
+{
+    const QUrl url(link, QUrl::StrictMode);
+    if (url.isValid() && url.isLocalFile())
+        return url.toDisplayString(QUrl::PreferLocalFile);
+    if (url.isValid() && !url.host().isEmpty())
+        return url.toDisplayString(QUrl::RemovePassword);
+    return withoutUserInfo(link);
 }
 
 QString listLiteral(const QStringList &entries)

@@ -73,7 +73,10 @@ std::shared_ptr<std::atomic<bool>> VideoSizeProbe::start(const QUrl &url, QObjec
                                                          std::function<void(QSize)> done)
 {
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    const QByteArray location = url.isLocalFile() ? url.toLocalFile().toUtf8() : url.toEncoded();
+    // A local path as its bytes: a file name need not be UTF-8.
+    const QByteArray location =
+        url.isLocalFile() ? QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                          : url.toEncoded();
     QPointer<QObject> receiver(context);
     std::thread([location, cancelled, receiver, done = std::move(done)] {
         const QSize size = probe(location, cancelled);

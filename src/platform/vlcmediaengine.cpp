@@ -55,10 +55,10 @@ std::shared_ptr<Media> VlcMediaEngine::createMedia(const QUrl &url)
         return media;
     }
 
+    // Also local files as their encoded URL: a file name need not be UTF-8, and its
+    // percent-encoded bytes reach libVLC unchanged where a decoded path would not.
     libvlc_media_t *handle =
-        url.isLocalFile()
-            ? libvlc_media_new_path(m_instance->handle(), url.toLocalFile().toUtf8().constData())
-            : libvlc_media_new_location(m_instance->handle(), url.toEncoded().constData());
+        libvlc_media_new_location(m_instance->handle(), url.toEncoded().constData());
     if (!handle)
         return failed(QString::fromUtf8(libvlc_errmsg()));
     return std::make_shared<VlcMedia>(m_instance, handle, url);

@@ -1,9 +1,11 @@
-// The real program under X: started with generated clips as arguments, its window shows each
-// clip's picture in a tile of its own. Its command line answers --help and --version without
-// a display, refuses unknown options, and a missing file costs only its own tile.
+// The real program under X: started with generated clips as arguments (paths whatever their
+// bytes, file URLs, an rtsps link), its window shows each clip's picture in a tile of its own. Its
+// command line answers --help and --version without a display, refuses unknown options, and a
+// missing file costs only its own tile and is reported as missing.
 
 #include "mediagenerator.h"
 #include "testhttpserver.h"
+#include "rtsptestserver.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <filesystem>
 
 using namespace marquetrix::test;
 
@@ -50,6 +53,24 @@ QList<QPair<int, int>> redColumnRanges(const QImage &image, int minWidth)
     return ranges;
 }
 
+// The argument for `printf %b`: bytes outside ASCII as octal escapes, so that a name that is
+// not UTF-8 reaches the program as its bytes (QProcess would encode text).
+QString printfEscaped(const QByteArray &bytes)
+{
+    QString escaped;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        escaped += byte < 0x80 ? QString(QLatin1Char(c))
+                               : QStringLiteral("\\0%1").arg(byte, 3, 8, QLatin1Char('0'));
+    }
+    return escaped;
+}
+
+std::filesystem::path fileSystemPath(const QByteArray &bytes)
+{
+    return {std::string(bytes.constData(), size_t(bytes.size()))};
+}
+
 int countWhite(const QImage &image)
 {
     int count = 0;
@@ -66,11 +87,39 @@ class TestAppEndToEnd : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void commandLine_data();
     void commandLine();
+    void windowShowsTheClipsGiven_data();
     void windowShowsTheClipsGiven();
     void quitsPromptlyWhileAStreamIsBusy();
+
+private:
+    MediaGenerator m_media;
+    RtspTestServer m_rtsps;
+    QByteArray m_dir;
+    QByteArray m_landscape;
+    QByteArray m_portrait;
 };
+
+void TestAppEndToEnd::initTestCase()
+{
+    const QString landscape =
+        m_media.clip({.size = {640, 360}, .seconds = 30, .pattern = ClipPattern::Quadrants});
+    const QString portrait =
+        m_media.clip({.size = {360, 640}, .seconds = 30, .pattern = ClipPattern::Quadrants});
+    QVERIFY2(!landscape.isEmpty() && !portrait.isEmpty(), qPrintable(m_media.failure()));
+    m_dir = QFile::encodeName(m_media.directory());
+    m_landscape = QFile::encodeName(landscape);
+    m_portrait = QFile::encodeName(portrait);
+    // Names a file system takes and a URL does not carry as they are: bytes that are not
+    // UTF-8 (Latin-1 "été"), blanks around the name.
+    std::filesystem::copy_file(fileSystemPath(m_landscape),
+                               fileSystemPath(m_dir + "/\xe9t\xe9.mp4"));
+    std::filesystem::copy_file(fileSystemPath(m_portrait),
+                               fileSystemPath(m_dir + "/ portrait .mp4 "));
+    QVERIFY2(m_rtsps.start({.tls = true, .clip = landscape}), qPrintable(m_rtsps.failure()));
+}
 
 void TestAppEndToEnd::commandLine_data()
 {
@@ -107,37 +156,70 @@ void TestAppEndToEnd::commandLine()
              qPrintable(out));
 }
 
+void TestAppEndToEnd::windowShowsTheClipsGiven_data()
+{
+    QTest::addColumn<QList<QByteArray>>("arguments");
+    QTest::addColumn<int>("tiles");
+    // A line the log must hold: the notice's text for an item that failed.
+    QTest::addColumn<QByteArray>("logged");
+    const QByteArray url = "file://" + m_dir.toPercentEncoding("/");
+    QTest::newRow("paths, a missing file between")
+        << QList<QByteArray>{"--", m_landscape, m_dir + "/missing.mp4", m_portrait} << 2
+        << "File not found: " + m_dir + "/missing.mp4";
+    QTest::newRow("names not UTF-8, blanks around")
+        << QList<QByteArray>{m_dir + "/\xe9t\xe9.mp4", m_dir + "/ portrait .mp4 "} << 2
+        << QByteArray();
+    QTest::newRow("file URLs, one of a missing file")
+        << QList<QByteArray>{url + "/%E9t%E9.mp4", url + "/gone.mp4",
+                             url + "/%20portrait%20.mp4%20"}
+        << 2 << "File not found: " + m_dir + "/gone.mp4";
+    QTest::newRow("rtsps link") << QList<QByteArray>{m_rtsps.url().toEncoded()} << 1
+                                << QByteArray();
+    // Run in the clips' folder: relative paths, and one that names no file (not a host).
+    QTest::newRow("relative paths") << QList<QByteArray>{"sub/clip.mp4", "\xe9t\xe9.mp4"} << 1
+                                    << QByteArray("File not found: sub/clip.mp4");
+}
+
 void TestAppEndToEnd::windowShowsTheClipsGiven()
 {
+    QFETCH(QList<QByteArray>, arguments);
+    QFETCH(int, tiles);
+    QFETCH(QByteArray, logged);
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         QSKIP("needs the X server of the test session (scripts/test-session)");
-    MediaGenerator media;
-    const QString landscape =
-        media.clip({.size = {640, 360}, .seconds = 30, .pattern = ClipPattern::Quadrants});
-    const QString portrait =
-        media.clip({.size = {360, 640}, .seconds = 30, .pattern = ClipPattern::Quadrants});
-    QVERIFY2(!landscape.isEmpty() && !portrait.isEmpty(), qPrintable(media.failure()));
 
     QScreen *screen = QGuiApplication::primaryScreen();
     const QImage before = screen->grabWindow(0).toImage();
     QVERIFY(redColumnRanges(before, 20).isEmpty());
 
+    // The shell turns each escaped argument back into its bytes and starts the program.
+    QStringList shellArguments{
+        QStringLiteral("-c"),
+        QStringLiteral("for a; do set -- \"$@\" \"$(printf '%b' \"$a\")\"; shift; done; "
+                       "exec \"$0\" \"$@\""),
+        program};
+    for (const QByteArray &argument : arguments)
+        shellArguments.append(printfEscaped(argument));
     QProcess app;
-    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // A file that is not there fails alone; the clips around it still open.
-    app.start(program, {QStringLiteral("--"), landscape,
-                        media.directory() + QStringLiteral("/missing.mp4"), portrait});
+    app.setWorkingDirectory(QFile::decodeName(m_dir));
+    QByteArray log;
+    connect(&app, &QProcess::readyReadStandardError, &app,
+            [&] { log += app.readAllStandardError(); });
+    app.start(QStringLiteral("/bin/sh"), shellArguments);
     QVERIFY(app.waitForStarted(10000));
 
     QList<QPair<int, int>> ranges;
-    const auto twoTilesShown = [&] {
+    const auto tilesShown = [&] {
         const QImage shot = screen->grabWindow(0).toImage();
         ranges = redColumnRanges(shot, 20);
-        return ranges.size() == 2 && countWhite(shot) > 1000;
+        return ranges.size() == tiles && countWhite(shot) > 1000;
     };
-    QTRY_VERIFY_WITH_TIMEOUT(twoTilesShown(), 30000);
-    // The two tiles stand apart, side by side.
-    QVERIFY(ranges.at(0).second < ranges.at(1).first);
+    QTRY_VERIFY2_WITH_TIMEOUT(tilesShown() && log.contains(logged), log.constData(), 30000);
+    // Tiles stand apart, side by side.
+    for (qsizetype i = 1; i < ranges.size(); ++i)
+        QVERIFY(ranges.at(i - 1).second < ranges.at(i).first);
+    // Nothing was taken for a web link.
+    QVERIFY2(!log.contains("https://"), log.constData());
     QCOMPARE(app.state(), QProcess::Running);
 
     app.terminate();

@@ -24,6 +24,8 @@ QUrl mediaUrl(const VideoMetadata &meta)
     return player->mediaList()->mediaAtIndex(0)->url();
 }
 
+const QByteArray kPassword = "pw7Qz";
+
 QStringList titles(const LayoutState &layout)
 {
     QStringList result;
@@ -42,6 +44,7 @@ private slots:
     void openFilesAddsOneTilePerStep();
     void dropsAndArgumentsOpenInOrder();
     void droppedLinkCarriesStoredCredentials();
+    void failureNoticeNamesWhatFailed();
     void togglePause();
     void escapeLeavesOnlyFullScreen();
     void idleHidingInFullScreen();
@@ -113,8 +116,8 @@ void TestContentController::dropsAndArgumentsOpenInOrder()
 
     content.stopAll();
     // The command line keeps its order, links included.
-    content.openArguments({QStringLiteral("rtsp://127.0.0.1:9/live"), second,
-                           QStringLiteral("http://127.0.0.1:9/b.mp4"), dashed});
+    content.openArguments({"rtsp://127.0.0.1:9/live", second.toLocal8Bit(),
+                           "http://127.0.0.1:9/b.mp4", dashed.toLocal8Bit()});
     QTRY_COMPARE(content.layoutState()->videoMetas().size(), 4);
     QCOMPARE(titles(*content.layoutState()),
              QStringList({"live", "second.mp4", "b.mp4", "-x.mp4"}));
@@ -140,6 +143,29 @@ void TestContentController::droppedLinkCarriesStoredCredentials()
     QCOMPARE(opened.path(), QStringLiteral("/live/cam 1.mp4"));
     QVERIFY(!opened.hasQuery());
     QVERIFY(!opened.hasFragment());
+}
+
+void TestContentController::failureNoticeNamesWhatFailed()
+{
+    FakeMediaEngine engine;
+    ContentController content;
+    content.setEngine(&engine);
+    const QString clip = file(QStringLiteral("clip.mp4"));
+    content.openArguments({"sub/clip.mp4", "ftp://me:" + kPassword + "@nas/a.mp4",
+                           clip.toLocal8Bit(), m_dir.path().toLocal8Bit()});
+    QVERIFY(content.viewState()->showFailedToOpenAlert());
+    QCOMPARE(content.layoutState()->videoMetas().size(), 1);
+    // A tile whose player fails goes with its name in the same notice.
+    content.layoutState()->videoMetas().first()->setError(true);
+    QCOMPARE(content.failureNotice(),
+             QStringList({"File not found: sub/clip.mp4",
+                          "Cannot open ftp://me@nas/a.mp4: links of this kind are not supported",
+                          "Cannot open " + m_dir.path() + ": it is a folder",
+                          "Cannot play clip.mp4"})
+                 .join(u'\n'));
+    // Dismissed, the next notice starts afresh.
+    content.viewState()->setShowFailedToOpenAlert(false);
+    QCOMPARE(content.failureNotice(), QStringLiteral("Failed to open video"));
 }
 
 void TestContentController::togglePause()

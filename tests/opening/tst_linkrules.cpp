@@ -1,6 +1,7 @@
 // The clean-up and tests every link goes through, and where resolver requests go.
 
 #include "logcapture.h"
+#include "sentinel.h"
 
 #include "embeddedresolver.h"
 #include "linkrules.h"
@@ -27,6 +28,10 @@ private slots:
     void roads();
     void credentialsInTheUrl_data();
     void credentialsInTheUrl();
+    void localFiles_data();
+    void localFiles();
+    void shownLinks_data();
+    void shownLinks();
     void resolverAnswers_data();
     void resolverAnswers();
     void resolverAddress_data();
@@ -50,6 +55,8 @@ void TestLinkRules::prefixing_data()
                                << "http://example.com/x" << false;
     QTest::newRow("rtsp kept") << "rtsp://camera/live"
                                << "rtsp://camera/live" << false;
+    QTest::newRow("rtsps kept") << "rtsps://camera/live"
+                                << "rtsps://camera/live" << false;
     QTest::newRow("upper-case scheme is prefixed") << "HTTPS://example.com/"
                                                    << "https://HTTPS://example.com/" << true;
     QTest::newRow("a password in the link is not logged")
@@ -80,6 +87,8 @@ void TestLinkRules::validity_data()
     QTest::newRow("file path") << "https://example.com/clip.mp4" << true;
     QTest::newRow("rtsp") << "rtsp://camera/live" << true;
     QTest::newRow("rtsp without path") << "rtsp://camera" << false;
+    QTest::newRow("rtsps") << "rtsps://camera:322/live" << true;
+    QTest::newRow("file") << "file:///tmp/clip.mp4" << false;
     QTest::newRow("ftp") << "ftp://example.com/clip.mp4" << false;
     QTest::newRow("scheme in upper case") << "HTTP://example.com/clip.mp4" << false;
     QTest::newRow("no host") << "https:///clip.mp4" << false;
@@ -106,6 +115,7 @@ void TestLinkRules::roads_data()
     QTest::newRow("page") << "https://example.com/" << true;
     QTest::newRow("rtsp without extension") << "rtsp://camera/live" << false;
     QTest::newRow("RTSP in upper case") << "RTSP://camera/live" << false;
+    QTest::newRow("rtsps without extension") << "rtsps://camera/live" << false;
     QTest::newRow("encoded blank before the extension") << "https://e.com/my%20clip.mkv" << false;
 }
 
@@ -156,6 +166,85 @@ void TestLinkRules::credentialsInTheUrl()
     }
 }
 
+void TestLinkRules::localFiles_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("scheme");
+    // The file URL of the path bytes, and the bytes back; empty columns for arguments that are
+    // not local files.
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("file URL") << "file:///tmp/a%20b.mp4"
+                              << "file" << QByteArray("/tmp/a b.mp4") << "file:///tmp/a%20b.mp4";
+    QTest::newRow("not UTF-8") << "file:///tmp/%FF%FE.mp4"
+                               << "file" << QByteArray("/tmp/\xff\xfe.mp4")
+                               << "file:///tmp/%FF%FE.mp4";
+    QTest::newRow("blanks around the name")
+        << "file:///tmp/%20clip.mp4%20"
+        << "file" << QByteArray("/tmp/ clip.mp4 ") << "file:///tmp/%20clip.mp4%20";
+    QTest::newRow("characters URLs reserve")
+        << "file:///tmp/100%25%23%3F.mp4"
+        << "file" << QByteArray("/tmp/100%#?.mp4") << "file:///tmp/100%25%23%3F.mp4";
+    QTest::newRow("UTF-8") << "file:///tmp/%C3%A9t%C3%A9.mkv"
+                           << "file" << QByteArray("/tmp/\xc3\xa9t\xc3\xa9.mkv")
+                           << "file:///tmp/%C3%A9t%C3%A9.mkv";
+    QTest::newRow("localhost") << "file://localhost/tmp/x.mp4"
+                               << "file" << QByteArray("/tmp/x.mp4") << "file:///tmp/x.mp4";
+    QTest::newRow("single slash") << "FILE:/tmp/x.mp4"
+                                  << "file" << QByteArray("/tmp/x.mp4") << "file:///tmp/x.mp4";
+    QTest::newRow("another host") << "file://nas/tmp/x.mp4"
+                                  << "file" << QByteArray() << "";
+    QTest::newRow("relative path") << "sub/clip.mp4"
+                                   << "" << QByteArray() << "";
+    QTest::newRow("host-like relative path") << "example.com/clip.mp4"
+                                             << "" << QByteArray() << "";
+    QTest::newRow("rtsps") << "rtsps://cam/live"
+                           << "rtsps" << QByteArray() << "";
+    QTest::newRow("scheme in upper case") << "HTTPS://e.com/a.mp4"
+                                          << "https" << QByteArray() << "";
+    QTest::newRow("unsupported scheme") << "ftp://e.com/a.mp4"
+                                        << "ftp" << QByteArray() << "";
+}
+
+void TestLinkRules::localFiles()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, scheme);
+    QFETCH(QByteArray, path);
+    QFETCH(QString, url);
+    QCOMPARE(linkScheme(argument), scheme);
+    QCOMPARE(isNetworkScheme(scheme), !scheme.isEmpty() && scheme != u"file" && scheme != u"ftp");
+    QCOMPARE(localFilePath(QUrl(argument, QUrl::StrictMode)), path);
+    if (path.isEmpty())
+        return;
+    const QUrl fileUrl = localFileUrl(path);
+    QCOMPARE(fileUrl.toString(QUrl::FullyEncoded), url);
+    QVERIFY(fileUrl.isLocalFile());
+    QCOMPARE(localFilePath(fileUrl), path);
+}
+
+void TestLinkRules::shownLinks_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("password") << "https://u:" + kSentinelPassword + "@h.example/a.mp4"
+                              << "https://u@h.example/a.mp4";
+    QTest::newRow("password of a link that is not valid")
+        << "https://u:" + kSentinelPassword + "@exa mple.com/a.mp4"
+        << "https://exa mple.com/a.mp4";
+    QTest::newRow("file") << "file:///tmp/a%20b.mp4"
+                          << "/tmp/a b.mp4";
+    QTest::newRow("rtsps") << "rtsps://admin:" + kSentinelPassword + "@cam:322/live"
+                           << "rtsps://admin@cam:322/live";
+}
+
+void TestLinkRules::shownLinks()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, shown);
+    QCOMPARE(shownLink(link), shown);
+}
+
 void TestLinkRules::resolverAnswers_data()
 {
     QTest::addColumn<QStringList>("urls");
@@ -163,6 +252,7 @@ void TestLinkRules::resolverAnswers_data()
     QTest::newRow("first of two") << QStringList{"https://cdn/a.m3u8", "https://cdn/b.m3u8"}
                                   << "https://cdn/a.m3u8";
     QTest::newRow("rtsp") << QStringList{"rtsp://cam/live"} << "rtsp://cam/live";
+    QTest::newRow("rtsps") << QStringList{"rtsps://cam/live"} << "rtsps://cam/live";
     QTest::newRow("empty list") << QStringList() << QString();
     QTest::newRow("first is not a URL") << QStringList{"not a url", "https://cdn/b"} << QString();
     QTest::newRow("first is a file") << QStringList{"file:///etc/passwd"} << QString();

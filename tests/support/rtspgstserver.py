@@ -8,7 +8,10 @@ until its standard input closes, so a crashed test leaves no server behind.
 
   rtspgstserver.py --clip clip.mp4 [--port 0] [--transport tcp|udp|both]
                    [--auth none|basic|digest --user U --password P]
-                   [--content clip|audio|mjpeg]
+                   [--content clip|audio|mjpeg] [--tls yes|no]
+
+With --tls yes it speaks RTSP over TLS (rtsps, TCP only) with the self-signed certificate
+rtsps-test.pem beside this script.
 """
 import argparse
 import os
@@ -20,7 +23,7 @@ import gi
 gi.require_version("Gst", "1.0")
 gi.require_version("GstRtsp", "1.0")
 gi.require_version("GstRtspServer", "1.0")
-from gi.repository import GLib, Gst, GstRtsp, GstRtspServer  # noqa: E402
+from gi.repository import Gio, GLib, Gst, GstRtsp, GstRtspServer  # noqa: E402
 
 
 def main():
@@ -32,6 +35,7 @@ def main():
     parser.add_argument("--user", default="")
     parser.add_argument("--password", default="")
     parser.add_argument("--content", choices=["clip", "audio", "mjpeg"], default="clip")
+    parser.add_argument("--tls", choices=["yes", "no"], default="no")
     args = parser.parse_args()
 
     Gst.init(None)
@@ -65,11 +69,17 @@ def main():
     }
     factory.set_protocols(protocols[args.transport])
 
-    if args.auth != "none":
+    if args.auth != "none" or args.tls == "yes":
         auth = GstRtspServer.RTSPAuth()
         token = GstRtspServer.RTSPToken()
         token.set_string(GstRtspServer.RTSP_TOKEN_MEDIA_FACTORY_ROLE, "viewer")
-        if args.auth == "digest":
+        if args.tls == "yes":
+            pem = os.path.join(os.path.dirname(os.path.abspath(__file__)), "rtsps-test.pem")
+            auth.set_tls_certificate(Gio.TlsCertificate.new_from_file(pem))
+            factory.set_protocols(GstRtsp.RTSPLowerTrans.TCP)
+        if args.auth == "none":
+            auth.set_default_token(token)
+        elif args.auth == "digest":
             auth.set_supported_methods(GstRtsp.RTSPAuthMethod.DIGEST)
             auth.add_digest(args.user, args.password, token)
         else:

@@ -48,7 +48,7 @@ quint16 RtspTestServer::freePort()
 
 bool RtspTestServer::start(const Options &options)
 {
-    const QString clipPath = clip();
+    const QString clipPath = options.clip.isEmpty() ? clip() : options.clip;
     if (clipPath.isEmpty()) {
         m_failure = QStringLiteral("ffmpeg could not generate the clip");
         return false;
@@ -60,8 +60,8 @@ bool RtspTestServer::start(const Options &options)
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         {QStringLiteral(MARQUETRIX_RTSP_GST_SERVER), "--clip", clipPath,
                          "--transport", options.transport, "--auth", options.auth, "--user",
-                         options.user, "--password", options.password, "--content",
-                         options.content});
+                         options.user, "--password", options.password, "--content", options.content,
+                         "--tls", options.tls ? "yes" : "no"});
     }
     // The servers print "ready PORT" once they stream.
     QDeadlineTimer deadline(20'000);
@@ -74,6 +74,7 @@ bool RtspTestServer::start(const Options &options)
     const QList<QByteArray> words = output.trimmed().split(' ');
     if (words.size() == 2 && words[0] == "ready") {
         m_port = static_cast<quint16>(words[1].toUInt());
+        m_tls = options.tls;
         return m_port != 0;
     }
     m_failure =
@@ -100,7 +101,7 @@ void RtspTestServer::kill()
 QUrl RtspTestServer::url(const QString &user, const QString &password, const QString &path) const
 {
     QUrl url;
-    url.setScheme(QStringLiteral("rtsp"));
+    url.setScheme(m_tls ? QStringLiteral("rtsps") : QStringLiteral("rtsp"));
     url.setHost(QStringLiteral("127.0.0.1"));
     url.setPort(m_port);
     url.setPath(path);

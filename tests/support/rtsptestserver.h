@@ -31,6 +31,10 @@ public:
         // gstreamer only: "clip", "audio" for the clip's sound alone, or "mjpeg" for a
         // live Motion JPEG picture.
         QString content = QStringLiteral("clip");
+        // gstreamer only: RTSP over TLS (rtsps, TCP), with a self-signed certificate.
+        bool tls = false;
+        // gstreamer only: the MP4 (H.264 and AAC) to serve instead of the generated clip.
+        QString clip = {};
     };
 
     RtspTestServer() = default;
@@ -46,8 +50,8 @@ public:
     void freeze();
 
     quint16 port() const { return m_port; }
-    // rtsp://[user:password@]127.0.0.1:PORT/path; the password is set raw, so a ':' in it
-    // stays a ':' in the URL.
+    // rtsp://[user:password@]127.0.0.1:PORT/path (rtsps:// with tls); the password is set
+    // raw, so a ':' in it stays a ':' in the URL.
     QUrl url(const QString &user = {}, const QString &password = {},
              const QString &path = QStringLiteral("/live")) const;
     QString failure() const { return m_failure; }
@@ -60,6 +64,7 @@ public:
 private:
     QProcess m_process;
     quint16 m_port = 0;
+    bool m_tls = false;
     QString m_failure;
 };
 

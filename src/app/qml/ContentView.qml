@@ -147,7 +147,7 @@ FocusScope {
 
     AlertToast {
         objectName: "failedToast"
-        title: "Failed to open video"
+        title: controller.failureNotice
         failure: true
         shown: root.viewState.showFailedToOpenAlert
         onDismissed: root.viewState.showFailedToOpenAlert = false
