@@ -73,8 +73,11 @@ AppWindow::~AppWindow()
 
 bool AppWindow::start(const QStringList &arguments)
 {
-    const CommandLine commandLine =
-        CommandLine::parse(QStringList{QStringLiteral("marquetrix")} + arguments);
+    // As argv would carry them: file names are bytes.
+    QList<QByteArray> argv{QByteArrayLiteral("marquetrix")};
+    for (const QString &argument : arguments)
+        argv.append(QFile::encodeName(argument));
+    const CommandLine commandLine = CommandLine::parse(argv);
     m_engine = std::make_unique<VlcMediaEngine>();
     m_qml = std::make_unique<QQmlEngine>();
     QQmlComponent component(
