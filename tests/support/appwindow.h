@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QQmlEngine;
+class QQuickItem;
+class QQuickWindow;
+
+namespace marquetrix {
+class ContentController;
+class LayoutState;
+class MediaEngine;
+class ViewState;
+} // namespace marquetrix
+
+namespace marquetrix::test {
+
+// The application's real main window (Main.qml on the real libVLC engine) in the test's
+// process, driven as a user drives it: pointer and keys go through the X server (XTEST, by
+// xdotool) to the window the window manager placed and focused, and the test checks what the
+// screen shows. The window's state may be read (tiles, titles, where an item stands, to aim
+// at it) but never written: every change comes from input. Needs the X server and window
+// manager of scripts/test-session; a crash of the application is a crash of the test.
+//
+//   AppWindow app;
+//   QVERIFY2(app.start({clip}), qPrintable(app.failure()));   // arguments as on the command line
+//   app.click(app.centreOf(app.item("addVideoButton")));
+//   app.key("Down"); app.key("Return");
+//   QTRY_COMPARE(app.tileCount(), 2);
+//   QVERIFY(AppWindow::near(app.grab().pixel(5, 5), Qt::black));
+//   QVERIFY2(!app.logged("is not installed"), qPrintable(app.log().join('\n')));
+class AppWindow
+{
+public:
+    AppWindow();
+    ~AppWindow();
+
+    // Builds the window with these command-line arguments (files, links, --fullscreen) and
+    // waits until it is mapped and holds the focus.
+    bool start(const QStringList &arguments = {});
+    QString failure() const { return m_failure; }
+
+    QQuickWindow *window() const { return m_window; }
+    ContentController *controller() const;
+    LayoutState *layoutState() const;
+    ViewState *viewState() const;
+    int tileCount() const;
+    // The first visible item of that object name (menus and popups included), or null.
+    QQuickItem *item(const QString &objectName) const;
+    // Every visible item showing this text (buttons, menu items, labels).
+    QList<QQuickItem *> itemsWithText(const QString &text) const;
+    // An item's centre in window coordinates.
+    QPoint centreOf(const QQuickItem *item) const;
+
+    // Real input at window coordinates.
+    void move(QPoint at);
+    void click(QPoint at, Qt::MouseButton button = Qt::LeftButton);
+    void doubleClick(QPoint at);
+    void drag(QPoint from, QPoint to);
+    // xdotool key names, one chord: "ctrl+o", "Escape", "Return", "shift+Right".
+    void key(const QString &chord);
+    void type(const QString &text);
+
+    // What the screen shows of the window's content, in window coordinates.
+    QImage grab() const;
+    static bool near(QRgb pixel, const QColor &colour, int tolerance = 16);
+    // The share (0 to 1) of the rectangle's pixels for which `test` holds.
+    static double share(const QImage &image, const QRect &rect,
+                        const std::function<bool(QRgb)> &test);
+
+    // Everything logged since the window was built (Qt and QML warnings included).
+    QStringList log() const;
+    bool logged(const QString &part) const;
+
+private:
+    void xdotool(const QStringList &arguments);
+    QPoint global(QPoint at) const;
+
+    std::unique_ptr<MediaEngine> m_engine;
+    std::unique_ptr<QQmlEngine> m_qml;
+    std::unique_ptr<QObject> m_root;
+    QQuickWindow *m_window = nullptr;
+    QString m_failure;
+};
+
+} // namespace marquetrix::test
