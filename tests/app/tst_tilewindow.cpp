@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -458,12 +459,18 @@ void TestTileWindow::dragsLightUpTheirTarget()
     const QPoint middle(app.window()->width() / 2, app.window()->height() / 2);
     QDragEnterEvent enter(middle, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(app.window(), &enter);
+    // A drag left hanging would hold the next window's pointer.
+    auto leaveAnyway = qScopeGuard([&] {
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(app.window(), &leave);
+    });
     QDragMoveEvent over(middle + QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton,
                         Qt::NoModifier);
     QCoreApplication::sendEvent(app.window(), &over);
     // The window's edge beside the tiles.
     const QPoint edge(2, sceneRect(tiles[0]).bottom());
     QTRY_VERIFY(isHighlight(app.grab().pixel(edge)));
+    leaveAnyway.dismiss();
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(app.window(), &leave);
     QTRY_VERIFY(!isHighlight(app.grab().pixel(edge)));

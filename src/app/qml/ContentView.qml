@@ -17,7 +17,6 @@ FocusScope {
     readonly property alias controller: controller
     readonly property ViewState viewState: controller.viewState
     readonly property LayoutState layoutState: controller.layoutState
-    readonly property alias tileKeys: tileKeys
     readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
     readonly property var videoNameFilters: [
         "Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)",
