@@ -131,7 +131,7 @@ void AppCommands::repeatAll()
         }
         meta->setGlobalRepeatEnabled(true);
         // A video that stopped at its end starts again; one the user paused stays paused.
-        if (!meta->playing() && !meta->doPause())
+        if (meta->ended())
             meta->setForcePlay(true);
     }
 }

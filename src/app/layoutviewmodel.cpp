@@ -113,6 +113,12 @@ void LayoutViewModel::relayout()
 {
     qCDebug(lcLayout) << "Recalculating layout";
     applyPlacement(place());
+    const LayoutState *state = m_layoutState;
+    const QSizeF area = state ? QSizeF(state->viewWidth(), state->viewHeight()) : QSizeF();
+    if (area != m_area) {
+        m_area = area;
+        emit areaChanged();
+    }
 }
 
 std::vector<LayoutViewModel::Placed> LayoutViewModel::place()

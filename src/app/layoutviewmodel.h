@@ -6,6 +6,7 @@
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QRectF>
+#include <QSizeF>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
@@ -71,6 +72,14 @@ public:
     void setIsMainFocused(bool value);
     Q_SIGNAL void isMainFocusedChanged();
 
+    // The area the tiles were placed in. The window may already be larger or smaller while
+    // the resize goes on; the view stretches the tiles by the difference meanwhile.
+    Q_PROPERTY(qreal areaWidth READ areaWidth NOTIFY areaChanged)
+    qreal areaWidth() const { return m_area.width(); }
+    Q_PROPERTY(qreal areaHeight READ areaHeight NOTIFY areaChanged)
+    qreal areaHeight() const { return m_area.height(); }
+    Q_SIGNAL void areaChanged();
+
     // Searches the cache did not answer, for diagnostics: hovering and ticking tiles must
     // not add to it.
     Q_PROPERTY(int searchCount READ searchCount NOTIFY searchCountChanged)
@@ -110,6 +119,7 @@ private:
     int m_searchCount = 0;
     bool m_relayoutQueued = false;
     std::vector<Row> m_rows;
+    QSizeF m_area;
     LayoutLogSink m_log;
 };
 

@@ -34,10 +34,17 @@ void PlayerDelegate::mediaPlayerStateChanged(MediaPlayer *player)
         meta->setError(true);
     }
 
-    if (m_lastPlayerState == PlaybackState::Ended && !tile->repeatEnabled()) {
+    // Only the event that follows the end while the player still stands at it ends the play
+    // wish: an event of a new run means the user (or a window-wide command) started the
+    // video again, and pausing it then would stop it a moment after it started.
+    if (m_lastPlayerState == PlaybackState::Ended && state == PlaybackState::Ended &&
+        !tile->repeatEnabled()) {
         meta->setEnded(true);
         meta->setDoPause(true);
     }
+    // A video playing again is no longer at its end: a later play keeps its position.
+    if (state == PlaybackState::Playing)
+        meta->setEnded(false);
 
     takeVideoSize(*player, *tile, *meta);
     m_lastPlayerState = player->state();

@@ -65,8 +65,46 @@ void TileController::setHovered(bool value)
     if (PlayerState *state = m_playerState)
         state->setControlsVisible(value);
     m_showBorder = value;
+    if (TileKeys *keys = m_keys)
+        keys->setPointerOver(m_playerState, value);
     emit hoveredChanged();
     emit borderWidthChanged();
+}
+
+void TileController::setKeys(TileKeys *value)
+{
+    if (m_keys)
+        m_keys->disconnect(this);
+    m_keys = value;
+    if (value) {
+        connect(value, &TileKeys::selectedChanged, this, &TileController::selectedChanged);
+        connect(value, &TileKeys::selectedChanged, this, &TileController::borderWidthChanged);
+    }
+    emit keysChanged();
+    emit selectedChanged();
+    emit borderWidthChanged();
+}
+
+bool TileController::selected() const
+{
+    const TileKeys *keys = m_keys;
+    return keys && m_playerState && keys->selected() == m_playerState;
+}
+
+void TileController::select()
+{
+    if (TileKeys *keys = m_keys)
+        keys->select(m_playerState);
+}
+
+void TileController::setMenuOpen(bool value)
+{
+    if (m_menuOpen == value)
+        return;
+    m_menuOpen = value;
+    emit menuOpenChanged();
+    // The bar holds the menu that reports here: it goes after this report, not within it.
+    QMetaObject::invokeMethod(this, &TileController::controlsShownChanged, Qt::QueuedConnection);
 }
 
 bool TileController::controlsHidden() const
@@ -79,13 +117,15 @@ int TileController::borderWidth() const
 {
     const LayoutState *layout = m_layoutState;
     const bool several = layout && layout->videoMetas().size() >= 2;
-    return several && m_showBorder && !controlsHidden() ? 2 : 0;
+    return several && (m_showBorder || selected()) && !controlsHidden() ? 2 : 0;
 }
 
 bool TileController::controlsShown() const
 {
     const PlayerState *state = m_playerState;
-    return state && state->controlsVisible() && !controlsHidden();
+    // An open menu keeps its bar even when idleness hides the controls: the menu goes only
+    // with a choice or a click elsewhere.
+    return state && (m_menuOpen || (state->controlsVisible() && !controlsHidden()));
 }
 
 bool TileController::failed() const

@@ -2,6 +2,7 @@
 
 #include "layoutstate.h"
 #include "playerstate.h"
+#include "tilekeys.h"
 #include "viewstate.h"
 
 #include <QObject>
@@ -46,7 +47,28 @@ public:
     void setHovered(bool value);
     Q_SIGNAL void hoveredChanged();
 
-    // 2 while hovered, with two or more videos in the window and controls not hidden; else 0.
+    // The window's keys, which act on this tile while the pointer is over it or after a click;
+    // none in a window without player keys.
+    Q_PROPERTY(marquetrix::TileKeys *keys READ keys WRITE setKeys NOTIFY keysChanged)
+    TileKeys *keys() const { return m_keys; }
+    void setKeys(TileKeys *value);
+    Q_SIGNAL void keysChanged();
+
+    // The tile clicked last: the keys act on it while the pointer is over no tile.
+    Q_PROPERTY(bool selected READ selected NOTIFY selectedChanged)
+    bool selected() const;
+    Q_SIGNAL void selectedChanged();
+    Q_INVOKABLE void select();
+
+    // One of the bar's menus, popups or dialogs is open: the bar stays although the pointer
+    // is over the menu and no longer over the tile.
+    Q_PROPERTY(bool menuOpen READ menuOpen WRITE setMenuOpen NOTIFY menuOpenChanged)
+    bool menuOpen() const { return m_menuOpen; }
+    void setMenuOpen(bool value);
+    Q_SIGNAL void menuOpenChanged();
+
+    // 2 while hovered or selected, with two or more videos in the window and controls not
+    // hidden; else 0.
     Q_PROPERTY(int borderWidth READ borderWidth NOTIFY borderWidthChanged)
     int borderWidth() const;
     Q_SIGNAL void borderWidthChanged();
@@ -71,7 +93,9 @@ private:
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
     QPointer<VideoMetadata> m_observedMeta;
+    QPointer<TileKeys> m_keys;
     bool m_showBorder = false;
+    bool m_menuOpen = false;
     bool m_removalPosted = false;
     QTimer m_tick;
 };

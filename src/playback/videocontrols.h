@@ -44,6 +44,10 @@ public:
     WidthClass widthClass() const { return widthClassFor(m_width); }
     Q_PROPERTY(bool sideControlsInline READ sideControlsInline NOTIFY widthChanged)
     bool sideControlsInline() const { return widthClass() == WidthClass::Wide; }
+    // A tiny bar keeps play, mute and its menu in the row; the jumps and the volume move into
+    // the menu, so that nothing is cut off.
+    Q_PROPERTY(bool transportInline READ transportInline NOTIFY widthChanged)
+    bool transportInline() const { return widthClass() != WidthClass::Tiny; }
     Q_PROPERTY(int spacing READ spacing NOTIFY widthChanged)
     int spacing() const;
     Q_PROPERTY(int titlePadding READ titlePadding NOTIFY widthChanged)

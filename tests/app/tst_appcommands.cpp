@@ -139,8 +139,8 @@ void TestAppCommands::repeatAllRestartsEndedVideosOnly()
     const auto playing = addRecord(content, engine, QStringLiteral("playing.mp4"));
     ended->setPlaying(false);
     ended->setEnded(true);
+    // The user's pause: the play wish is off; the one-shot pause request is long done.
     paused->setPlaying(false);
-    paused->setDoPause(true);
 
     commands.repeatAll();
     for (const auto &meta : {ended, paused, playing})

@@ -63,7 +63,6 @@ private slots:
     void cleanup();
     void tilesKeepTheirPlayerAcrossRelayouts();
     void hoverShowsControlsAndBorderWithoutSearching();
-    void sideControlsInlineAndInMenuMode();
     void failedVideoRemovesItself();
     void droppingATileOnAnotherSwapsThem();
     void iconButtonsAreNamed();
@@ -215,59 +214,6 @@ void TestLayoutView::hoverShowsControlsAndBorderWithoutSearching()
     tile->setHovered(false);
     QCoreApplication::processEvents();
     QCOMPARE(model()->searchCount(), searches);
-}
-
-void TestLayoutView::sideControlsInlineAndInMenuMode()
-{
-    const auto only = open(QStringLiteral("only.mp4"));
-    QTRY_VERIFY(playerViewOf(*only));
-    QQuickItem *view = playerViewOf(*only);
-    view->property("tile").value<TileController *>()->setHovered(true);
-    auto *controls = view->findChild<QQuickItem *>(QStringLiteral("controlsLoader"));
-    QTRY_VERIFY(controls->property("item").value<QQuickItem *>());
-    auto *bar = controls->property("item").value<QQuickItem *>();
-
-    // Wide tile: the side controls stand inline as icons; the menu button is hidden.
-    auto *loop = bar->findChild<QQuickItem *>(QStringLiteral("loopButton"));
-    auto *more = bar->findChild<QQuickItem *>(QStringLiteral("moreButton"));
-    QVERIFY(loop && more);
-    QVERIFY(loop->isVisible());
-    QVERIFY(!more->isVisible());
-    QCOMPARE(loop->property("display").toInt(), 0); // IconOnly
-    QCOMPARE(loop->property("text").toString(), QStringLiteral("Loop"));
-    QMetaObject::invokeMethod(loop, "clicked");
-    auto *state = view->property("playerState").value<PlayerState *>();
-    QVERIFY(state->repeatEnabled());
-    QCOMPARE(loop->property("text").toString(), QStringLiteral("No loop"));
-
-    // The same controls with captions, as the narrow bar's menu shows them.
-    QQmlComponent menu(m_engine.get());
-    menu.setData(R"(
-import Marquetrix.SideControls
-SideControls { menuMode: true }
-)",
-                 QUrl());
-    std::unique_ptr<QObject> side(menu.createWithInitialProperties(
-        {{QStringLiteral("playerState"), QVariant::fromValue(state)},
-         {QStringLiteral("viewState"), QVariant::fromValue(m_viewState.get())}}));
-    QVERIFY2(side, qPrintable(menu.errorString()));
-    for (const auto &[name, caption] :
-         {std::pair("cropButton", "Crop"), {"loopButton", "No loop"}, {"openButton", "Open"}}) {
-        auto *button = side->findChild<QQuickItem *>(QLatin1String(name));
-        QVERIFY(button);
-        QCOMPARE(button->property("text").toString(), QLatin1String(caption));
-        QCOMPARE(button->property("display").toInt(), 2); // TextBesideIcon
-    }
-
-    // A narrow tile moves them behind the menu button (the pointer is still over the tile).
-    m_layoutState->setViewWidth(300);
-    m_layoutState->setViewHeight(200);
-    QTRY_VERIFY(view->width() < 350);
-    view->property("tile").value<TileController *>()->setHovered(true);
-    QTRY_VERIFY(controls->property("item").value<QQuickItem *>());
-    bar = controls->property("item").value<QQuickItem *>();
-    QVERIFY(bar->findChild<QQuickItem *>(QStringLiteral("moreButton"))->isVisible());
-    QVERIFY(!bar->findChild<QQuickItem *>(QStringLiteral("loopButton"))->isVisible());
 }
 
 void TestLayoutView::failedVideoRemovesItself()

@@ -139,10 +139,13 @@ void TestPlayerDelegate::endAndError_data()
     using S = PlaybackState;
     QTest::newRow("end event alone")
         << false << QList{S::Playing, S::Ended} << true << false << false;
+    // The engine follows its end with one more state event while it stays at the end.
     QTest::newRow("event after the end pauses")
-        << false << QList{S::Ended, S::Stopped} << true << true << false;
+        << false << QList{S::Ended, S::Ended} << true << true << false;
     QTest::newRow("repeat: restart does not pause")
-        << true << QList{S::Ended, S::Playing} << true << false << false;
+        << true << QList{S::Ended, S::Opening} << true << false << false;
+    QTest::newRow("restart after the end is not paused")
+        << false << QList{S::Ended, S::Opening, S::Playing} << false << false << false;
     QTest::newRow("no end, no pause")
         << false << QList{S::Opening, S::Playing, S::Paused} << false << false << false;
     QTest::newRow("error") << false << QList{S::Opening, S::Error} << false << false << true;

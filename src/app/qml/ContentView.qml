@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Dialogs
 import Marquetrix
 import Marquetrix.State
+import Marquetrix.Playback
 import Marquetrix.Opening
 import Marquetrix.SideControls
 
@@ -34,6 +35,12 @@ FocusScope {
         id: controller
         engine: root.engine
         isFocused: root.activeFocus
+    }
+
+    TileKeys {
+        id: tileKeys
+
+        onFullScreenRequested: controller.toggleFullScreen()
     }
 
     Rectangle {
@@ -68,6 +75,7 @@ FocusScope {
             layoutState: root.layoutState
             viewState: root.viewState
             engine: root.engine
+            keys: tileKeys
             welcomeContent: welcome
         }
     }
@@ -96,12 +104,23 @@ FocusScope {
     // Above the tiles but taking only file and link drags: a tile dragged onto another
     // carries its id as text and passes through to the tiles.
     DropArea {
+        id: windowDrop
+
         anchors.fill: parent
         keys: ["text/uri-list"]
         onDropped: drop => {
             controller.handleDrop(drop.urls)
             drop.accept(Qt.CopyAction)
         }
+    }
+
+    Rectangle {
+        objectName: "windowDropHighlight"
+        anchors.fill: parent
+        visible: windowDrop.containsDrag
+        color: "#303daee9"
+        border.color: "#3daee9"
+        border.width: 6
     }
 
     HoverHandler {
@@ -121,14 +140,27 @@ FocusScope {
             controller.exitFullscreen()
         else if (event.key === Qt.Key_Space)
             controller.togglePause()
+        else
+            tileKeys.press(event.key, event.modifiers)
         event.accepted = true
     }
 
-    // The window's content takes the keyboard focus back whenever it lost it and no
-    // dialog needs it.
-    onActiveFocusChanged: {
-        if (!activeFocus && !dialogOpen)
-            Qt.callLater(() => { if (!root.dialogOpen) root.forceActiveFocus() })
+    // The window's content takes the keyboard focus back whenever it lost it, unless a
+    // menu, popup or dialog holds it: those need their keys (Escape, arrows, Return).
+    function reclaimFocus() {
+        if (root.activeFocus || root.dialogOpen)
+            return
+        for (let item = root.Window.activeFocusItem; item; item = item.parent) {
+            if (item === Overlay.overlay)
+                return
+        }
+        root.forceActiveFocus()
+    }
+    Connections {
+        target: root.Window.window
+        function onActiveFocusItemChanged() {
+            Qt.callLater(root.reclaimFocus)
+        }
     }
 
     AlertToast {

@@ -5,8 +5,10 @@ import Marquetrix.Playback
 
 // The window's tiles on black: one VideoPlayerView per placed video, at the rectangle the
 // layout gives it. Rows are keyed by the video, so a relayout moves and resizes tiles and
-// never rebuilds the tile (and player) of a video that stays. A tile can be dropped on
-// another to swap the two.
+// never rebuilds the tile (and player) of a video that stays. While the window is being
+// resized, the arrangement last found is stretched to the window until the new one is
+// there. A tile can be dropped on another to swap the two; the tile under the drag lights
+// up.
 Rectangle {
     id: root
 
@@ -15,8 +17,13 @@ Rectangle {
     required property var engine
     // Shown instead of tiles when no layout could be found.
     property Component welcomeContent
+    // The window's player keys.
+    property TileKeys keys: null
     readonly property alias model: layoutModel
     readonly property alias tiles: tiles
+    readonly property real stretchX: layoutModel.areaWidth > 0 ? width / layoutModel.areaWidth : 1
+    readonly property real stretchY: layoutModel.areaHeight > 0 ? height / layoutModel.areaHeight
+                                                                : 1
 
     color: "black"
 
@@ -45,6 +52,7 @@ Rectangle {
         delegate: Item {
             id: tile
 
+            objectName: "tile"
             required property VideoMetadata videoMeta
             required property string videoId
             required property real tileX
@@ -53,10 +61,10 @@ Rectangle {
             required property real tileHeight
             readonly property alias playerView: playerView
 
-            x: tileX
-            y: tileY
-            width: tileWidth
-            height: tileHeight
+            x: tileX * root.stretchX
+            y: tileY * root.stretchY
+            width: tileWidth * root.stretchX
+            height: tileHeight * root.stretchY
 
             Drag.dragType: Drag.Automatic
             Drag.active: dragHandler.active
@@ -71,6 +79,7 @@ Rectangle {
                 viewState: root.viewState
                 layoutState: root.layoutState
                 engine: root.engine
+                keys: root.keys
             }
 
             DragHandler {
@@ -83,7 +92,11 @@ Rectangle {
             }
 
             DropArea {
+                id: tileDrop
+
+                objectName: "tileDropArea"
                 anchors.fill: parent
+                z: 3
                 // Files and links are not a tile's text: they go on to the window, which
                 // opens them.
                 onEntered: drag => drag.accepted = drag.hasText && !drag.hasUrls
@@ -92,6 +105,16 @@ Rectangle {
                     if (layoutModel.handleLeafDrop(items, tile.videoId))
                         drop.accept(Qt.MoveAction);
                 }
+            }
+
+            Rectangle {
+                objectName: "tileDropHighlight"
+                anchors.fill: parent
+                z: 3
+                visible: tileDrop.containsDrag && !dragHandler.active
+                color: "#403daee9"
+                border.color: "#3daee9"
+                border.width: 4
             }
         }
     }

@@ -13,6 +13,38 @@ ApplicationWindow {
     readonly property alias content: content
     readonly property alias commands: commands
 
+    // Menu items that show their key, as desktop menus do.
+    component ShortcutMenuItem: MenuItem {
+        id: menuItem
+
+        readonly property string keys: action && action.shortcut ? String(action.shortcut) : ""
+
+        contentItem: Item {
+            implicitWidth: itemText.implicitWidth + (menuItem.keys ? keyText.implicitWidth + 32 : 0)
+            implicitHeight: itemText.implicitHeight
+
+            Label {
+                id: itemText
+
+                anchors.left: parent.left
+                anchors.verticalCenter: parent.verticalCenter
+                text: menuItem.text
+                font: menuItem.font
+                enabled: menuItem.enabled
+            }
+            Label {
+                id: keyText
+
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                text: menuItem.keys
+                font: menuItem.font
+                enabled: menuItem.enabled
+                opacity: 0.6
+            }
+        }
+    }
+
     title: ""
     width: 1280
     height: 800
@@ -35,9 +67,16 @@ ApplicationWindow {
 
     menuBar: MenuBar {
         visible: !content.layoutState.isFullscreen
+        // Qt 6.4's bar stays in its open mode when a menu closes while the pointer rests on
+        // the bar (Escape): the next menu then opens on hover and closes again on the click
+        // meant to open it. Without hover, every click opens its menu.
+        delegate: MenuBarItem {
+            hoverEnabled: false
+        }
 
         Menu {
             title: "&File"
+            delegate: ShortcutMenuItem {}
             Action {
                 objectName: "openFilesAction"
                 text: "Open Files"
@@ -53,12 +92,13 @@ ApplicationWindow {
             MenuSeparator {}
             Action {
                 text: "Quit"
-                shortcut: StandardKey.Quit
+                shortcut: "Ctrl+Q"
                 onTriggered: window.close()
             }
         }
         Menu {
             title: "&Playback"
+            delegate: ShortcutMenuItem {}
             Action {
                 objectName: "pauseAllAction"
                 text: commands.pauseAllTitle
@@ -83,6 +123,7 @@ ApplicationWindow {
         }
         Menu {
             title: "&Layout"
+            delegate: ShortcutMenuItem {}
             Action {
                 objectName: "shuffleAction"
                 text: "Shuffle layout"
@@ -98,6 +139,13 @@ ApplicationWindow {
         }
         Menu {
             title: "&Help"
+            delegate: ShortcutMenuItem {}
+            Action {
+                objectName: "keyboardShortcutsAction"
+                text: qsTr("Keyboard shortcuts")
+                shortcut: "F1"
+                onTriggered: window.showKeyboardShortcuts()
+            }
             Action {
                 objectName: "helpAction"
                 text: "Marquetrix Help"
@@ -126,6 +174,7 @@ ApplicationWindow {
             Item { Layout.fillWidth: true }
             ToolButton {
                 objectName: "addVideoButton"
+                focusPolicy: Qt.NoFocus
                 text: "Add video"
                 icon.name: "list-add"
                 icon.source: "qrc:/marquetrix/icons/list-add.svg"
@@ -134,6 +183,7 @@ ApplicationWindow {
 
                 Menu {
                     id: addMenu
+                    objectName: "addMenu"
                     y: parent.height
                     MenuItem {
                         text: "Open Files"
@@ -147,6 +197,7 @@ ApplicationWindow {
             }
             ToolButton {
                 objectName: "fullscreenButton"
+                focusPolicy: Qt.NoFocus
                 icon.name: "view-fullscreen"
                 icon.source: "qrc:/marquetrix/icons/view-fullscreen.svg"
                 text: "Full screen"
@@ -178,6 +229,23 @@ ApplicationWindow {
     onClosing: {
         content.controller.stopAll()
         Qt.quit()
+    }
+
+    function showKeyboardShortcuts() {
+        helpWindow.show()
+        helpWindow.raise()
+        helpWindow.requestActivate()
+    }
+
+    HelpWindow {
+        id: helpWindow
+        objectName: "helpWindow"
+    }
+
+    // "?" is a shifted key on most layouts; both spellings reach the list.
+    Shortcut {
+        sequences: ["Ctrl+?", "Ctrl+Shift+?"]
+        onActivated: window.showKeyboardShortcuts()
     }
 
     UpdateNotice {

@@ -1,25 +1,23 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import Marquetrix.State
 import Marquetrix.SideControls
 
-// The tile's crop, loop and open controls: three icon buttons in a row, or, in menu mode, a
-// column of the same buttons with their captions.
-Grid {
+// The tile's crop, loop and open controls as three icon buttons in a row (their menu form is
+// SideControlsMenu). The open panel belongs to the tile, which outlives these controls: they
+// only ask for it.
+Row {
     id: root
 
     required property PlayerState playerState
     required property ViewState viewState
-    property bool menuMode: false
 
     readonly property alias actions: actions
     readonly property alias cropMenu: cropMenu
     readonly property alias openMenu: openMenu
-    readonly property alias fileDialog: fileDialog
+    readonly property bool menuOpen: cropMenu.visible || openMenu.visible
 
-    columns: menuMode ? 1 : 3
-    spacing: menuMode ? 2 : 0
+    signal openFileRequested()
 
     SideControlsActions {
         id: actions
@@ -32,9 +30,10 @@ Grid {
         id: cropButton
 
         objectName: "cropButton"
-        width: root.menuMode ? implicitWidth : 35
+        focusPolicy: Qt.NoFocus
+        width: 35
         rightPadding: 3
-        display: root.menuMode ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
+        display: AbstractButton.IconOnly
         text: qsTr("Crop")
         icon.name: "transform-crop"
         icon.source: "qrc:/marquetrix/icons/transform-crop.svg"
@@ -68,8 +67,9 @@ Grid {
         id: loopButton
 
         objectName: "loopButton"
-        width: root.menuMode ? implicitWidth : 35
-        display: root.menuMode ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
+        focusPolicy: Qt.NoFocus
+        width: 35
+        display: AbstractButton.IconOnly
         text: actions.loopCaption
         icon.name: "media-playlist-repeat"
         icon.source: "qrc:/marquetrix/icons/media-playlist-repeat.svg"
@@ -84,9 +84,10 @@ Grid {
         id: openButton
 
         objectName: "openButton"
-        width: root.menuMode ? implicitWidth : 35
+        focusPolicy: Qt.NoFocus
+        width: 35
         rightPadding: 10
-        display: root.menuMode ? AbstractButton.TextBesideIcon : AbstractButton.IconOnly
+        display: AbstractButton.IconOnly
         text: qsTr("Open")
         icon.name: "media-eject"
         icon.source: "qrc:/marquetrix/icons/media-eject.svg"
@@ -101,20 +102,12 @@ Grid {
 
             MenuItem {
                 text: qsTr("Open File")
-                onTriggered: FileDialogCheck.open(fileDialog)
+                onTriggered: root.openFileRequested()
             }
             MenuItem {
                 text: qsTr("Open URL")
                 onTriggered: actions.openURLIntoTile()
             }
         }
-    }
-
-    FileDialog {
-        id: fileDialog
-
-        fileMode: FileDialog.OpenFile
-        nameFilters: actions.videoFileFilters
-        onAccepted: actions.openFileIntoTile(selectedFile)
     }
 }

@@ -6,7 +6,8 @@ import Marquetrix.SideControls
 
 // The control bar laid over a hovered tile: title, close button, and a rounded row with the
 // seek slider, the transport buttons, mute and volume, and the side controls. What each
-// control does and how the bar measures itself comes from VideoControls.
+// control does and how the bar measures itself comes from VideoControls. Its buttons never
+// take the keyboard focus: the window's keys stay with the window.
 Item {
     id: root
 
@@ -15,6 +16,10 @@ Item {
     property string playerId
     readonly property bool closeHovered: closeButton.hovered
     readonly property alias controls: controls
+    // The tile keeps the bar while one of these is open: the pointer is then over the menu.
+    readonly property bool menuOpen: sideMenu.menuOpen || inlineSide.menuOpen
+
+    signal openFileRequested()
 
     VideoControls {
         id: controls
@@ -23,9 +28,21 @@ Item {
         width: root.width
     }
 
+    // The title stays readable on a light picture.
+    Rectangle {
+        x: title.x + title.padding - 6
+        y: title.y + title.padding - 2
+        width: Math.min(title.contentWidth, title.width - 2 * title.padding) + 12
+        height: title.contentHeight + 4
+        radius: 4
+        color: "#99000000"
+        visible: title.text !== ""
+    }
+
     Label {
         id: title
 
+        objectName: "title"
         anchors.left: parent.left
         anchors.top: parent.top
         anchors.right: closeButton.left
@@ -38,13 +55,19 @@ Item {
         color: "white"
         style: Text.Raised
         styleColor: "black"
+
         HoverHandler {
             id: titleHover
         }
-        // The title may come from a web page: its tooltip shows it as text, never as markup.
+
+        // Its own tooltip, not the window's shared one: it goes with the bar. Only a title
+        // cut short needs it, and only after the pointer rests on it.
         ToolTip {
-            visible: titleHover.hovered && title.text !== ""
+            objectName: "titleToolTip"
+            visible: titleHover.hovered && title.truncated
+            delay: 800
             text: title.text
+            // The title may come from a web page: shown as text, never as markup.
             contentItem: Label {
                 text: title.text
                 textFormat: Text.PlainText
@@ -57,6 +80,7 @@ Item {
         id: closeButton
 
         objectName: "closeButton"
+        focusPolicy: Qt.NoFocus
         anchors.top: parent.top
         anchors.right: parent.right
         anchors.margins: controls.widthClass === VideoControls.Tiny ? 2 : 30
@@ -82,8 +106,8 @@ Item {
         id: bar
 
         anchors.centerIn: parent
-        width: Math.max(controls.rowMinimumWidth,
-                        Math.min(controls.rowMaximumWidth, root.width - 2 * controls.rowPadding))
+        width: Math.min(root.width, Math.max(controls.rowMinimumWidth,
+                        Math.min(controls.rowMaximumWidth, root.width - 2 * controls.rowPadding)))
         height: rows.implicitHeight + 12
         radius: 12
         color: "#202020"
@@ -115,6 +139,7 @@ Item {
                     id: seekSlider
 
                     objectName: "seekSlider"
+                    focusPolicy: Qt.NoFocus
                     width: parent.width - (positionLabel.visible ? positionLabel.width
                                                                    + durationLabel.width + 8 : 0)
                     from: 0
@@ -141,6 +166,8 @@ Item {
 
                 ToolButton {
                     objectName: "backButton"
+                    focusPolicy: Qt.NoFocus
+                    visible: controls.transportInline
                     display: AbstractButton.IconOnly
                     icon.name: "media-seek-backward"
                     icon.source: "qrc:/marquetrix/icons/media-seek-backward.svg"
@@ -152,6 +179,7 @@ Item {
                 }
                 ToolButton {
                     objectName: "playButton"
+                    focusPolicy: Qt.NoFocus
                     display: AbstractButton.IconOnly
                     icon.name: root.playerState.playing ? "media-playback-pause"
                                                         : "media-playback-start"
@@ -166,6 +194,8 @@ Item {
                 }
                 ToolButton {
                     objectName: "forwardButton"
+                    focusPolicy: Qt.NoFocus
+                    visible: controls.transportInline
                     display: AbstractButton.IconOnly
                     icon.name: "media-seek-forward"
                     icon.source: "qrc:/marquetrix/icons/media-seek-forward.svg"
@@ -177,6 +207,7 @@ Item {
                 }
                 ToolButton {
                     objectName: "muteButton"
+                    focusPolicy: Qt.NoFocus
                     display: AbstractButton.IconOnly
                     flat: true
                     icon.name: root.playerState.muted ? "audio-volume-muted" : "audio-volume-high"
@@ -191,6 +222,8 @@ Item {
                 }
                 Slider {
                     objectName: "volumeSlider"
+                    focusPolicy: Qt.NoFocus
+                    visible: controls.transportInline
                     anchors.verticalCenter: parent.verticalCenter
                     width: controls.volumeWidth
                     height: 20
@@ -201,13 +234,17 @@ Item {
                     onMoved: root.playerState.videoMeta.volume = value
                 }
                 SideControls {
+                    id: inlineSide
+
                     anchors.verticalCenter: parent.verticalCenter
                     visible: controls.sideControlsInline
                     playerState: root.playerState
                     viewState: root.viewState
+                    onOpenFileRequested: root.openFileRequested()
                 }
                 ToolButton {
                     objectName: "moreButton"
+                    focusPolicy: Qt.NoFocus
                     visible: !controls.sideControlsInline
                     display: AbstractButton.IconOnly
                     icon.name: "view-more-horizontal"
@@ -216,18 +253,28 @@ Item {
                     ToolTip.visible: hovered
                     ToolTip.text: qsTr("More")
                     Accessible.name: ToolTip.text
-                    onClicked: sideMenu.open()
+                    onClicked: sideMenu.popup(0, height)
 
-                    Popup {
+                    SideControlsMenu {
                         id: sideMenu
 
-                        y: parent.height
-                        padding: 4
+                        objectName: "moreMenu"
+                        playerState: root.playerState
+                        viewState: root.viewState
+                        onOpenFileRequested: root.openFileRequested()
 
-                        SideControls {
-                            menuMode: true
-                            playerState: root.playerState
-                            viewState: root.viewState
+                        // What a tiny bar leaves out of its row.
+                        MenuItem {
+                            text: qsTr("Back 15 seconds")
+                            visible: !controls.transportInline
+                            height: visible ? implicitHeight : 0
+                            onTriggered: controls.jumpBackward()
+                        }
+                        MenuItem {
+                            text: qsTr("Forward 15 seconds")
+                            visible: !controls.transportInline
+                            height: visible ? implicitHeight : 0
+                            onTriggered: controls.jumpForward()
                         }
                     }
                 }

@@ -1,11 +1,14 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Dialogs
 import Marquetrix.State
 import Marquetrix.Playback
+import Marquetrix.SideControls
 
 // One tile: owns the tile's PlayerState, shows the picture, the loading indicator, the
 // hover border and, while hovered, the control bar. Its TileController ticks the player
-// binding every 0.3 s and removes a video that failed.
+// binding every 0.3 s and removes a video that failed. A right click offers the tile's
+// actions as a menu; a left click makes the tile the one the window's player keys act on.
 Item {
     id: root
 
@@ -13,11 +16,14 @@ Item {
     required property ViewState viewState
     required property LayoutState layoutState
     required property var engine
+    // The window's player keys; none where the tile stands alone.
+    property TileKeys keys: null
 
     readonly property string uuid: videoMeta.idText
     readonly property alias playerState: tileState
     readonly property alias tile: tile
     readonly property alias surface: surface
+    readonly property alias contextMenu: contextMenu
 
     PlayerState {
         id: tileState
@@ -31,11 +37,41 @@ Item {
         playerState: tileState
         viewState: root.viewState
         layoutState: root.layoutState
+        keys: root.keys
         hovered: hover.hovered
+        menuOpen: controlsLoader.item ? controlsLoader.item.menuOpen : false
+    }
+
+    // The same requests as the bar's, for the context menu.
+    VideoControls {
+        id: tileControls
+
+        playerState: tileState
+    }
+
+    SideControlsActions {
+        id: tileActions
+
+        playerState: tileState
+        viewState: root.viewState
     }
 
     HoverHandler {
         id: hover
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.LeftButton
+        gesturePolicy: TapHandler.DragThreshold
+        onTapped: tile.select()
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: {
+            tile.select()
+            contextMenu.popup()
+        }
     }
 
     VideoSurface {
@@ -60,6 +96,8 @@ Item {
     }
 
     Loader {
+        id: controlsLoader
+
         objectName: "controlsLoader"
         anchors.fill: parent
         z: 1
@@ -74,15 +112,97 @@ Item {
             playerState: tileState
             viewState: root.viewState
             playerId: root.uuid
+            onOpenFileRequested: FileDialogCheck.open(fileDialog)
         }
     }
 
     Rectangle {
+        objectName: "border"
         anchors.fill: parent
         z: 2
         visible: tile.borderWidth > 0
         color: "transparent"
         border.width: tile.borderWidth
-        border.color: "white"
+        border.color: tile.selected && !tile.hovered ? "#3daee9" : "white"
+    }
+
+    Menu {
+        id: contextMenu
+
+        objectName: "tileMenu"
+
+        MenuItem {
+            objectName: "tileMenuPlay"
+            text: tileState.playing ? qsTr("Pause") : qsTr("Play")
+            onTriggered: tileControls.playPause()
+        }
+        MenuItem {
+            text: qsTr("Back 15 seconds")
+            onTriggered: tileControls.jumpBackward()
+        }
+        MenuItem {
+            text: qsTr("Forward 15 seconds")
+            onTriggered: tileControls.jumpForward()
+        }
+        MenuItem {
+            objectName: "tileMenuMute"
+            text: qsTr("Mute")
+            checkable: true
+            checked: tileState.muted
+            onTriggered: tileControls.toggleMute()
+        }
+        MenuItem {
+            objectName: "tileMenuLoop"
+            text: qsTr("Loop")
+            checkable: true
+            checked: tileState.repeatEnabled
+            onTriggered: tileActions.toggleLoop()
+        }
+        Menu {
+            title: qsTr("Crop")
+
+            MenuItem {
+                objectName: "tileMenuLandscape"
+                text: qsTr("Landscape")
+                onTriggered: tileActions.cropLandscape()
+            }
+            MenuItem {
+                objectName: "tileMenuPortrait"
+                text: qsTr("Portrait")
+                onTriggered: tileActions.cropPortrait()
+            }
+            MenuItem {
+                objectName: "tileMenuOriginal"
+                text: qsTr("Original")
+                onTriggered: tileActions.cropOriginal()
+            }
+        }
+        MenuSeparator {}
+        MenuItem {
+            objectName: "tileMenuOpenFile"
+            text: qsTr("Open File\u2026")
+            onTriggered: FileDialogCheck.open(fileDialog)
+        }
+        MenuItem {
+            objectName: "tileMenuOpenURL"
+            text: qsTr("Open URL\u2026")
+            onTriggered: tileActions.openURLIntoTile()
+        }
+        MenuSeparator {}
+        MenuItem {
+            objectName: "tileMenuClose"
+            text: qsTr("Close")
+            onTriggered: tileControls.close()
+        }
+    }
+
+    // The tile's open panel: it outlives the bar, which goes when the pointer leaves.
+    FileDialog {
+        id: fileDialog
+
+        objectName: "tileFileDialog"
+        fileMode: FileDialog.OpenFile
+        nameFilters: tileActions.videoFileFilters
+        onAccepted: tileActions.openFileIntoTile(selectedFile)
     }
 }

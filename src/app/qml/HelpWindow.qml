@@ -1,0 +1,70 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// The keyboard shortcuts, as a list beside the main window.
+Window {
+    id: window
+
+    title: qsTr("Keyboard shortcuts")
+    width: 460
+    height: 520
+    minimumWidth: 320
+    minimumHeight: 240
+    color: palette.window
+
+    ListModel {
+        id: shortcuts
+
+        ListElement { keys: "Space"; action: qsTr("Pause or play all videos") }
+        ListElement { keys: "Esc"; action: qsTr("Leave full screen") }
+        ListElement { keys: "Ctrl+O"; action: qsTr("Open files") }
+        ListElement { keys: "Ctrl+Shift+O"; action: qsTr("Open a link") }
+        ListElement { keys: "Ctrl+R"; action: qsTr("Repeat all videos") }
+        ListElement { keys: "Ctrl+T"; action: qsTr("Mute all videos") }
+        ListElement { keys: "Ctrl+L"; action: qsTr("Shuffle the layout") }
+        ListElement { keys: "F1, Ctrl+?"; action: qsTr("Show this list") }
+        ListElement { keys: ""; action: qsTr("For the video under the pointer, or the one clicked last:") }
+        ListElement { keys: "\u2190 / \u2192"; action: qsTr("Back or forward 5 seconds") }
+        ListElement { keys: "Shift+\u2190 / \u2192"; action: qsTr("Back or forward 1 minute") }
+        ListElement { keys: "\u2191 / \u2193"; action: qsTr("Volume up or down") }
+        ListElement { keys: "M"; action: qsTr("Mute or unmute") }
+        ListElement { keys: "F"; action: qsTr("Full screen") }
+        ListElement { keys: "0 \u2013 9"; action: qsTr("Jump to 0 % \u2013 90 %") }
+        ListElement { keys: "Home / End"; action: qsTr("Jump to the start or the end") }
+    }
+
+    ListView {
+        objectName: "shortcutList"
+        anchors.fill: parent
+        anchors.margins: 16
+        model: shortcuts
+        spacing: 6
+        delegate: RowLayout {
+            required property string keys
+            required property string action
+
+            width: ListView.view.width
+            spacing: 16
+
+            Label {
+                Layout.preferredWidth: 150
+                text: keys
+                font.bold: true
+                textFormat: Text.PlainText
+            }
+            Label {
+                Layout.fillWidth: true
+                text: action
+                wrapMode: Text.WordWrap
+                font.italic: keys === ""
+                textFormat: Text.PlainText
+            }
+        }
+    }
+
+    Shortcut {
+        sequence: StandardKey.Cancel
+        onActivated: window.close()
+    }
+}
