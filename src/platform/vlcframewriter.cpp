@@ -2,7 +2,7 @@
 
 #include "framecrop.h"
 #include "logging.h"
-#include "videocolourprobe.h"
+#include "videoprobe.h"
 
 #include <QDeadlineTimer>
 #include <QVideoSink>
@@ -85,7 +85,9 @@ void VlcFrameWriter::setSource(const QUrl &url)
     if (m_colourProbeCancel)
         *m_colourProbeCancel = true;
     m_colourProbeCancel.reset();
-    const bool probe = VideoColourProbe::canProbe(url);
+    // Local files only: a probe of a network source would be one more request to a server
+    // that may count them, bill them or refuse a second connection.
+    const bool probe = url.isLocalFile();
     {
         QMutexLocker locker(&m_mutex);
         m_colour = {};
@@ -94,9 +96,9 @@ void VlcFrameWriter::setSource(const QUrl &url)
     }
     if (!probe)
         return;
-    m_colourProbeCancel = VideoColourProbe::start(url, this, [this](VideoColour colour) {
+    m_colourProbeCancel = VideoProbe::start(url, this, [this](ProbedVideo video) {
         QMutexLocker locker(&m_mutex);
-        m_colour = colour;
+        m_colour = video.colour;
         m_colourPending = false;
         updateConversion();
         m_sizeKnown.wakeAll();

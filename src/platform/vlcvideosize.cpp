@@ -1,7 +1,7 @@
 #include "vlcvideosize.h"
 
 #include "logging.h"
-#include "videosizeprobe.h"
+#include "videoprobe.h"
 #include "vlcframewriter.h"
 #include "vlcmedia.h"
 
@@ -66,12 +66,13 @@ VlcVideoSize::Outcome VlcVideoSize::refresh()
 
 void VlcVideoSize::startProbe()
 {
-    if (m_media->sizeProbeStarted() || !VideoSizeProbe::canProbe(m_media->url()))
+    if (m_media->sizeProbeStarted() || !VideoProbe::canProbe(m_media->url()))
         return;
     m_media->markSizeProbeStarted();
     m_writer.setSizeProbePending(true);
     m_probeCancel =
-        VideoSizeProbe::start(m_media->url(), m_context, [this, media = m_media](QSize size) {
+        VideoProbe::start(m_media->url(), m_context, [this, media = m_media](ProbedVideo video) {
+            const QSize size = video.size;
             if (size.isEmpty())
                 qCWarning(lcEngine).noquote()
                     << "The picture size of" << media->url().toDisplayString(QUrl::RemoveUserInfo)
