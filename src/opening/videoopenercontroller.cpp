@@ -1,5 +1,7 @@
 #include "videoopenercontroller.h"
 
+#include "followedstate.h"
+
 #include "credentialstore.h"
 #include "lastpathcomponent.h"
 #include "linkrules.h"
@@ -54,9 +56,7 @@ const QStringList &VideoOpenerController::texts()
 
 void VideoOpenerController::setViewState(ViewState *value)
 {
-    if (m_viewState)
-        disconnect(m_viewState, nullptr, this, nullptr);
-    m_viewState = value;
+    followState(m_viewState, value, this);
     m_shown = value && value->openURLVisible();
     if (value)
         connect(value, &ViewState::openURLVisibleChanged, this,
