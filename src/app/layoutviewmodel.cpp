@@ -1,5 +1,7 @@
 #include "layoutviewmodel.h"
 
+#include "followedstate.h"
+
 #include "errornode.h"
 #include "layoutsearch.h"
 #include "leafdrop.h"
@@ -57,9 +59,7 @@ QHash<int, QByteArray> LayoutViewModel::roleNames() const
 
 void LayoutViewModel::setLayoutState(LayoutState *value)
 {
-    if (m_layoutState)
-        m_layoutState->disconnect(this);
-    m_layoutState = value;
+    followState(m_layoutState, value, this);
     if (value) {
         // Every published field re-renders the layout view, as the window's state promises.
         const QMetaObject *meta = value->metaObject();

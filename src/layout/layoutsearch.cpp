@@ -93,6 +93,236 @@ struct TreeRef
     float sizeRatio = 1.0f;
 };
 
+using Clock = std::chrono::steady_clock;
+
+std::int64_t microsSince(Clock::time_point started)
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count();
+}
+
+// Every tree of every ordering is tried when there are few trees per ordering, or few
+// orderings (many videos of one format); otherwise only balanced splits, and for more
+// videos only some of those.
+TreeSpace::Family treeFamily(std::size_t n, std::uint64_t orderingCount)
+{
+    const std::uint64_t trees = TreeSpace().treeCount(n);
+    if (n > kLargestUncapped)
+        return TreeSpace::Family::Capped;
+    if (trees > kExhaustiveTrees &&
+        static_cast<unsigned __int128>(trees) * orderingCount > kExhaustiveWork)
+        return TreeSpace::Family::Balanced;
+    return TreeSpace::Family::Exhaustive;
+}
+
+// One search past the cache: walks the orderings of the ratios and keeps the trees that
+// pass both filters as candidates, then chooses among them.
+class CandidateSearch
+{
+public:
+    CandidateSearch(const SearchInput &searched, const std::vector<float> &snapped,
+                    float viewTarget, SearchReport &report)
+        : input(searched), ratios(snapped), n(snapped.size()), target(viewTarget),
+          clampedTarget(std::clamp(viewTarget, 0.5f, 3.5555556f)),
+          orderingCount(distinctOrderings(snapped)), quota(120 / orderingCount),
+          threshold(firstFilterThreshold(n)), manyRecords(searched.videos.size() >= 5),
+          stats(report), family(treeFamily(n, orderingCount)), space(family),
+          // The capped family knows every tree's size ratio from its two halves.
+          sizeRatioWork(kWorkPerSizeRatio * (family == TreeSpace::Family::Capped ? 1 : n))
+    {
+        stats.bounded = family != TreeSpace::Family::Exhaustive;
+        for (float ratio : ratios) {
+            if (std::find(distinct.begin(), distinct.end(), ratio) == distinct.end())
+                distinct.push_back(ratio);
+        }
+    }
+
+    // Tries orderings until enough candidates are found or the work bound is reached.
+    void collect()
+    {
+        UniquePermutationsSequence<float> sequence(ratios, n);
+        auto permutations = sequence.iterator();
+        while (auto ordering = permutations.next()) {
+            // An ordering whose reverse was tried mirrors its trees.
+            if (n >= 5) {
+                if (usedOrderings.count(orderingKey(*ordering, distinct, true)))
+                    continue;
+                usedOrderings.insert(orderingKey(*ordering, distinct, false));
+            }
+            if (n == 0)
+                continue;
+            if (n > kAlwaysComplete && !orderings.empty() && space.work() >= kWorkBound) {
+                stats.bounded = true;
+                break;
+            }
+            if (!takeOrdering(*ordering))
+                break;
+        }
+        stats.permutationsUsed = permutationsUsed;
+        stats.candidates = candidates.size();
+        stats.work = space.work();
+    }
+
+    // The best candidate by the objective (cached for the size-comparing objectives), the
+    // best fit of all trees when no tree passed, or an ErrorNode when there was no tree.
+    NodePtr choose(LayoutCache &cache, LogSink &log, Clock::time_point started)
+    {
+        if (candidates.size() == 1)
+            return build(candidates.front());
+        if (candidates.size() >= 2) {
+            const NodePtr result = build(candidates[bestCandidate(log)]);
+            log.log(LogLevel::Info,
+                    formatLog("Returning layout with aspect ratio %f, target aspect ratio %f and "
+                              "size ratio %f",
+                              double(result->getAspectRatio()), double(target),
+                              double(result->getSizeRatio())));
+            if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
+                const double seconds = double(microsSince(started)) / 1e6;
+                log.log(LogLevel::Info,
+                        formatLog("Found %ld layouts in %f s. Rejected %ld",
+                                  static_cast<long>(candidates.size()), seconds, rejected));
+                cache.viewConfig = {input.viewWidth, input.viewHeight, ratios,
+                                    input.layoutAlgorithm};
+                cache.lastLayout = result;
+            }
+            return result;
+        }
+        if (!bestFit.seen)
+            return std::make_shared<ErrorNode>();
+        // The best fit of all trees is the first best fit among the orderings' best fits.
+        log.log(LogLevel::Info, "Found no great solutions. Resorting to non-ideal solutions.");
+        return build({bestFit.ordering, bestFit.index, bestFit.aspect});
+    }
+
+private:
+    // Both filters over the trees of one ordering; false once there are enough candidates.
+    bool takeOrdering(const std::vector<float> &ordering)
+    {
+        const std::size_t orderingIndex = orderings.size();
+        orderings.push_back(ordering);
+        space.setOrdering(ordering);
+
+        // First filter: good fits go on; the best fit of all is the fallback.
+        good.clear();
+        space.scan(orderingIndex, target, threshold, bestFit, good);
+        if (good.empty())
+            return true;
+        const float bestGoodAspect = std::min_element(good.begin(), good.end(), fitsBetter)->aspect;
+        if (!selectEligible()) {
+            ++permutationsUsed; // no pass takes or evaluates anything, yet the ordering was used
+            return true;
+        }
+        // Second filter: near the best fit, within the quota, and sizes not too uneven.
+        for (float tolerance = kFirstTolerance;; tolerance += kToleranceStep) {
+            if (acceptWithin(orderingIndex, bestGoodAspect, tolerance) > 0 ||
+                tolerance > kToleranceLimit)
+                break;
+        }
+        if (candidates.size() >= kEnoughCandidates)
+            return false;
+        ++permutationsUsed;
+        return true;
+    }
+
+    // The passes walk the good trees best fit first and stop at the first one too far
+    // from the best fit. With five or more records only trees that fit the clamped
+    // target within the tolerance are taken, so only those (at the last tolerance)
+    // need ordering; where the walk stops is found among all good trees.
+    bool selectEligible()
+    {
+        eligible.clear();
+        for (const RankedTree &tree : good) {
+            if (!manyRecords || mismatch(tree.aspect, clampedTarget) <= kLastTolerance)
+                eligible.push_back(tree);
+        }
+        space.addWork(kWorkPerGoodTree * good.size());
+        if (eligible.empty())
+            return false;
+        std::sort(eligible.begin(), eligible.end(), fitsBetter);
+        return true;
+    }
+
+    // One pass of the second filter at this tolerance; the number of candidates it took.
+    long acceptWithin(std::size_t orderingIndex, float bestGoodAspect, float tolerance)
+    {
+        const RankedTree *stop = nullptr;
+        for (const RankedTree &tree : good) {
+            if (mismatch(tree.aspect, bestGoodAspect) > tolerance + 0.4f &&
+                (!stop || fitsBetter(tree, *stop)))
+                stop = &tree;
+        }
+        long accepted = 0;
+        for (RankedTree &tree : eligible) {
+            if (stop && !fitsBetter(tree, *stop))
+                break;
+            if (manyRecords) {
+                if (!(mismatch(tree.aspect, clampedTarget) <= tolerance))
+                    continue;
+                if ((quota <= 2 && accepted >= 4) ||
+                    (quota >= 3 && static_cast<std::uint64_t>(accepted) > quota))
+                    break;
+            }
+            // A later pass may look at the same tree again; its ratio does not change.
+            if (!tree.sizeRatioKnown) {
+                space.addWork(sizeRatioWork);
+                tree.sizeRatio = space.sizeRatio(tree.index);
+                tree.sizeRatioKnown = true;
+            }
+            if (tree.sizeRatio <= kMaxSizeRatio) {
+                candidates.push_back({orderingIndex, tree.index, tree.aspect, tree.sizeRatio});
+                ++accepted;
+            } else {
+                ++rejected;
+            }
+        }
+        return accepted;
+    }
+
+    // The index of the best of two or more candidates by the objective.
+    std::uint64_t bestCandidate(LogSink &log) const
+    {
+        std::vector<RankedTree> finalList;
+        for (std::uint64_t k = 0; k < candidates.size(); ++k)
+            finalList.push_back({k, candidates[k].aspect, closeness(candidates[k].aspect, target),
+                                 candidates[k].sizeRatio});
+        if (input.layoutAlgorithm != LayoutAlgorithm::VideoSizes) {
+            sortByCloseness(finalList);
+            if (finalList.size() > kBestFitting)
+                finalList.resize(kBestFitting);
+        }
+        log.log(LogLevel::Debug,
+                formatLog("Have %ld candidates", static_cast<long>(finalList.size())));
+        if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage)
+            sortBySizeThenCloseness(finalList);
+        return finalList.front().index;
+    }
+
+    NodePtr build(const TreeRef &ref) { return space.build(orderings[ref.ordering], ref.index); }
+
+    const SearchInput &input;
+    const std::vector<float> &ratios;
+    const std::size_t n;
+    const float target;
+    const float clampedTarget;
+    const std::uint64_t orderingCount;
+    const std::uint64_t quota;
+    const float threshold;
+    const bool manyRecords;
+    SearchReport &stats;
+    const TreeSpace::Family family;
+    TreeSpace space;
+    const std::uint64_t sizeRatioWork;
+    std::vector<float> distinct;
+    std::vector<std::vector<float>> orderings;
+    std::vector<TreeRef> candidates;
+    TreeSpace::BestFit bestFit;
+    std::unordered_set<std::string> usedOrderings;
+    std::size_t permutationsUsed = 0;
+    long rejected = 0;
+    // Reused from ordering to ordering.
+    std::vector<RankedTree> good;
+    std::vector<RankedTree> eligible;
+};
+
 } // namespace
 
 std::vector<float> snappedAspectRatios(const SearchInput &input)
@@ -127,194 +357,26 @@ NodePtr findLayout(const SearchInput &input, LayoutCache &cache, LogSink &log, S
     SearchReport localReport;
     SearchReport &stats = report ? *report : localReport;
     stats = SearchReport{};
-    const auto started = std::chrono::steady_clock::now();
-    const auto elapsedMicros = [&] {
-        return std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::steady_clock::now() - started)
-            .count();
-    };
+    const Clock::time_point started = Clock::now();
 
     const std::vector<float> ratios = snappedAspectRatios(input);
-    const std::size_t n = ratios.size();
     if (isCacheValid(cache, input, ratios)) {
         log.log(LogLevel::Info, "Using cached view");
         stats.cached = true;
-        stats.micros = elapsedMicros();
+        stats.micros = microsSince(started);
         return cache.lastLayout;
     }
-
-    const float t = input.viewWidth / input.viewHeight;
-    const float tc = std::clamp(t, 0.5f, 3.5555556f);
-    log.log(LogLevel::Info, formatLog("Target aspect ratio: %f (%fx%f)", double(t),
+    const float target = input.viewWidth / input.viewHeight;
+    log.log(LogLevel::Info, formatLog("Target aspect ratio: %f (%fx%f)", double(target),
                                       double(input.viewWidth), double(input.viewHeight)));
 
-    const std::uint64_t orderingCount = distinctOrderings(ratios);
-    const std::uint64_t quota = 120 / orderingCount;
-    const float threshold = firstFilterThreshold(n);
-    const bool manyRecords = input.videos.size() >= 5;
-
-    // Every tree of every ordering is tried when there are few trees per ordering, or few
-    // orderings (many videos of one format); otherwise only balanced splits, and for more
-    // videos only some of those.
-    const std::uint64_t trees = TreeSpace().treeCount(n);
-    const bool capped = n > kLargestUncapped;
-    const bool balanced = trees > kExhaustiveTrees &&
-                          static_cast<unsigned __int128>(trees) * orderingCount > kExhaustiveWork;
-    TreeSpace space(capped     ? TreeSpace::Family::Capped
-                    : balanced ? TreeSpace::Family::Balanced
-                               : TreeSpace::Family::Exhaustive);
-    stats.bounded = balanced || capped;
-    // The capped family knows every tree's size ratio from its two halves.
-    const std::uint64_t sizeRatioWork = kWorkPerSizeRatio * (capped ? 1 : n);
-
-    std::vector<float> distinct;
-    for (float ratio : ratios) {
-        if (std::find(distinct.begin(), distinct.end(), ratio) == distinct.end())
-            distinct.push_back(ratio);
-    }
-
-    std::vector<std::vector<float>> orderings;
-    std::vector<TreeRef> candidates;
-    TreeSpace::BestFit bestFit;
-    std::unordered_set<std::string> usedOrderings;
-    std::size_t permutationsUsed = 0;
-    long rejected = 0;
-
-    UniquePermutationsSequence<float> sequence(ratios, n);
-    auto permutations = sequence.iterator();
-    std::vector<RankedTree> good;
-    std::vector<RankedTree> eligible;
-    while (auto ordering = permutations.next()) {
-        // An ordering whose reverse was tried mirrors its trees.
-        if (n >= 5) {
-            if (usedOrderings.count(orderingKey(*ordering, distinct, true)))
-                continue;
-            usedOrderings.insert(orderingKey(*ordering, distinct, false));
-        }
-        if (n == 0)
-            continue;
-        if (n > kAlwaysComplete && !orderings.empty() && space.work() >= kWorkBound) {
-            stats.bounded = true;
-            break;
-        }
-        const std::size_t orderingIndex = orderings.size();
-        orderings.push_back(*ordering);
-        space.setOrdering(*ordering);
-
-        // First filter: good fits go on; the best fit of all is the fallback.
-        good.clear();
-        space.scan(orderingIndex, t, threshold, bestFit, good);
-        if (good.empty())
-            continue;
-        // The passes walk the good trees best fit first and stop at the first one too far
-        // from the best fit g. With five or more records only trees that fit the clamped
-        // target within the tolerance are taken, so only those (at the last tolerance)
-        // need ordering; where the walk stops is found among all good trees.
-        const RankedTree &bestGood = *std::min_element(good.begin(), good.end(), fitsBetter);
-        const float g = bestGood.aspect;
-        eligible.clear();
-        for (const RankedTree &tree : good) {
-            if (!manyRecords || mismatch(tree.aspect, tc) <= kLastTolerance)
-                eligible.push_back(tree);
-        }
-        space.addWork(kWorkPerGoodTree * good.size());
-        if (eligible.empty()) {
-            ++permutationsUsed; // no pass takes or evaluates anything, yet the ordering was used
-            continue;
-        }
-        std::sort(eligible.begin(), eligible.end(), fitsBetter);
-
-        // Second filter: near the best fit, within the quota, and sizes not too uneven.
-        float tolerance = kFirstTolerance;
-        while (true) {
-            const RankedTree *stop = nullptr;
-            for (const RankedTree &tree : good) {
-                if (mismatch(tree.aspect, g) > tolerance + 0.4f &&
-                    (!stop || fitsBetter(tree, *stop)))
-                    stop = &tree;
-            }
-            long accepted = 0;
-            for (RankedTree &tree : eligible) {
-                if (stop && !fitsBetter(tree, *stop))
-                    break;
-                if (manyRecords) {
-                    if (!(mismatch(tree.aspect, tc) <= tolerance))
-                        continue;
-                    if ((quota <= 2 && accepted >= 4) ||
-                        (quota >= 3 && static_cast<std::uint64_t>(accepted) > quota))
-                        break;
-                }
-                // A later pass may look at the same tree again; its ratio does not change.
-                if (!tree.sizeRatioKnown) {
-                    space.addWork(sizeRatioWork);
-                    tree.sizeRatio = space.sizeRatio(tree.index);
-                    tree.sizeRatioKnown = true;
-                }
-                if (tree.sizeRatio <= kMaxSizeRatio) {
-                    candidates.push_back({orderingIndex, tree.index, tree.aspect, tree.sizeRatio});
-                    ++accepted;
-                } else {
-                    ++rejected;
-                }
-            }
-            if (accepted > 0 || tolerance > kToleranceLimit)
-                break;
-            tolerance += kToleranceStep;
-        }
-        if (candidates.size() >= kEnoughCandidates)
-            break;
-        ++permutationsUsed;
-    }
-
-    stats.permutationsUsed = permutationsUsed;
-    stats.candidates = candidates.size();
-    stats.work = space.work();
-    log.log(LogLevel::Info, formatLog("Layout: p=%ld, l=%ld", static_cast<long>(permutationsUsed),
-                                      static_cast<long>(candidates.size())));
-
-    const auto build = [&](const TreeRef &ref) {
-        return space.build(orderings[ref.ordering], ref.index);
-    };
-
-    NodePtr result;
-    if (candidates.size() == 1) {
-        result = build(candidates.front());
-    } else if (candidates.size() >= 2) {
-        std::vector<RankedTree> finalList;
-        for (std::uint64_t k = 0; k < candidates.size(); ++k)
-            finalList.push_back({k, candidates[k].aspect, closeness(candidates[k].aspect, t),
-                                 candidates[k].sizeRatio});
-        if (input.layoutAlgorithm != LayoutAlgorithm::VideoSizes) {
-            sortByCloseness(finalList);
-            if (finalList.size() > kBestFitting)
-                finalList.resize(kBestFitting);
-        }
-        log.log(LogLevel::Debug,
-                formatLog("Have %ld candidates", static_cast<long>(finalList.size())));
-        if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage)
-            sortBySizeThenCloseness(finalList);
-        result = build(candidates[finalList.front().index]);
-        log.log(LogLevel::Info,
-                formatLog("Returning layout with aspect ratio %f, target aspect ratio %f and "
-                          "size ratio %f",
-                          double(result->getAspectRatio()), double(t),
-                          double(result->getSizeRatio())));
-        if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
-            const double seconds = double(elapsedMicros()) / 1e6;
-            log.log(LogLevel::Info,
-                    formatLog("Found %ld layouts in %f s. Rejected %ld",
-                              static_cast<long>(candidates.size()), seconds, rejected));
-            cache.viewConfig = {input.viewWidth, input.viewHeight, ratios, input.layoutAlgorithm};
-            cache.lastLayout = result;
-        }
-    } else if (!bestFit.seen) {
-        result = std::make_shared<ErrorNode>();
-    } else {
-        // The best fit of all trees is the first best fit among the orderings' best fits.
-        log.log(LogLevel::Info, "Found no great solutions. Resorting to non-ideal solutions.");
-        result = build({bestFit.ordering, bestFit.index, bestFit.aspect});
-    }
-    stats.micros = elapsedMicros();
+    CandidateSearch search(input, ratios, target, stats);
+    search.collect();
+    log.log(LogLevel::Info,
+            formatLog("Layout: p=%ld, l=%ld", static_cast<long>(stats.permutationsUsed),
+                      static_cast<long>(stats.candidates)));
+    const NodePtr result = search.choose(cache, log, started);
+    stats.micros = microsSince(started);
     return result;
 }
 

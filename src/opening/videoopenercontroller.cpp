@@ -1,5 +1,7 @@
 #include "videoopenercontroller.h"
 
+#include "followedstate.h"
+
 #include "credentialstore.h"
 #include "lastpathcomponent.h"
 #include "linkrules.h"
@@ -54,9 +56,7 @@ const QStringList &VideoOpenerController::texts()
 
 void VideoOpenerController::setViewState(ViewState *value)
 {
-    if (m_viewState)
-        disconnect(m_viewState, nullptr, this, nullptr);
-    m_viewState = value;
+    followState(m_viewState, value, this);
     m_shown = value && value->openURLVisible();
     if (value)
         connect(value, &ViewState::openURLVisibleChanged, this,
@@ -68,18 +68,6 @@ void VideoOpenerController::setLayoutState(LayoutState *value)
 {
     m_layoutState = value;
     emit layoutStateChanged();
-}
-
-void VideoOpenerController::setEngine(MediaEngine *value)
-{
-    m_engine = value;
-    emit engineChanged();
-}
-
-void VideoOpenerController::setErrorMessage(const QString &value)
-{
-    m_errorMessage = value;
-    emit errorMessageChanged();
 }
 
 // Typed credentials belong to the host the link names while they are typed.
@@ -105,24 +93,6 @@ void VideoOpenerController::setCredentials(const QString &username, const QStrin
         m_password = password;
         emit passwordChanged();
     }
-}
-
-void VideoOpenerController::setSaveCredentials(bool value)
-{
-    m_saveCredentials = value;
-    emit saveCredentialsChanged();
-}
-
-void VideoOpenerController::setFailedToSaveCredentials(bool value)
-{
-    m_failedToSaveCredentials = value;
-    emit failedToSaveCredentialsChanged();
-}
-
-void VideoOpenerController::setUrl(const QUrl &value)
-{
-    m_url = value;
-    emit urlChanged();
 }
 
 void VideoOpenerController::setVideoUrl(const QString &value)
@@ -193,7 +163,7 @@ void VideoOpenerController::openEnteredURL()
         return;
     }
     if (!needsResolver(link)) {
-        openDirectURL(QUrl(link));
+        openDirectUrl(QUrl(link));
         return;
     }
     setErrorMessage(QString());
@@ -261,11 +231,11 @@ void VideoOpenerController::showOpenFailure()
     setLoadingText(QString());
 }
 
-void VideoOpenerController::openDirectURL(const QUrl &url)
+void VideoOpenerController::openDirectUrl(const QUrl &url)
 {
     qCInfo(lcVideoOpener, "Opening URL %s",
            qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
-    const std::optional<QUrl> authenticated = authenticatedURL(url, m_username, m_password);
+    const std::optional<QUrl> authenticated = authenticatedUrl(url, m_username, m_password);
     if (!authenticated)
         return;
     if (opensIntoTile()) {
@@ -303,7 +273,7 @@ void VideoOpenerController::openDirectURL(const QUrl &url)
     resetDialog();
 }
 
-std::optional<QUrl> VideoOpenerController::authenticatedURL(const QUrl &url,
+std::optional<QUrl> VideoOpenerController::authenticatedUrl(const QUrl &url,
                                                             const QString &username,
                                                             const QString &password)
 {
@@ -343,15 +313,15 @@ void VideoOpenerController::resolveAndOpen(const QString &link)
 void VideoOpenerController::resolved(const QStringList &urls, const QString &link)
 {
     qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
-    const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
-    if (!mediaURL) {
+    const std::optional<QUrl> mediaUrl = playableMediaUrl(urls);
+    if (!mediaUrl) {
         qCWarning(lcVideoOpener, "The resolver named no playable media");
         showOpenFailure();
         return;
     }
     if (!opensIntoTile()) {
         QMetaObject::invokeMethod(
-            this, [this, url = *mediaURL, link] { openResolvedStream(url, link); },
+            this, [this, url = *mediaUrl, link] { openResolvedStream(url, link); },
             Qt::QueuedConnection);
         return;
     }
@@ -361,7 +331,7 @@ void VideoOpenerController::resolved(const QStringList &urls, const QString &lin
         showOpenFailure();
         return;
     }
-    record->setNewURL(*mediaURL);
+    record->setNewURL(*mediaUrl);
     record->setIsStreamingURL(true);
     titleReplacement(record->id(), link);
     QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
@@ -394,13 +364,13 @@ void VideoOpenerController::titleReplacement(const QUuid &replaced, const QStrin
                           });
 }
 
-void VideoOpenerController::openResolvedStream(const QUrl &mediaURL, const QString &pageText)
+void VideoOpenerController::openResolvedStream(const QUrl &mediaUrl, const QString &pageText)
 {
     LayoutState *layout = m_layoutState;
     // Titled with the link, but never with a password it may carry.
     const QString title = QUrl(pageText).toString(QUrl::RemoveUserInfo);
     const auto record = m_engine && layout
-                            ? openedRecord(*m_engine, mediaURL, kResolvedStreamOptions, title)
+                            ? openedRecord(*m_engine, mediaUrl, kResolvedStreamOptions, title)
                             : nullptr;
     if (!record || !layout) {
         showOpenFailure();

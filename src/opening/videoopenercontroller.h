@@ -2,6 +2,7 @@
 
 #include "layoutstate.h"
 #include "mediaengine.h"
+#include "notifyingproperty.h"
 #include "urlloader.h"
 #include "viewstate.h"
 
@@ -43,8 +44,7 @@ public:
 
     Q_PROPERTY(
         marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
-    MediaEngine *engine() const { return m_engine; }
-    void setEngine(MediaEngine *value);
+    MARQUETRIX_NOTIFYING(MediaEngine *, engine, setEngine, engineChanged, nullptr)
     Q_SIGNAL void engineChanged();
 
     // A resolver request is in flight: the form is disabled and the loading texts run.
@@ -55,8 +55,7 @@ public:
     // The error line under the form; empty: no error.
     Q_PROPERTY(
         QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
-    QString errorMessage() const { return m_errorMessage; }
-    void setErrorMessage(const QString &value);
+    MARQUETRIX_NOTIFYING(QString, errorMessage, setErrorMessage, errorMessageChanged)
     Q_SIGNAL void errorMessageChanged();
 
     Q_PROPERTY(QString username READ username WRITE setUsername NOTIFY usernameChanged)
@@ -76,21 +75,19 @@ public:
     // "Store password in key chain".
     Q_PROPERTY(bool saveCredentials READ saveCredentials WRITE setSaveCredentials NOTIFY
                    saveCredentialsChanged)
-    bool saveCredentials() const { return m_saveCredentials; }
-    void setSaveCredentials(bool value);
+    MARQUETRIX_NOTIFYING(bool, saveCredentials, setSaveCredentials, saveCredentialsChanged)
     Q_SIGNAL void saveCredentialsChanged();
 
     // Shows the "Failed to store credentials" toast; its dismissal sets it back.
     Q_PROPERTY(bool failedToSaveCredentials READ failedToSaveCredentials WRITE
                    setFailedToSaveCredentials NOTIFY failedToSaveCredentialsChanged)
-    bool failedToSaveCredentials() const { return m_failedToSaveCredentials; }
-    void setFailedToSaveCredentials(bool value);
+    MARQUETRIX_NOTIFYING(bool, failedToSaveCredentials, setFailedToSaveCredentials,
+                         failedToSaveCredentialsChanged)
     Q_SIGNAL void failedToSaveCredentialsChanged();
 
     // The resolver service's base URL.
     Q_PROPERTY(QUrl url READ url WRITE setUrl NOTIFY urlChanged)
-    QUrl url() const { return m_url; }
-    void setUrl(const QUrl &value);
+    MARQUETRIX_NOTIFYING(QUrl, url, setUrl, urlChanged)
     Q_SIGNAL void urlChanged();
 
     // The link field. Typing a link to a host with stored credentials fills them in.
@@ -119,13 +116,13 @@ private:
     void dialogClosed();
     void clearForm();
     void titleReplacement(const QUuid &replaced, const QString &link);
-    void openDirectURL(const QUrl &url);
-    std::optional<QUrl> authenticatedURL(const QUrl &url, const QString &username,
+    void openDirectUrl(const QUrl &url);
+    std::optional<QUrl> authenticatedUrl(const QUrl &url, const QString &username,
                                          const QString &password);
     void storeCredentials(const QString &server, const QString &username, const QString &password);
     void resolveAndOpen(const QString &link);
     void resolved(const QStringList &urls, const QString &link);
-    void openResolvedStream(const QUrl &mediaURL, const QString &pageText);
+    void openResolvedStream(const QUrl &mediaUrl, const QString &pageText);
     void fetchTitle(const QString &pageText, const std::shared_ptr<VideoMetadata> &record);
     // The record ViewState.openToPlayer names; null when there is none.
     std::shared_ptr<VideoMetadata> targetRecord() const;
@@ -136,15 +133,10 @@ private:
 
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
-    MediaEngine *m_engine = nullptr;
     bool m_loadingURL = false;
-    QString m_errorMessage;
     QString m_username;
     QString m_password;
     QString m_loadingText;
-    bool m_saveCredentials = false;
-    bool m_failedToSaveCredentials = false;
-    QUrl m_url;
     QString m_videoUrl;
     QTimer m_timer;
     // The host whose stored credentials were asked for last.

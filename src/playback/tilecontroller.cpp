@@ -1,5 +1,7 @@
 #include "tilecontroller.h"
 
+#include "followedstate.h"
+
 #include <QMetaObject>
 
 namespace marquetrix {
@@ -19,9 +21,7 @@ TileController::TileController(QObject *parent) : QObject(parent)
 
 void TileController::setPlayerState(PlayerState *value)
 {
-    if (m_playerState)
-        m_playerState->disconnect(this);
-    m_playerState = value;
+    followState(m_playerState, value, this);
     if (value) {
         connect(value, &PlayerState::videoMetaChanged, this, &TileController::observeRecord);
         connect(value, &PlayerState::controlsVisibleChanged, this,
@@ -34,9 +34,7 @@ void TileController::setPlayerState(PlayerState *value)
 
 void TileController::setViewState(ViewState *value)
 {
-    if (m_viewState)
-        m_viewState->disconnect(this);
-    m_viewState = value;
+    followState(m_viewState, value, this);
     if (value) {
         connect(value, &ViewState::hideControlsChanged, this, &TileController::borderWidthChanged);
         connect(value, &ViewState::hideControlsChanged, this,
@@ -50,9 +48,7 @@ void TileController::setViewState(ViewState *value)
 
 void TileController::setLayoutState(LayoutState *value)
 {
-    if (m_layoutState)
-        m_layoutState->disconnect(this);
-    m_layoutState = value;
+    followState(m_layoutState, value, this);
     if (value)
         connect(value, &LayoutState::videoMetasChanged, this, &TileController::borderWidthChanged);
     emit layoutStateChanged();

@@ -1,5 +1,7 @@
 #include "videocontrols.h"
 
+#include "followedstate.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,11 +17,9 @@ VideoControls::VideoControls(QObject *parent) : QObject(parent) {}
 
 void VideoControls::setPlayerState(PlayerState *value)
 {
-    if (m_playerState)
-        m_playerState->disconnect(this);
+    followState(m_playerState, value, this);
     if (m_observedMeta)
         m_observedMeta->disconnect(this);
-    m_playerState = value;
     m_observedMeta = nullptr;
     const auto observeRecord = [this] {
         if (m_observedMeta)

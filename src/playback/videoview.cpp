@@ -1,5 +1,7 @@
 #include "videoview.h"
 
+#include "followedstate.h"
+
 #include "audiooutput.h"
 #include "lastpathcomponent.h"
 #include "layoutstate.h"
@@ -82,11 +84,9 @@ VideoView::~VideoView()
 
 void VideoView::setPlayerState(PlayerState *value)
 {
-    if (m_playerState)
-        disconnect(m_playerState, nullptr, this, nullptr);
     // The delegate is bound to this tile state: it is made again for the new one.
     detach();
-    m_playerState = value;
+    followState(m_playerState, value, this);
     observe(value);
     emit playerStateChanged();
     scheduleUpdate();
@@ -94,9 +94,7 @@ void VideoView::setPlayerState(PlayerState *value)
 
 void VideoView::setViewState(ViewState *value)
 {
-    if (m_viewState)
-        disconnect(m_viewState, nullptr, this, nullptr);
-    m_viewState = value;
+    followState(m_viewState, value, this);
     observe(value);
     emit viewStateChanged();
     scheduleUpdate();
@@ -104,10 +102,8 @@ void VideoView::setViewState(ViewState *value)
 
 void VideoView::setLayoutState(LayoutState *value)
 {
-    if (m_layoutState)
-        disconnect(m_layoutState, nullptr, this, nullptr);
     detach();
-    m_layoutState = value;
+    followState(m_layoutState, value, this);
     observe(value);
     emit layoutStateChanged();
     scheduleUpdate();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notifyingproperty.h"
 #include "searchinput.h"
 #include "videometadata.h"
 
@@ -24,21 +25,11 @@ public:
     explicit LayoutState(QObject *parent = nullptr) : QObject(parent) {}
 
     Q_PROPERTY(float viewWidth READ viewWidth WRITE setViewWidth NOTIFY viewWidthChanged)
-    float viewWidth() const { return m_viewWidth; }
-    void setViewWidth(float value)
-    {
-        m_viewWidth = value;
-        emit viewWidthChanged();
-    }
+    MARQUETRIX_NOTIFYING(float, viewWidth, setViewWidth, viewWidthChanged, 0)
     Q_SIGNAL void viewWidthChanged();
 
     Q_PROPERTY(float viewHeight READ viewHeight WRITE setViewHeight NOTIFY viewHeightChanged)
-    float viewHeight() const { return m_viewHeight; }
-    void setViewHeight(float value)
-    {
-        m_viewHeight = value;
-        emit viewHeightChanged();
-    }
+    MARQUETRIX_NOTIFYING(float, viewHeight, setViewHeight, viewHeightChanged, 0)
     Q_SIGNAL void viewHeightChanged();
 
     // The most videos one window holds: the layout search answers in bounded time up to this
@@ -67,61 +58,33 @@ public:
 
     Q_PROPERTY(bool aspectRatioChange READ aspectRatioChange WRITE setAspectRatioChange NOTIFY
                    aspectRatioChangeChanged)
-    bool aspectRatioChange() const { return m_aspectRatioChange; }
-    void setAspectRatioChange(bool value)
-    {
-        m_aspectRatioChange = value;
-        emit aspectRatioChangeChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, aspectRatioChange, setAspectRatioChange, aspectRatioChangeChanged,
+                         false)
     Q_SIGNAL void aspectRatioChangeChanged();
 
     Q_PROPERTY(bool isFullscreen READ isFullscreen WRITE setIsFullscreen NOTIFY isFullscreenChanged)
-    bool isFullscreen() const { return m_isFullscreen; }
-    void setIsFullscreen(bool value)
-    {
-        m_isFullscreen = value;
-        emit isFullscreenChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, isFullscreen, setIsFullscreen, isFullscreenChanged, false)
     Q_SIGNAL void isFullscreenChanged();
 
     // Bumped whenever a video's effective aspect ratio may have changed; its notification
     // makes the window lay out again.
     Q_PROPERTY(qint64 counter READ counter WRITE setCounter NOTIFY counterChanged)
-    qint64 counter() const { return m_counter; }
-    void setCounter(qint64 value)
-    {
-        m_counter = value;
-        emit counterChanged();
-    }
+    MARQUETRIX_NOTIFYING(qint64, counter, setCounter, counterChanged, 0)
     Q_SIGNAL void counterChanged();
 
     Q_PROPERTY(QString layoutError READ layoutError WRITE setLayoutError NOTIFY layoutErrorChanged)
-    QString layoutError() const { return m_layoutError; }
-    void setLayoutError(const QString &value)
-    {
-        m_layoutError = value;
-        emit layoutErrorChanged();
-    }
+    MARQUETRIX_NOTIFYING(QString, layoutError, setLayoutError, layoutErrorChanged)
     Q_SIGNAL void layoutErrorChanged();
 
     Q_PROPERTY(bool showVideoLimitAlert READ showVideoLimitAlert WRITE setShowVideoLimitAlert NOTIFY
                    showVideoLimitAlertChanged)
-    bool showVideoLimitAlert() const { return m_showVideoLimitAlert; }
-    void setShowVideoLimitAlert(bool value)
-    {
-        m_showVideoLimitAlert = value;
-        emit showVideoLimitAlertChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, showVideoLimitAlert, setShowVideoLimitAlert,
+                         showVideoLimitAlertChanged, false)
     Q_SIGNAL void showVideoLimitAlertChanged();
 
     Q_PROPERTY(
         bool showSwapAlert READ showSwapAlert WRITE setShowSwapAlert NOTIFY showSwapAlertChanged)
-    bool showSwapAlert() const { return m_showSwapAlert; }
-    void setShowSwapAlert(bool value)
-    {
-        m_showSwapAlert = value;
-        emit showSwapAlertChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, showSwapAlert, setShowSwapAlert, showSwapAlertChanged, false)
     Q_SIGNAL void showSwapAlertChanged();
 
     // The layout search's cache: the inputs of the last cached layout and its tree, written
@@ -137,15 +100,7 @@ public:
 private:
     bool holds(const std::shared_ptr<VideoMetadata> &meta) const;
 
-    float m_viewWidth = 0;
-    float m_viewHeight = 0;
     QList<std::shared_ptr<VideoMetadata>> m_videoMetas;
-    bool m_aspectRatioChange = false;
-    bool m_isFullscreen = false;
-    qint64 m_counter = 0;
-    QString m_layoutError;
-    bool m_showSwapAlert = false;
-    bool m_showVideoLimitAlert = false;
     layout::LayoutCache m_layoutCache;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notifyingproperty.h"
 #include "videometadata.h"
 
 #include <QObject>
@@ -40,159 +41,76 @@ public:
     Q_SIGNAL void videoMetaChanged();
 
     Q_PROPERTY(bool playing READ playing WRITE setPlaying NOTIFY playingChanged)
-    bool playing() const { return m_playing; }
-    void setPlaying(bool value)
-    {
-        m_playing = value;
-        emit playingChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, playing, setPlaying, playingChanged, false)
     Q_SIGNAL void playingChanged();
 
     Q_PROPERTY(bool controlsVisible READ controlsVisible WRITE setControlsVisible NOTIFY
                    controlsVisibleChanged)
-    bool controlsVisible() const { return m_controlsVisible; }
-    void setControlsVisible(bool value)
-    {
-        m_controlsVisible = value;
-        emit controlsVisibleChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, controlsVisible, setControlsVisible, controlsVisibleChanged, false)
     Q_SIGNAL void controlsVisibleChanged();
 
     Q_PROPERTY(bool editingPosition READ editingPosition WRITE setEditingPosition NOTIFY
                    editingPositionChanged)
-    bool editingPosition() const { return m_editingPosition; }
-    void setEditingPosition(bool value)
-    {
-        m_editingPosition = value;
-        emit editingPositionChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, editingPosition, setEditingPosition, editingPositionChanged, false)
     Q_SIGNAL void editingPositionChanged();
 
     Q_PROPERTY(float position READ position WRITE setPosition NOTIFY positionChanged)
-    float position() const { return m_position; }
-    void setPosition(float value)
-    {
-        m_position = value;
-        emit positionChanged();
-    }
+    MARQUETRIX_NOTIFYING(float, position, setPosition, positionChanged, 0)
     Q_SIGNAL void positionChanged();
 
     Q_PROPERTY(float displayedPosition READ displayedPosition WRITE setDisplayedPosition NOTIFY
                    displayedPositionChanged)
-    float displayedPosition() const { return m_displayedPosition; }
-    void setDisplayedPosition(float value)
-    {
-        m_displayedPosition = value;
-        emit displayedPositionChanged();
-    }
+    MARQUETRIX_NOTIFYING(float, displayedPosition, setDisplayedPosition, displayedPositionChanged,
+                         0)
     Q_SIGNAL void displayedPositionChanged();
 
     Q_PROPERTY(bool videoLoaded READ videoLoaded WRITE setVideoLoaded NOTIFY videoLoadedChanged)
-    bool videoLoaded() const { return m_videoLoaded; }
-    void setVideoLoaded(bool value)
-    {
-        m_videoLoaded = value;
-        emit videoLoadedChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, videoLoaded, setVideoLoaded, videoLoadedChanged, false)
     Q_SIGNAL void videoLoadedChanged();
 
     Q_PROPERTY(
         bool repeatEnabled READ repeatEnabled WRITE setRepeatEnabled NOTIFY repeatEnabledChanged)
-    bool repeatEnabled() const { return m_repeatEnabled; }
-    void setRepeatEnabled(bool value)
-    {
-        m_repeatEnabled = value;
-        emit repeatEnabledChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, repeatEnabled, setRepeatEnabled, repeatEnabledChanged, false)
     Q_SIGNAL void repeatEnabledChanged();
 
     Q_PROPERTY(bool isClosed READ isClosed WRITE setIsClosed NOTIFY isClosedChanged)
-    bool isClosed() const { return m_isClosed; }
-    void setIsClosed(bool value)
-    {
-        m_isClosed = value;
-        emit isClosedChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, isClosed, setIsClosed, isClosedChanged, false)
     Q_SIGNAL void isClosedChanged();
 
     // Declared for symmetry with the record; replacement requests travel on the record.
     Q_PROPERTY(QUrl newURL READ newURL WRITE setNewURL NOTIFY newURLChanged)
-    QUrl newURL() const { return m_newURL; }
-    void setNewURL(const QUrl &value)
-    {
-        m_newURL = value;
-        emit newURLChanged();
-    }
+    MARQUETRIX_NOTIFYING(QUrl, newURL, setNewURL, newURLChanged)
     Q_SIGNAL void newURLChanged();
 
     Q_PROPERTY(bool muted READ muted WRITE setMuted NOTIFY mutedChanged)
-    bool muted() const { return m_muted; }
-    void setMuted(bool value)
-    {
-        m_muted = value;
-        emit mutedChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, muted, setMuted, mutedChanged, false)
     Q_SIGNAL void mutedChanged();
 
     // "16:9" or "9:16" asks for a crop; empty means no request.
     Q_PROPERTY(QString changeCropping READ changeCropping WRITE setChangeCropping NOTIFY
                    changeCroppingChanged)
-    QString changeCropping() const { return m_changeCropping; }
-    void setChangeCropping(const QString &value)
-    {
-        m_changeCropping = value;
-        emit changeCroppingChanged();
-    }
+    MARQUETRIX_NOTIFYING(QString, changeCropping, setChangeCropping, changeCroppingChanged)
     Q_SIGNAL void changeCroppingChanged();
 
     Q_PROPERTY(bool restoreCropping READ restoreCropping WRITE setRestoreCropping NOTIFY
                    restoreCroppingChanged)
-    bool restoreCropping() const { return m_restoreCropping; }
-    void setRestoreCropping(bool value)
-    {
-        m_restoreCropping = value;
-        emit restoreCroppingChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, restoreCropping, setRestoreCropping, restoreCroppingChanged, false)
     Q_SIGNAL void restoreCroppingChanged();
 
     // Bumped by the tile's tick so that the player binding runs even when nothing else changes.
     Q_PROPERTY(qint64 index READ index WRITE setIndex NOTIFY indexChanged)
-    qint64 index() const { return m_index; }
-    void setIndex(qint64 value)
-    {
-        m_index = value;
-        emit indexChanged();
-    }
+    MARQUETRIX_NOTIFYING(qint64, index, setIndex, indexChanged, 0)
     Q_SIGNAL void indexChanged();
 
     // True until the binding has paused the first automatic start (it starts without a surface).
     Q_PROPERTY(bool justOpened READ justOpened WRITE setJustOpened NOTIFY justOpenedChanged)
-    bool justOpened() const { return m_justOpened; }
-    void setJustOpened(bool value)
-    {
-        m_justOpened = value;
-        emit justOpenedChanged();
-    }
+    MARQUETRIX_NOTIFYING(bool, justOpened, setJustOpened, justOpenedChanged, true)
     Q_SIGNAL void justOpenedChanged();
 
 private:
     void seedFromRecord();
 
     std::shared_ptr<VideoMetadata> m_videoMeta;
-    bool m_playing = false;
-    bool m_controlsVisible = false;
-    bool m_editingPosition = false;
-    float m_position = 0;
-    float m_displayedPosition = 0;
-    bool m_videoLoaded = false;
-    bool m_repeatEnabled = false;
-    bool m_isClosed = false;
-    QUrl m_newURL;
-    bool m_muted = false;
-    QString m_changeCropping;
-    bool m_restoreCropping = false;
-    qint64 m_index = 0;
-    bool m_justOpened = true;
 };
 
 } // namespace marquetrix

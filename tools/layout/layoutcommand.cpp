@@ -23,8 +23,8 @@ struct CollectingSink final : LogSink
 {
     void log(LogLevel level, const std::string &message) override
     {
-        static constexpr const char *names[] = {"debug", "info", "error"};
-        lines.push_back(std::string(names[static_cast<int>(level)]) + ": " + message);
+        static constexpr const char *kLevelNames[] = {"debug", "info", "error"};
+        lines.push_back(std::string(kLevelNames[static_cast<int>(level)]) + ": " + message);
     }
     std::vector<std::string> lines;
 };
@@ -97,28 +97,37 @@ std::string jsonNumber(float value)
     return std::isfinite(value) ? formatFloat(value) : "null";
 }
 
-} // namespace
-
-int runLayoutCommand(const std::vector<std::string> &arguments, std::string &out, std::string &err)
+// The command line: what to search, how to print it, or why not.
+struct Arguments
 {
     SearchInput input;
+    bool json = false;
+    bool help = false;
+    // Bad arguments: the message, without the usage that follows it.
+    std::string error;
+};
+
+Arguments parseArguments(const std::vector<std::string> &arguments)
+{
+    Arguments parsed;
+    SearchInput &input = parsed.input;
     input.viewWidth = 1600;
     input.viewHeight = 1000;
-    bool json = false;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string &argument = arguments[k];
         const bool hasValue = k + 1 < arguments.size();
         if (argument == "--help" || argument == "-h") {
-            out = kUsage;
-            return 0;
+            parsed.help = true;
+            return parsed;
         } else if (argument == "--json") {
-            json = true;
+            parsed.json = true;
         } else if (argument == "--area" && hasValue) {
             const auto size = parseSize(arguments[++k]);
             if (!size) {
-                err = "marquetrix-layout: --area takes WxH with positive whole numbers, not '" +
-                      arguments[k] + "'\n" + kUsage;
-                return 2;
+                parsed.error = "marquetrix-layout: --area takes WxH with positive whole numbers, "
+                               "not '" +
+                               arguments[k] + "'\n";
+                return parsed;
             }
             input.viewWidth = static_cast<float>(size->first);
             input.viewHeight = static_cast<float>(size->second);
@@ -131,68 +140,93 @@ int runLayoutCommand(const std::vector<std::string> &arguments, std::string &out
             else if (name == "sizes")
                 input.layoutAlgorithm = LayoutAlgorithm::VideoSizes;
             else {
-                err = "marquetrix-layout: unknown objective '" + name +
-                      "' (screen, balanced or sizes)\n" + kUsage;
-                return 2;
+                parsed.error = "marquetrix-layout: unknown objective '" + name +
+                               "' (screen, balanced or sizes)\n";
+                return parsed;
             }
         } else if (argument.starts_with("--")) {
-            err =
-                "marquetrix-layout: unknown option or missing value: '" + argument + "'\n" + kUsage;
-            return 2;
+            parsed.error =
+                "marquetrix-layout: unknown option or missing value: '" + argument + "'\n";
+            return parsed;
         } else if (const auto video = parseVideo(argument)) {
             input.videos.push_back(*video);
         } else {
-            err = "marquetrix-layout: not a video: '" + argument +
-                  "' (expected WxH or ar:R, optionally closed:)\n" + kUsage;
-            return 2;
+            parsed.error = "marquetrix-layout: not a video: '" + argument +
+                           "' (expected WxH or ar:R, optionally closed:)\n";
+            return parsed;
         }
     }
-    if (input.videos.empty()) {
-        err = std::string("marquetrix-layout: no videos given\n") + kUsage;
+    if (input.videos.empty())
+        parsed.error = "marquetrix-layout: no videos given\n";
+    return parsed;
+}
+
+std::string jsonReport(const Node &tree, const std::vector<TilePlacement> &tiles,
+                       const SearchReport &report, const std::vector<std::string> &log)
+{
+    std::ostringstream text;
+    text << "{\"tree\":" << jsonString(tree.description())
+         << ",\"aspectRatio\":" << jsonNumber(tree.getAspectRatio())
+         << ",\"sizeRatio\":" << jsonNumber(tree.getSizeRatio()) << ",\"shares\":[";
+    const std::vector<float> shares = tree.getSizes();
+    for (std::size_t k = 0; k < shares.size(); ++k)
+        text << (k ? "," : "") << jsonNumber(shares[k]);
+    text << "],\"tiles\":[";
+    for (std::size_t k = 0; k < tiles.size(); ++k) {
+        const TilePlacement &tile = tiles[k];
+        text << (k ? "," : "")
+             << "{\"video\":" << (tile.video ? std::to_string(*tile.video) : "null")
+             << ",\"x\":" << jsonNumber(tile.x) << ",\"y\":" << jsonNumber(tile.y)
+             << ",\"width\":" << jsonNumber(tile.width) << ",\"height\":" << jsonNumber(tile.height)
+             << "}";
+    }
+    text << "],\"candidates\":" << report.candidates << ",\"log\":[";
+    for (std::size_t k = 0; k < log.size(); ++k)
+        text << (k ? "," : "") << jsonString(log[k]);
+    text << "],\"micros\":" << report.micros << "}\n";
+    return text.str();
+}
+
+std::string textReport(const Node &tree, const std::vector<TilePlacement> &tiles,
+                       const SearchReport &report, const std::vector<VideoInput> &videos)
+{
+    std::ostringstream text;
+    text << tree.description() << "\n";
+    text << "aspect ratio " << formatFloat(tree.getAspectRatio()) << ", size ratio "
+         << formatFloat(tree.getSizeRatio()) << ", " << report.candidates << " candidates, "
+         << report.micros << " µs" << (report.bounded ? " (bounded)" : "") << "\n";
+    for (const TilePlacement &tile : tiles) {
+        text << "  " << (tile.video ? videos[*tile.video].title : "(empty)") << ": "
+             << formatFloat(tile.width) << "x" << formatFloat(tile.height) << " at "
+             << formatFloat(tile.x) << "," << formatFloat(tile.y) << " (share "
+             << formatFloat(tile.share) << ")\n";
+    }
+    return text.str();
+}
+
+} // namespace
+
+int runLayoutCommand(const std::vector<std::string> &arguments, std::string &out, std::string &err)
+{
+    const Arguments parsed = parseArguments(arguments);
+    if (parsed.help) {
+        out = kUsage;
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        err = parsed.error + kUsage;
         return 2;
     }
 
+    const SearchInput &input = parsed.input;
     LayoutCache cache;
     CollectingSink sink;
     SearchReport report;
     const NodePtr tree = findLayout(input, cache, sink, &report);
     const std::vector<TilePlacement> tiles =
         placeTiles(tree, input.videos, input.viewWidth, input.viewHeight, sink);
-
-    std::ostringstream text;
-    if (json) {
-        text << "{\"tree\":" << jsonString(tree->description())
-             << ",\"aspectRatio\":" << jsonNumber(tree->getAspectRatio())
-             << ",\"sizeRatio\":" << jsonNumber(tree->getSizeRatio()) << ",\"shares\":[";
-        const std::vector<float> shares = tree->getSizes();
-        for (std::size_t k = 0; k < shares.size(); ++k)
-            text << (k ? "," : "") << jsonNumber(shares[k]);
-        text << "],\"tiles\":[";
-        for (std::size_t k = 0; k < tiles.size(); ++k) {
-            const TilePlacement &tile = tiles[k];
-            text << (k ? "," : "")
-                 << "{\"video\":" << (tile.video ? std::to_string(*tile.video) : "null")
-                 << ",\"x\":" << jsonNumber(tile.x) << ",\"y\":" << jsonNumber(tile.y)
-                 << ",\"width\":" << jsonNumber(tile.width)
-                 << ",\"height\":" << jsonNumber(tile.height) << "}";
-        }
-        text << "],\"candidates\":" << report.candidates << ",\"log\":[";
-        for (std::size_t k = 0; k < sink.lines.size(); ++k)
-            text << (k ? "," : "") << jsonString(sink.lines[k]);
-        text << "],\"micros\":" << report.micros << "}\n";
-    } else {
-        text << tree->description() << "\n";
-        text << "aspect ratio " << formatFloat(tree->getAspectRatio()) << ", size ratio "
-             << formatFloat(tree->getSizeRatio()) << ", " << report.candidates << " candidates, "
-             << report.micros << " µs" << (report.bounded ? " (bounded)" : "") << "\n";
-        for (const TilePlacement &tile : tiles) {
-            text << "  " << (tile.video ? input.videos[*tile.video].title : "(empty)") << ": "
-                 << formatFloat(tile.width) << "x" << formatFloat(tile.height) << " at "
-                 << formatFloat(tile.x) << "," << formatFloat(tile.y) << " (share "
-                 << formatFloat(tile.share) << ")\n";
-        }
-    }
-    out = text.str();
+    out = parsed.json ? jsonReport(*tree, tiles, report, sink.lines)
+                      : textReport(*tree, tiles, report, input.videos);
     return 0;
 }
 

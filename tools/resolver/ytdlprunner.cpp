@@ -1,24 +1,19 @@
 #include "ytdlprunner.h"
 
+#include "childprocess.h"
 #include "stopswitch.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <optional>
 #include <sstream>
-
-extern char **environ;
 
 namespace marquetrix::resolver {
 
@@ -27,86 +22,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // yt-dlp prints a handful of URLs; anything beyond this is not an answer.
-constexpr std::size_t maxOutputBytes = 1024 * 1024;
-constexpr std::chrono::milliseconds exitPollInterval{20};
-
-class Pipe
-{
-public:
-    Pipe()
-    {
-        if (pipe2(m_fds.data(), O_CLOEXEC) != 0) {
-            m_fds = {-1, -1};
-        }
-    }
-    ~Pipe()
-    {
-        closeRead();
-        closeWrite();
-    }
-    Pipe(const Pipe &) = delete;
-    Pipe &operator=(const Pipe &) = delete;
-
-    bool isOpen() const { return m_fds[0] >= 0; }
-    int readEnd() const { return m_fds[0]; }
-    int writeEnd() const { return m_fds[1]; }
-    void closeRead() { closeFd(m_fds[0]); }
-    void closeWrite() { closeFd(m_fds[1]); }
-
-private:
-    static void closeFd(int &fd)
-    {
-        if (fd >= 0) {
-            close(fd);
-            fd = -1;
-        }
-    }
-    std::array<int, 2> m_fds{-1, -1};
-};
-
-// Everything the child needs between fork and exec, made beforehand: a forked copy of a
-// threaded process may only make async-signal-safe calls, so no allocation there.
-struct ChildSetup
-{
-    const char *program = nullptr;
-    char *const *argv = nullptr;
-    int outputFd = -1;
-    rlimit addressSpace{};
-    rlimit processorTime{};
-};
-
-[[noreturn]] void execChild(const ChildSetup &setup)
-{
-    setpgid(0, 0);
-    // The service blocks its stop signals and ignores SIGPIPE; the child starts clean.
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction byDefault = {};
-    byDefault.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &byDefault, nullptr);
-
-    const int devNull = open("/dev/null", O_RDWR);
-    if (devNull < 0 || dup2(devNull, STDIN_FILENO) < 0 || dup2(setup.outputFd, STDOUT_FILENO) < 0 ||
-        dup2(devNull, STDERR_FILENO) < 0) {
-        _exit(127);
-    }
-    // Client connections and the listening socket are not the child's to hold open.
-    if (close_range(STDERR_FILENO + 1, ~0U, 0) != 0) {
-        rlimit files{};
-        getrlimit(RLIMIT_NOFILE, &files);
-        for (rlim_t fd = STDERR_FILENO + 1; fd < std::min<rlim_t>(files.rlim_cur, INT_MAX); ++fd) {
-            close(static_cast<int>(fd));
-        }
-    }
-    const rlimit noCore{0, 0};
-    if (setrlimit(RLIMIT_AS, &setup.addressSpace) != 0 ||
-        setrlimit(RLIMIT_CPU, &setup.processorTime) != 0 || setrlimit(RLIMIT_CORE, &noCore) != 0) {
-        _exit(127);
-    }
-    execve(setup.program, setup.argv, environ);
-    _exit(127);
-}
+constexpr std::size_t kMaxOutputBytes = 1024 * 1024;
+constexpr std::chrono::milliseconds kExitPollInterval{20};
 
 // The program as the shell would find it on PATH; none when it is not installed.
 std::optional<std::string> findOnPath(const std::string &name)
@@ -163,7 +80,7 @@ Reading readUntilClosed(int fd, std::string &output, Clock::time_point deadline)
         if (got <= 0) {
             return Reading::Closed;
         }
-        if (output.size() + static_cast<std::size_t>(got) > maxOutputBytes) {
+        if (output.size() + static_cast<std::size_t>(got) > kMaxOutputBytes) {
             return Reading::TooLong;
         }
         output.append(buffer.data(), static_cast<std::size_t>(got));
@@ -184,7 +101,7 @@ bool waitForExit(pid_t pid, Clock::time_point deadline)
         if (Clock::now() >= deadline) {
             return false;
         }
-        poll(nullptr, 0, static_cast<int>(exitPollInterval.count()));
+        poll(nullptr, 0, static_cast<int>(kExitPollInterval.count()));
     }
 }
 
@@ -236,52 +153,30 @@ YtDlpResult YtDlpRunner::run(const std::string &link) const
         result.detail = "not installed";
         return result;
     }
-    Pipe output;
-    if (!output.isOpen()) {
-        result.detail = "no pipe for its output";
-        return result;
-    }
-
-    std::vector<std::string> args = arguments(link);
-    std::vector<char *> argv;
-    for (std::string &arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
     // The processor bound backs the wall-clock one for a child that escapes it (one
     // that left our process group); the address space bound keeps a page that never
     // ends, or one that unpacks without end, from taking the host's memory.
     const auto seconds = static_cast<rlim_t>((m_timeout.count() + 999) / 1000);
-    const ChildSetup setup{program->c_str(), argv.data(), output.writeEnd(),
-                           rlimit{maxAddressSpace, maxAddressSpace}, rlimit{seconds, seconds + 1}};
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execChild(setup);
-    }
-    if (pid < 0) {
-        result.detail = "could not start";
+    ChildProcess child(*program, arguments(link), {kMaxAddressSpace, seconds});
+    if (!child.failure().empty()) {
+        result.detail = child.failure();
         return result;
     }
-    // Also here, so that the group exists before anyone signals it.
-    setpgid(pid, pid);
-    output.closeWrite();
+    const pid_t pid = child.pid();
     const bool stopping = !m_stopSwitch.addProcessGroup(pid);
 
     const Clock::time_point deadline = Clock::now() + m_timeout;
     std::string printed;
     const Reading reading =
-        stopping ? Reading::TimedOut : readUntilClosed(output.readEnd(), printed, deadline);
+        stopping ? Reading::TimedOut : readUntilClosed(child.outputFd(), printed, deadline);
     const bool ended = reading == Reading::Closed && waitForExit(pid, deadline);
     if (!ended) {
-        kill(-pid, SIGKILL);
+        child.killGroup();
     }
     m_stopSwitch.removeProcessGroup(pid);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = child.reap();
     if (reading == Reading::TooLong) {
-        result.detail = "printed more than " + std::to_string(maxOutputBytes) + " bytes";
+        result.detail = "printed more than " + std::to_string(kMaxOutputBytes) + " bytes";
         return result;
     }
     if (!ended) {

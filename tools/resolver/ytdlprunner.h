@@ -33,7 +33,7 @@ class YtDlpRunner
 {
 public:
     // Python and its libraries take about 100 MB; a gigabyte is a page gone wrong.
-    static constexpr unsigned long maxAddressSpace = 1024UL * 1024 * 1024;
+    static constexpr unsigned long kMaxAddressSpace = 1024UL * 1024 * 1024;
 
     YtDlpRunner(std::chrono::milliseconds timeout, StopSwitch &stopSwitch);
 

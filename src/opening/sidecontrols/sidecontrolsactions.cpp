@@ -1,14 +1,14 @@
 #include "sidecontrolsactions.h"
 
+#include "followedstate.h"
+
 namespace marquetrix {
 
 SideControlsActions::SideControlsActions(QObject *parent) : QObject(parent) {}
 
 void SideControlsActions::setPlayerState(PlayerState *value)
 {
-    if (m_playerState)
-        m_playerState->disconnect(this);
-    m_playerState = value;
+    followState(m_playerState, value, this);
     if (value)
         connect(value, &PlayerState::repeatEnabledChanged, this,
                 &SideControlsActions::loopCaptionChanged);
