@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
 
     QJsonParseError parseError{};
-    const QJsonDocument answer = QJsonDocument::fromJson(QByteArray::fromStdString(out), &parseError);
+    const QJsonDocument answer =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out), &parseError);
     check(parseError.error == QJsonParseError::NoError && answer.isObject(),
           "the JSON answer is not a JSON object");
     // Tiles lie in the view, give or take the rounding of float sums.
