@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: deps configure build test check-sanitizers demo run clean
+.PHONY: deps configure build test check-sanitizers demo run fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -36,6 +36,21 @@ demo: configure
 run: configure
 	cmake --build --preset $(PRESET) --target marquetrix
 	$(BUILD_DIR)/src/app/marquetrix $(ARGS)
+
+# Builds the fuzz preset and runs each libFuzzer target for FUZZ_SECONDS, starting from the
+# seeds in tests/fuzz/corpus/; what they find is kept in build/fuzz/findings/.
+FUZZ_SECONDS ?= 60
+FUZZERS = pagereader resolverrequest linkrules appcast layoutcommand rtsptimeline
+
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	set -e; for f in $(FUZZERS); do \
+	    mkdir -p build/fuzz/corpus/$$f build/fuzz/findings/$$f; \
+	    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 build/fuzz/tests/fuzz/fuzz_$$f \
+	        -max_total_time=$(FUZZ_SECONDS) -timeout=10 -close_fd_mask=1 -print_final_stats=1 \
+	        -artifact_prefix=build/fuzz/findings/$$f/ build/fuzz/corpus/$$f tests/fuzz/corpus/$$f; \
+	done
 
 clean:
 	rm -rf build

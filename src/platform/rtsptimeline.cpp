@@ -41,15 +41,17 @@ std::vector<RtspTimeline::Stamp> RtspTimeline::push(int index, std::optional<int
 
     stream.started = true;
     if (pts) {
-        const bool drifted =
-            stream.anchorPts &&
-            std::llabs(stream.anchorOut + *pts - *stream.anchorPts - arrivalOut) > maxDrift;
-        if (!stream.anchorPts || drifted)
+        if (!stream.anchorPts || drifted(stream, *pts, arrivalOut))
             anchor(stream, *pts, arrivalOut);
     }
     // A packet without a timestamp in the middle of a stream: its arrival time is the best
     // guess, and the monotonic decoding time keeps the muxer's order intact.
     return {stamp(stream, pts ? stream.anchorOut + *pts - *stream.anchorPts : arrivalOut)};
+}
+
+bool RtspTimeline::drifted(const Stream &stream, int64_t pts, int64_t arrival)
+{
+    return std::llabs(stream.anchorOut + pts - *stream.anchorPts - arrival) > maxDrift;
 }
 
 void RtspTimeline::anchor(Stream &stream, int64_t pts, int64_t arrival)
@@ -60,17 +62,21 @@ void RtspTimeline::anchor(Stream &stream, int64_t pts, int64_t arrival)
 
 std::vector<RtspTimeline::Stamp> RtspTimeline::release(Stream &stream)
 {
+    // A timeline that jumps while packets are held (the first sender report often comes
+    // then) is anchored again, as it is for packets that are not held.
+    std::vector<std::optional<int64_t>> shown(stream.held.size());
+    std::optional<int64_t> earliest;
     std::vector<int64_t> seen;
-    const Stream::Held *first = nullptr;
-    for (const Stream::Held &held : stream.held) {
-        if (held.pts) {
-            seen.push_back(*held.pts);
-            if (!first)
-                first = &held;
-        }
+    for (size_t i = 0; i < stream.held.size(); ++i) {
+        const Stream::Held &held = stream.held[i];
+        if (!held.pts)
+            continue;
+        seen.push_back(*held.pts);
+        if (!stream.anchorPts || drifted(stream, *held.pts, held.arrival))
+            anchor(stream, *held.pts, held.arrival);
+        shown[i] = stream.anchorOut + *held.pts - *stream.anchorPts;
+        earliest = std::min(earliest.value_or(*shown[i]), *shown[i]);
     }
-    if (first)
-        anchor(stream, *first->pts, first->arrival);
 
     std::sort(seen.begin(), seen.end());
     int64_t interval = defaultFrameInterval;
@@ -85,14 +91,12 @@ std::vector<RtspTimeline::Stamp> RtspTimeline::release(Stream &stream)
     std::vector<Stamp> ready;
     ready.reserve(stream.held.size());
     for (size_t i = 0; i < stream.held.size(); ++i) {
-        const Stream::Held &held = stream.held[i];
-        int64_t out = held.arrival;
-        if (held.pts) {
-            out = stream.anchorOut + *held.pts - *stream.anchorPts;
-        } else if (!seen.empty() && static_cast<int64_t>(i) < leading) {
+        int64_t out = stream.held[i].arrival;
+        if (shown[i]) {
+            out = *shown[i];
+        } else if (earliest && static_cast<int64_t>(i) < leading) {
             // Decoded first, so shown first: just before everything timestamped so far.
-            out = stream.anchorOut + seen.front() - *stream.anchorPts -
-                  (leading - static_cast<int64_t>(i)) * interval;
+            out = *earliest - (leading - static_cast<int64_t>(i)) * interval;
         }
         ready.push_back(stamp(stream, out));
     }

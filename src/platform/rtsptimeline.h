@@ -69,6 +69,7 @@ private:
     };
 
     std::vector<Stamp> release(Stream &stream);
+    static bool drifted(const Stream &stream, int64_t pts, int64_t arrival);
     void anchor(Stream &stream, int64_t pts, int64_t arrival);
     Stamp stamp(Stream &stream, int64_t pts);
 

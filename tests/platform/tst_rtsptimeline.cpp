@@ -49,6 +49,7 @@ private slots:
     void keepsSpacingOfTimestamps();
     void anchorsStreamsToArrival();
     void anchorsAgainAfterJump();
+    void anchorsAgainWhileHolding();
     void releasesUntimedStreamAfterBound();
 };
 
@@ -119,6 +120,25 @@ void TestRtspTimeline::anchorsAgainAfterJump()
     const auto later =
         pushAll(timeline, video, {{jump + 3 * frame, 3 * frame}, {jump + 4 * frame, 4 * frame}});
     stamps.insert(stamps.end(), later.begin(), later.end());
+    QVERIFY(decodable(stamps));
+    for (size_t i = 1; i < stamps.size(); ++i)
+        QCOMPARE(stamps[i].pts - stamps[i - 1].pts, frame);
+}
+
+void TestRtspTimeline::anchorsAgainWhileHolding()
+{
+    RtspTimeline timeline;
+    const int video = timeline.addStream(0);
+    // The keyframe comes untimed, and the sender report arrives right after the first
+    // timestamp: the timeline moves back by ten seconds while packets are held.
+    const int64_t early = 10 * RtspTimeline::ticksPerSecond;
+    const auto stamps = pushAll(timeline, video,
+                                {{std::nullopt, 0},
+                                 {early + frame, frame},
+                                 {2 * frame, 2 * frame},
+                                 {3 * frame, 3 * frame},
+                                 {4 * frame, 4 * frame}});
+    QCOMPARE(stamps.size(), size_t(5));
     QVERIFY(decodable(stamps));
     for (size_t i = 1; i < stamps.size(); ++i)
         QCOMPARE(stamps[i].pts - stamps[i - 1].pts, frame);

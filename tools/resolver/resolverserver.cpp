@@ -1,6 +1,7 @@
 #include "resolverserver.h"
 
 #include "boundedtaskqueue.h"
+#include "linkrequest.h"
 #include "medialink.h"
 #include "requeststream.h"
 
@@ -323,31 +324,19 @@ void ResolverServer::readAndResolve(const httplib::Request &request, httplib::Re
 
 void ResolverServer::resolve(const std::string &requestBody, httplib::Response &response)
 {
-    QJsonParseError parseError{};
-    const QJsonDocument body = QJsonDocument::fromJson(
-        QByteArray(requestBody.data(), static_cast<qsizetype>(requestBody.size())), &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        replyError(response, 400,
-                   "The request body is not JSON (" + parseError.errorString().toStdString() +
-                       "); send {\"url\": \"<page link>\"}.");
+    const LinkRequest request = parseLinkRequest(requestBody);
+    if (!request.link) {
+        replyError(response, 400, request.error);
+        if (request.linkText) {
+            currentNote.outcome += " link=\"" + loggableLink(*request.linkText) + '"';
+        }
         return;
     }
-    const QJsonValue linkValue = body.object().value(QLatin1String("url"));
-    if (!body.isObject() || !linkValue.isString()) {
-        replyError(response, 400, "The request must be a JSON object with a string \"url\".");
-        return;
-    }
-    const std::string linkText = linkValue.toString().toStdString();
-    const std::optional<QUrl> link = parseWebLink(linkText);
-    if (!link) {
-        replyError(response, 400, "The link is not an http or https URL.");
-        currentNote.outcome += " link=\"" + loggableLink(linkText) + '"';
-        return;
-    }
+    const QUrl &link = *request.link;
 
     const Resolution resolution = [&] {
         const ResolveTurn turn(m_resolveSlots);
-        return m_resolver.resolve(*link);
+        return m_resolver.resolve(link);
     }();
     switch (resolution.outcome) {
     case Resolution::Outcome::Found: {
@@ -369,7 +358,7 @@ void ResolverServer::resolve(const std::string &requestBody, httplib::Response &
         break;
     }
     currentNote.outcome += " yt-dlp=\"" + printable(resolution.ytDlpNote) + "\" link=\"" +
-                           loggableLink(encodedUrl(*link)) + '"';
+                           loggableLink(encodedUrl(link)) + '"';
 }
 
 } // namespace marquetrix::resolver

@@ -1,0 +1,39 @@
+// The resolver service's request body: {"url": "<page link>"}.
+
+#include "linkrequest.h"
+#include "medialink.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace marquetrix::resolver;
+
+namespace {
+
+void check(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const LinkRequest request =
+        parseLinkRequest(std::string_view(reinterpret_cast<const char *>(data), size));
+    check(request.link.has_value() == request.error.empty(),
+          "a request is both accepted and refused, or neither");
+    if (!request.link)
+        return 0;
+    check(request.linkText.has_value(), "an accepted request without its link text");
+    check(isWebUrl(*request.link), "an accepted link is not absolute http(s) with a host");
+    // What the service hands on (to yt-dlp, the fetcher, the client) reads back as itself.
+    const std::string encoded = encodedUrl(*request.link);
+    const auto again = parseWebLink(encoded);
+    check(again.has_value(), "an accepted link's encoded form is refused");
+    check(encodedUrl(*again) == encoded, "an accepted link's encoded form is not stable");
+    return 0;
+}
