@@ -225,9 +225,18 @@ void startElementWithinNesting(void *context, const xmlChar *name, const xmlChar
     xmlStopParser(parser);
 }
 
+void ignoreMessage(void *, const char *, ...) {}
+
+void ignoreError(void *, xmlErrorPtr) {}
+
 // Parses one piece of the page; `next` receives the piece after it, or nothing.
 Document parsePiece(std::string_view html, const char *encoding, std::string &next)
 {
+    // HTML_PARSE_NOERROR leaves out the parser's errors but not those of the charset
+    // conversion, which would go to stderr between the service's one line per request. The
+    // handlers are the thread's own.
+    xmlSetGenericErrorFunc(nullptr, ignoreMessage);
+    xmlSetStructuredErrorFunc(nullptr, ignoreError);
     next.clear();
     htmlParserCtxtPtr parser = htmlNewParserCtxt();
     if (!parser) {
