@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: deps configure build test check-sanitizers demo run fuzz clean
+.PHONY: deps configure build test check-sanitizers coverage demo run fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -26,6 +26,17 @@ test: build
 check-sanitizers:
 	$(MAKE) test PRESET=asan
 	$(MAKE) test PRESET=tsan
+
+# Line coverage of src/ and tools/ by the whole suite, as a summary (a failing test still
+# counts what it ran).
+coverage:
+	$(MAKE) configure PRESET=coverage
+	cmake --build --preset coverage
+	find build/coverage -name '*.gcda' -delete
+	./scripts/test-session ctest --preset coverage || true
+	gcovr --root . --filter 'src/' --filter 'tools/' --exclude '.*_autogen/.*' \
+	    --exclude '.*/\.rcc/.*' --gcov-ignore-errors=no_working_dir_found --print-summary \
+	    build/coverage | tail -3
 
 # Opens the window playing generated sample clips of several shapes.
 demo: configure
