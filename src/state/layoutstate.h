@@ -35,6 +35,8 @@ public:
     // The most videos one window holds: the layout search answers in bounded time up to this
     // many, and more tiles would be too small to watch.
     static constexpr qsizetype kMaxVideos = 64;
+    Q_PROPERTY(int maxVideos READ maxVideos CONSTANT)
+    int maxVideos() const { return int(kMaxVideos); }
 
     // The open videos in the order the layout sees them. Each mutation notifies once.
     // Opening a video appends it, unless kMaxVideos are open already: then nothing is

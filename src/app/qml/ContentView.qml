@@ -172,7 +172,7 @@ FocusScope {
 
     AlertToast {
         objectName: "videoLimitToast"
-        title: qsTr("At most 64 videos can be open at once")
+        title: qsTr("At most %1 videos can be open at once").arg(root.layoutState.maxVideos)
         shown: root.layoutState.showVideoLimitAlert
         onDismissed: root.layoutState.showVideoLimitAlert = false
     }
