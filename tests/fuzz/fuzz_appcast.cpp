@@ -1,6 +1,7 @@
 // The update check's appcast feed, and the version comparison it ranks releases by.
 
 #include "appcast.h"
+#include "fuzzcheck.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
@@ -9,15 +10,9 @@
 
 using namespace marquetrix;
 
-namespace {
+using marquetrix::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 int sign(int value)
 {

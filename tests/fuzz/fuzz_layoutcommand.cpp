@@ -2,6 +2,7 @@
 // the answer can be checked.
 
 #include "layoutcommand.h"
+#include "fuzzcheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,15 +15,9 @@
 
 using namespace marquetrix::layout;
 
-namespace {
+using marquetrix::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 // The view's size as the command took it: its default, or the last --area.
 std::pair<double, double> area(const std::vector<std::string> &arguments)

@@ -2,6 +2,7 @@
 // user name and a password for the credentials path.
 
 #include "linkrules.h"
+#include "fuzzcheck.h"
 
 #include <QLoggingCategory>
 #include <QString>
@@ -11,15 +12,9 @@
 
 using namespace marquetrix;
 
-namespace {
+using marquetrix::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 bool isOpenableScheme(const QString &scheme)
 {

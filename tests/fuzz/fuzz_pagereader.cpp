@@ -2,6 +2,7 @@
 // the charset the server named; the rest is the page.
 
 #include "mediaextractor.h"
+#include "fuzzcheck.h"
 #include "medialink.h"
 #include "scriptmedialinks.h"
 
@@ -12,15 +13,9 @@
 
 using namespace marquetrix::resolver;
 
-namespace {
+using marquetrix::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 bool hasBlank(std::string_view text)
 {

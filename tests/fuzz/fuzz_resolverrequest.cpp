@@ -1,6 +1,7 @@
 // The resolver service's request body: {"url": "<page link>"}.
 
 #include "linkrequest.h"
+#include "fuzzcheck.h"
 #include "medialink.h"
 
 #include <cstdio>
@@ -8,17 +9,7 @@
 
 using namespace marquetrix::resolver;
 
-namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
+using marquetrix::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -3,6 +3,7 @@
 // report for a session (about ±380 years of the 90 kHz clock).
 
 #include "rtsptimeline.h"
+#include "fuzzcheck.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,15 +15,9 @@
 
 using namespace marquetrix;
 
-namespace {
+using marquetrix::fuzz::check;
 
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 constexpr int64_t maxTimestamp = int64_t{1} << 40;
 
