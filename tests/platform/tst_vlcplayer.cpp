@@ -1,22 +1,24 @@
-// The libVLC engine layer against real clips, files and servers.
+// The libVLC engine layer against real clips and servers, and the pictures it delivers.
 
-#include "eventrecorder.h"
 #include "mediagenerator.h"
+#include "rtsptestserver.h"
 #include "testhttpserver.h"
 
 #include "audiooutput.h"
+#include "media.h"
 #include "medialist.h"
 #include "medialistplayer.h"
+#include "mediaplayer.h"
+#include "mediaplayerdelegate.h"
 #include "vlcmediaengine.h"
-#include "vlcreaper.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
-#include <QMutex>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -24,51 +26,106 @@
 using namespace marquetrix;
 using namespace marquetrix::test;
 using namespace std::chrono_literals;
+using State = PlaybackState;
+
+Q_DECLARE_METATYPE(ClipColour)
+Q_DECLARE_METATYPE(TestHttpServer::Cut)
 
 namespace {
 
-// The network bound of the engine under test; production uses 30 s.
-constexpr auto networkBound = 2s;
+// The progress bound of the engine under test; production uses 30 s.
+constexpr int boundMs = 2000;
 
-struct Tile
+// A player delegate that records what the engine told it, as a caller would see it at
+// the moment of each event.
+struct Recorder : MediaPlayerDelegate
 {
-    std::shared_ptr<MediaListPlayer> listPlayer;
-    MediaPlayer *player = nullptr;
-    std::unique_ptr<EventRecorder> recorder;
+    QList<State> states;
+    qint64 maxTime = -1;
+    int events = 0;
+    QSize videoSize;
+    qint64 length = 0;
+    bool offGuiThread = false;
+    bool unknownPlayer = false;
+    MediaPlayer *expected = nullptr;
+
+    // How often the player went into the state.
+    int entered(State state) const
+    {
+        int times = 0;
+        for (qsizetype i = 0; i < states.size(); ++i)
+            times += states[i] == state && (i == 0 || states[i - 1] != state);
+        return times;
+    }
+    void mediaPlayerStateChanged(MediaPlayer *player) override
+    {
+        check(player);
+        states.append(player->state());
+        length = player->media()->length();
+        for (const TrackInformation &track : player->media()->tracksInformation())
+            if (track.type == TrackInformation::Type::Video && track.videoWidth.value_or(0) > 0)
+                videoSize = QSize(*track.videoWidth, track.videoHeight.value_or(0));
+    }
+    void mediaPlayerTimeChanged(MediaPlayer *player) override
+    {
+        check(player);
+        maxTime = std::max(maxTime, player->time().value_or(-1));
+    }
+    void mediaListPlayerNextMedia(MediaListPlayer *, Media *) override { ++events; }
+    void check(MediaPlayer *player)
+    {
+        ++events;
+        offGuiThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+        unknownPlayer |= player != expected;
+    }
 };
 
-// Built the way the opening paths build a tile: media, one-item list, list player.
-std::unique_ptr<Tile> makeTile(MediaEngine &engine, const QUrl &url,
-                               const QStringList &options = {"--avcodec-hw=none"})
+// A player built the way the opening paths build a tile: media, one-item list, list player.
+struct Tile
 {
-    auto tile = std::make_unique<Tile>();
-    tile->listPlayer = engine.createListPlayer(options);
-    tile->listPlayer->setMediaList(engine.createMediaList({engine.createMedia(url)}));
-    tile->player = tile->listPlayer->mediaPlayer();
-    tile->recorder = std::make_unique<EventRecorder>(tile->player);
-    tile->player->setDelegate(tile->recorder.get());
-    return tile;
-}
-
-int threadCount()
-{
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
-}
-
-QMutex logMutex;
-QStringList engineLog;
-QtMessageHandler previousHandler = nullptr;
-
-void captureEngineLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (qstrcmp(context.category, "marquetrix.engine") == 0) {
-        QMutexLocker locker(&logMutex);
-        engineLog.append(message);
+    Tile(MediaEngine &engine, const QUrl &url, const QStringList &options = {})
+        : listPlayer(engine.createListPlayer(QStringList{"--avcodec-hw=none"} + options)),
+          player(listPlayer->mediaPlayer())
+    {
+        listPlayer->setMediaList(engine.createMediaList({engine.createMedia(url)}));
+        recorder.expected = player;
+        player->setDelegate(&recorder);
     }
-    if (type != QtDebugMsg)
-        previousHandler(type, context, message);
+    bool is(State state) const { return player->state() == state; }
+
+    Recorder recorder;
+    std::shared_ptr<MediaListPlayer> listPlayer;
+    MediaPlayer *player;
+};
+
+// Open TCP connections of this process to 127.0.0.1:port (an RTSP session holds one).
+int connectionsTo(quint16 port)
+{
+    QFile table(QStringLiteral("/proc/self/net/tcp"));
+    const QByteArray remote = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    int open = 0;
+    for (const QByteArray &line :
+         table.open(QIODevice::ReadOnly) ? table.readAll().split('\n') : QList<QByteArray>()) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        open += fields.size() > 3 && fields[2].endsWith(remote) && fields[3] == "01";
+    }
+    return open;
+}
+
+// Where the picture shows which colour; empty when it shows them all.
+QString mismatch(const QImage &image, const QList<std::pair<QPoint, QColor>> &probes)
+{
+    QString report;
+    for (const auto &[at, colour] : probes) {
+        const QColor actual = image.pixelColor(at);
+        if (qAbs(actual.red() - colour.red()) > 24 || qAbs(actual.green() - colour.green()) > 24 ||
+            qAbs(actual.blue() - colour.blue()) > 24)
+            report += QStringLiteral("%1,%2 is %3, not %4; ")
+                          .arg(at.x())
+                          .arg(at.y())
+                          .arg(actual.name(), colour.name());
+    }
+    return report;
 }
 
 } // namespace
@@ -79,31 +136,25 @@ class TestVlcPlayer : public QObject
 
 private slots:
     void initTestCase();
-    void reportsSizeLengthAndTime_data();
-    void reportsSizeLengthAndTime();
-    void endsWithoutRepeat();
-    void repeatLoops();
-    void playAfterEndStartsAgain();
-    void pauseAndResume();
-    void jumpsBySeconds();
+    void plays_data();
+    void plays();
+    void endsAndRepeats();
+    void controls();
     void unplayableMediaIsAnError_data();
     void unplayableMediaIsAnError();
-    void stalledServerIsAnErrorAfterTheBound_data();
-    void stalledServerIsAnErrorAfterTheBound();
-    void pausedTileIsNotStalled();
-    void closingABusyStreamLeavesTheGuiThreadFree();
-    void playsHlsPlaylist();
-    void volumeAndMuteOutliveTheAudioOutput();
-    void optionsReachTheDecoder_data();
-    void optionsReachTheDecoder();
-    void releaseLeavesNoThreadsAndNoEvents();
+    void stalledStreamIsAnErrorAfterTheBound_data();
+    void stalledStreamIsAnErrorAfterTheBound();
+    void picturesShowTheRightColours_data();
+    void picturesShowTheRightColours();
+    void surfaceCropAndPause();
+    void releaseLeavesNoEventsAndTheGuiThreadFree();
 
 private:
     QUrl clip(const ClipRequest &request = {});
 
     MediaGenerator m_media;
-    std::unique_ptr<TestHttpServer> m_http;
-    std::unique_ptr<VlcMediaEngine> m_engine;
+    TestHttpServer m_http{m_media.directory()};
+    VlcMediaEngine m_engine{std::chrono::milliseconds(boundMs)};
 };
 
 QUrl TestVlcPlayer::clip(const ClipRequest &request)
@@ -116,151 +167,162 @@ QUrl TestVlcPlayer::clip(const ClipRequest &request)
 
 void TestVlcPlayer::initTestCase()
 {
-    m_engine = std::make_unique<VlcMediaEngine>(networkBound);
-    m_http = std::make_unique<TestHttpServer>(m_media.directory());
-    QVERIFY(m_http->start());
-    QVERIFY2(!m_media.clip().isEmpty(), qPrintable(m_media.failure()));
+    QVERIFY(m_http.start());
+    QVERIFY2(!m_media.hlsPlaylist().isEmpty(), qPrintable(m_media.failure()));
 }
 
-void TestVlcPlayer::reportsSizeLengthAndTime_data()
+void TestVlcPlayer::plays_data()
 {
+    // Where the stream comes from, and what it holds.
+    QTest::addColumn<QStringList>("source");
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<bool>("overHttp");
-    QTest::newRow("16:9 file") << QSize(640, 360) << "mp4" << false;
-    QTest::newRow("4:3 file") << QSize(640, 480) << "mp4" << false;
-    QTest::newRow("9:16 file") << QSize(360, 640) << "mp4" << false;
-    QTest::newRow("16:9 over http") << QSize(640, 360) << "mp4" << true;
+    // Heights of the form 4k+2 are where planar frames go wrong in Qt 6.4.
+    QTest::newRow("9:16 mp4 over http") << QStringList{"http", "mp4"} << QSize(360, 642);
     // libVLC reads no picture size from MPEG-TS, and over HTTP no length either.
-    QTest::newRow("16:9 ts file") << QSize(640, 360) << "ts" << false;
-    QTest::newRow("4:3 ts over http") << QSize(640, 480) << "ts" << true;
+    QTest::newRow("ts file") << QStringList{"file", "ts"} << QSize(640, 360);
+    // Only the video track's arrival may start the search for the picture size.
+    QTest::newRow("ts file without sound")
+        << QStringList{"file", "ts", "silent"} << QSize(640, 362);
+    QTest::newRow("ts over http") << QStringList{"http", "ts"} << QSize(640, 480);
+    QTest::newRow("hls") << QStringList{"hls"} << QSize(640, 360);
+    QTest::newRow("rtsp, digest auth") << QStringList{"rtsp"} << QSize(320, 180);
 }
 
-void TestVlcPlayer::reportsSizeLengthAndTime()
+void TestVlcPlayer::plays()
 {
+    QFETCH(QStringList, source);
     QFETCH(QSize, size);
-    QFETCH(QString, container);
-    QFETCH(bool, overHttp);
-    const QUrl file = clip({.size = size, .container = container});
-    const QUrl url = overHttp ? m_http->url(file.fileName()) : file;
-    auto tile = makeTile(*m_engine, url);
-    EventRecorder &events = *tile->recorder;
-    QVERIFY(!tile->player->time().has_value());
-
-    tile->listPlayer->play();
+    RtspTestServer server;
+    QUrl url;
+    if (source[0] == "rtsp") {
+        QVERIFY2(server.start({.auth = "digest", .user = "viewer", .password = "pass:word"}),
+                 qPrintable(server.failure()));
+        url = server.url("viewer", "pass:word");
+    } else if (source[0] == "hls") {
+        url = m_http.url(QFileInfo(m_media.hlsPlaylist()).fileName());
+    } else {
+        url = clip({.size = size,
+                    .seconds = 0.6,
+                    .audio = !source.contains("silent"),
+                    .container = source[1]});
+        if (source[0] == "http")
+            url = m_http.url(url.fileName());
+    }
+    Tile tile(m_engine, url, {"--network-caching=3000"});
+    const Recorder &events = tile.recorder;
+    QVideoSink sink;
+    QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
+    tile.player->setDrawable(&sink);
+    QVERIFY(!tile.player->time().has_value());
+    tile.listPlayer->play();
     // The size arrives through the track list and reaches the delegate with a state event.
-    QTRY_COMPARE_WITH_TIMEOUT(events.videoSize, size, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 0, 5000);
-    QVERIFY(tile->player->media()->url() == url);
-    if (container != "ts" || !overHttp)
-        QVERIFY(qAbs(events.length - 1000) < 100);
-    QVERIFY(events.states.contains(PlaybackState::Playing));
-    QVERIFY(!events.offGuiThread);
-    QVERIFY(!events.unknownPlayer);
+    QTRY_COMPARE_WITH_TIMEOUT(events.videoSize, size, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 200, 10000);
+    // libVLC learns the size of MPEG-TS and bridged streams too late for its picture buffers.
+    const QVideoFrame frame = sink.videoFrame();
+    QCOMPARE(frame.size(), size);
+    QCOMPARE(frame.pixelFormat(), size.height() % 4 ? QVideoFrameFormat::Format_NV12
+                                                    : QVideoFrameFormat::Format_YUV420P);
+    QCOMPARE(frame.surfaceFormat().colorRange(), QVideoFrameFormat::ColorRange_Video);
+    QVERIFY(tile.player->media()->url() == url);
+    QVERIFY(!events.offGuiThread && !events.unknownPlayer);
+    if (source[0] == "rtsp") {
+        QCOMPARE(connectionsTo(server.port()), 1);
+        // A paused live tile holds no session, so nothing piles up and play resumes live.
+        tile.listPlayer->pause();
+        QTRY_VERIFY(tile.is(State::Paused));
+        QTRY_COMPARE(connectionsTo(server.port()), 0);
+        const int eventsWhilePaused = events.events;
+        tile.listPlayer->play();
+        QTRY_VERIFY_WITH_TIMEOUT(events.events > eventsWhilePaused + 3, 10000);
+        QCOMPARE(connectionsTo(server.port()), 1);
+        // A live stream whose server goes away has not ended.
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Error), 5000);
+    } else if (source[0] != "hls") {
+        QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
+        if (source[0] == "file" || source[1] == "mp4")
+            QVERIFY2(qAbs(events.length - 600) < 100, qPrintable(QString::number(events.length)));
+        // Every picture arrives; libVLC drops one of a short MPEG-TS clip now and then.
+        QVERIFY2(frames.count() >= 12, qPrintable(QString::number(frames.count())));
+    }
+    QCOMPARE(events.states.contains(State::Error), source[0] == "rtsp");
+    QVERIFY(!events.states.contains(State::Ended) || source[0] != "rtsp");
 }
 
-void TestVlcPlayer::endsWithoutRepeat()
+void TestVlcPlayer::endsAndRepeats()
 {
-    auto tile = makeTile(*m_engine, clip());
-    EventRecorder &events = *tile->recorder;
-    tile->listPlayer->setRepeatMode(0);
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(events.count(PlaybackState::Ended) > 0, 5000);
-    QCOMPARE(tile->player->state(), PlaybackState::Ended);
-    QVERIFY(!tile->player->isPlaying());
-    // Callers react to the state event that follows the end; the end must still read Ended.
-    QTRY_COMPARE(events.count(PlaybackState::Ended), 2);
-    QCOMPARE(events.states.last(), PlaybackState::Ended);
-    QCOMPARE(events.count(PlaybackState::Error), 0);
-    QCOMPARE(events.entered(PlaybackState::Opening), 1);
-}
-
-void TestVlcPlayer::repeatLoops()
-{
-    auto tile = makeTile(*m_engine, clip());
-    EventRecorder &events = *tile->recorder;
-    tile->listPlayer->setRepeatMode(1);
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(events.count(PlaybackState::Ended) >= 2, 8000);
-    QTRY_VERIFY_WITH_TIMEOUT(events.entered(PlaybackState::Playing) >= 3, 5000);
-    QCOMPARE(events.count(PlaybackState::Error), 0);
-    QVERIFY(events.nextMediaEvents >= 3);
+    Tile tile(m_engine, clip({.seconds = 0.6}));
+    const Recorder &events = tile.recorder;
+    tile.listPlayer->setRepeatMode(1);
+    tile.listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(events.entered(State::Playing) >= 2, 8000);
+    QVERIFY(events.states.contains(State::Ended));
     // Repeat goes on until it is switched off; then the item ends for good.
-    tile->listPlayer->setRepeatMode(0);
-    const int ends = events.count(PlaybackState::Ended);
-    QTRY_VERIFY_WITH_TIMEOUT(events.count(PlaybackState::Ended) > ends, 5000);
-    QTRY_COMPARE(tile->player->state(), PlaybackState::Ended);
-    const int playing = events.entered(PlaybackState::Playing);
+    tile.listPlayer->setRepeatMode(0);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
+    QVERIFY(!tile.player->isPlaying());
+    const int playing = events.entered(State::Playing);
+    // Callers react to the state event that follows the end; the end must still read Ended.
     QTest::qWait(300);
-    QCOMPARE(events.entered(PlaybackState::Playing), playing);
+    QCOMPARE(events.states.last(), State::Ended);
+    QCOMPARE(events.entered(State::Playing), playing);
+    // Play after the end starts again; the update pass asks again while the start is under
+    // way, which must not restart it.
+    const int opened = events.entered(State::Opening);
+    tile.listPlayer->play();
+    tile.listPlayer->play();
+    QTRY_COMPARE_WITH_TIMEOUT(events.entered(State::Playing), playing + 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
+    QCOMPARE(events.entered(State::Opening), opened + 1);
+    QVERIFY(!events.states.contains(State::Error));
 }
 
-void TestVlcPlayer::playAfterEndStartsAgain()
+void TestVlcPlayer::controls()
 {
-    auto tile = makeTile(*m_engine, clip());
-    EventRecorder &events = *tile->recorder;
-    tile->listPlayer->play();
-    QTRY_COMPARE_WITH_TIMEOUT(events.count(PlaybackState::Ended), 2, 5000);
-    events.maxTime = -1;
-    tile->listPlayer->play();
-    // The update pass asks again while the start is under way; that must not restart it.
-    tile->listPlayer->play();
-    QTRY_COMPARE_WITH_TIMEOUT(events.entered(PlaybackState::Playing), 2, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 0, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(events.count(PlaybackState::Ended), 4, 5000);
-    QCOMPARE(events.entered(PlaybackState::Opening), 2);
-}
-
-void TestVlcPlayer::pauseAndResume()
-{
-    auto tile = makeTile(*m_engine, clip({.seconds = 4}));
-    EventRecorder &events = *tile->recorder;
-    tile->listPlayer->play();
+    // The option shows whether the player's options reach libVLC.
+    Tile tile(m_engine, clip({.seconds = 4}), {"--start-time=1"});
+    QCOMPARE(tile.player->audio(), nullptr);
+    tile.listPlayer->play();
     // A pause asked for while the media is still opening holds once it plays.
-    tile->listPlayer->pause();
-    QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Paused, 5000);
-    QVERIFY(!tile->player->isPlaying());
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->isPlaying(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 200, 5000);
-    tile->listPlayer->pause();
-    QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Paused, 5000);
-    const qint64 pausedAt = tile->player->time().value_or(-1);
-    QVERIFY(pausedAt > 0);
-    QTest::qWait(400);
-    QCOMPARE(tile->player->time().value_or(-1), pausedAt);
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->time().value_or(-1) > pausedAt, 5000);
-    QCOMPARE(events.entered(PlaybackState::Opening), 1);
-}
-
-void TestVlcPlayer::jumpsBySeconds()
-{
-    auto tile = makeTile(*m_engine, clip({.seconds = 6}));
-    EventRecorder &events = *tile->recorder;
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 0, 5000);
-    tile->listPlayer->pause();
-    QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Paused, 5000);
-    const qint64 start = *tile->player->time();
-
-    tile->player->jumpForward(3);
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->time().value_or(0) >= start + 2900, 5000);
-    QVERIFY(*tile->player->time() < start + 3500);
-    tile->player->jumpBackward(2);
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->time().value_or(0) < start + 1500, 5000);
-    QVERIFY(*tile->player->time() >= start + 900);
+    tile.listPlayer->pause();
+    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Paused), 5000);
+    QTest::qWait(300);
+    QCOMPARE(tile.recorder.maxTime, -1);
+    tile.listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(tile.recorder.maxTime > 0, 5000);
+    QVERIFY2(tile.recorder.maxTime >= 1000, qPrintable(QString::number(tile.recorder.maxTime)));
+    tile.listPlayer->pause();
+    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Paused), 5000);
+    const qint64 pausedAt = *tile.player->time();
+    tile.player->jumpForward(2);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.player->time().value_or(0) >= pausedAt + 1900, 5000);
+    QVERIFY(*tile.player->time() < pausedAt + 2500);
     // A jump back past the start lands on the start.
-    tile->player->jumpBackward(30);
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->time().value_or(-1) < 300, 5000);
+    tile.player->jumpBackward(30);
+    QTRY_VERIFY_WITH_TIMEOUT(tile.player->time().value_or(-1) < 300, 5000);
+    tile.listPlayer->play();
+
+    // Volume and mute outlive the audio output of one run.
+    QTRY_VERIFY(tile.player->audio() != nullptr);
+    tile.player->audio()->setVolume(30);
+    tile.player->audio()->setMuted(true);
+    tile.listPlayer->stop();
+    QCOMPARE(tile.player->audio(), nullptr);
+    QTRY_VERIFY(tile.is(State::Stopped));
+    tile.listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(tile.player->audio() != nullptr, 5000);
+    QCOMPARE(tile.player->audio()->volume(), 30);
+    QVERIFY(tile.player->audio()->isMuted());
+    tile.player->audio()->setVolume(250);
+    QCOMPARE(tile.player->audio()->volume(), 100);
+    QCOMPARE(tile.recorder.entered(State::Opening), 2);
 }
 
 void TestVlcPlayer::unplayableMediaIsAnError_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("corrupt file") << "corrupt";
-    QTest::newRow("truncated file") << "truncated";
-    QTest::newRow("garbage file") << "garbage";
+    QTest::newRow("file of random bytes") << "garbage";
     // libVLC scans all of it for something to play, for as long as the file is big.
     QTest::newRow("file of zeros") << "zeros";
     QTest::newRow("missing file") << "missing";
@@ -272,244 +334,197 @@ void TestVlcPlayer::unplayableMediaIsAnError_data()
 void TestVlcPlayer::unplayableMediaIsAnError()
 {
     QFETCH(QString, kind);
-    QUrl url;
-    if (kind == "corrupt")
-        url = QUrl::fromLocalFile(m_media.corruptFile());
-    else if (kind == "truncated")
-        url = QUrl::fromLocalFile(m_media.truncatedFile());
-    else if (kind == "garbage")
-        url = QUrl::fromLocalFile(m_media.garbageFile());
-    else if (kind == "zeros") {
-        QFile zeros(m_media.directory() + "/zeros.mp4");
-        QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(1) << 30));
-        url = QUrl::fromLocalFile(zeros.fileName());
-    } else if (kind == "missing")
-        url = QUrl::fromLocalFile(m_media.directory() + "/no-such-file.mp4");
-    else if (kind == "404")
-        url = m_http->url("no-such-file.mp4");
-    else if (kind == "refused")
-        url = QUrl("http://127.0.0.1:9/clip.mp4");
-    else
-        url = QUrl("rtsp://127.0.0.1:9/live");
-    QVERIFY(url.isValid() && !url.path().isEmpty());
-
-    auto tile = makeTile(*m_engine, url);
-    EventRecorder &events = *tile->recorder;
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(events.count(PlaybackState::Error) > 0, 10000);
-    QCOMPARE(tile->player->state(), PlaybackState::Error);
-    QVERIFY(!tile->player->isPlaying());
-    QCOMPARE(events.count(PlaybackState::Ended), 0);
+    QFile file(m_media.directory() + "/" + kind + ".mp4");
+    const QHash<QString, QUrl> urls{{"404", m_http.url("none.mp4")},
+                                    {"refused", QUrl("http://127.0.0.1:9/clip.mp4")},
+                                    {"rtsp", QUrl("rtsp://127.0.0.1:9/live")}};
+    if (kind == "garbage") {
+        QByteArray bytes(200 * 1024, Qt::Uninitialized);
+        QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    } else if (kind == "zeros") {
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(qint64(1) << 30));
+    }
+    file.close();
+    Tile tile(m_engine, urls.value(kind, QUrl::fromLocalFile(file.fileName())));
+    tile.listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(tile.recorder.states.contains(State::Error), 10000);
+    QVERIFY(tile.is(State::Error));
+    QVERIFY(!tile.player->isPlaying());
+    QVERIFY(!tile.recorder.states.contains(State::Ended));
 }
 
-void TestVlcPlayer::stalledServerIsAnErrorAfterTheBound_data()
+void TestVlcPlayer::stalledStreamIsAnErrorAfterTheBound_data()
 {
-    // Where the server stops sending, as a fraction of the file; 0: it never answers.
-    QTest::addColumn<double>("cutAt");
-    // Whether the server closes the connection there rather than holding it open.
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<bool>("fails");
-    QTest::newRow("never answers") << 0.0 << false << true;
-    QTest::newRow("stops halfway") << 0.5 << false << true;
+    // How the server stops sending once the stream played a while.
+    QTest::addColumn<TestHttpServer::Cut>("cut");
+    QTest::newRow("holds the connection, silent") << TestHttpServer::Cut::Hold;
     // A dropped connection reaches libVLC as a plain end; only a stream played to its
     // length has ended.
-    QTest::newRow("closes halfway") << 0.5 << true << true;
-    QTest::newRow("sends it whole") << 1.0 << true << false;
+    QTest::newRow("closes the connection") << TestHttpServer::Cut::Close;
 }
 
-void TestVlcPlayer::stalledServerIsAnErrorAfterTheBound()
+void TestVlcPlayer::stalledStreamIsAnErrorAfterTheBound()
 {
-    QFETCH(double, cutAt);
-    QFETCH(bool, closes);
-    QFETCH(bool, fails);
-    const QString path = m_media.clip({.seconds = 8, .indexFirst = true});
-    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
-    if (cutAt == 0)
-        m_http->setMode(TestHttpServer::Mode::Stall);
-    else
-        m_http->cutAt(qint64(double(QFileInfo(path).size()) * cutAt),
-                      closes ? TestHttpServer::Cut::Close : TestHttpServer::Cut::Hold);
-    const auto serveWhole = [this] {
-        m_http->setMode(TestHttpServer::Mode::Serve);
-        m_http->cutAt(-1, TestHttpServer::Cut::Hold);
-    };
-    const auto restore = qScopeGuard(serveWhole);
-    auto tile = makeTile(*m_engine, m_http->url(QFileInfo(path).fileName()));
-    EventRecorder &events = *tile->recorder;
+    QFETCH(TestHttpServer::Cut, cut);
+    const QUrl file = clip({.seconds = 4, .indexFirst = true});
+    const auto serveWhole = qScopeGuard([this] { m_http.cutAt(-1, TestHttpServer::Cut::Hold); });
+    m_http.cutAt(QFileInfo(file.toLocalFile()).size() * 2 / 3, cut);
+    Tile tile(m_engine, m_http.url(file.fileName()));
+    Recorder &events = tile.recorder;
+    tile.listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 0, 10000);
+    if (cut == TestHttpServer::Cut::Hold) {
+        // Nothing is wanted from the server while the user keeps the tile paused.
+        tile.listPlayer->pause();
+        QTRY_VERIFY(tile.is(State::Paused));
+        QTest::qWait(boundMs + 500);
+        QVERIFY(tile.is(State::Paused));
+        tile.listPlayer->play();
+    }
     // The bound counts from the moment the picture last moved on.
     QElapsedTimer sinceAdvance;
-    sinceAdvance.start();
-    QObject::connect(&events, &EventRecorder::timeChanged,
-                     [&sinceAdvance] { sinceAdvance.start(); });
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        events.count(PlaybackState::Error) > 0 || events.count(PlaybackState::Ended) > 0, 15000);
-    const qint64 noticedAfter = sinceAdvance.elapsed();
-    QCOMPARE(tile->player->state(), fails ? PlaybackState::Error : PlaybackState::Ended);
-    if (!fails)
-        return;
-    if (cutAt > 0)
-        QVERIFY2(events.maxTime > 0, "the stream never played before the cut");
-    if (!closes) {
-        qInfo("Stall noticed %lld ms after the picture last moved", noticedAfter);
-        QVERIFY2(noticedAfter >= 1800 && noticedAfter < 6000,
-                 qPrintable(QString::number(noticedAfter)));
+    for (qint64 lastTime = -1; !tile.is(State::Error) && !tile.is(State::Ended); QTest::qWait(20)) {
+        if (std::exchange(lastTime, events.maxTime) != events.maxTime)
+            sinceAdvance.start();
+        QVERIFY(sinceAdvance.elapsed() < 4 * boundMs);
     }
+    QVERIFY(tile.is(State::Error) && !events.states.contains(State::Ended));
+    if (cut == TestHttpServer::Cut::Hold)
+        QVERIFY2(sinceAdvance.elapsed() >= boundMs - 300,
+                 qPrintable(QString::number(sinceAdvance.elapsed())));
     // The player is usable again once the server answers.
-    serveWhole();
+    m_http.cutAt(-1, TestHttpServer::Cut::Hold);
     events.maxTime = -1;
-    tile->listPlayer->play();
+    tile.listPlayer->play();
     QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 0, 5000);
 }
 
-void TestVlcPlayer::pausedTileIsNotStalled()
+void TestVlcPlayer::picturesShowTheRightColours_data()
 {
-    const QString path = m_media.clip({.seconds = 8, .indexFirst = true});
-    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
-    m_http->cutAt(QFileInfo(path).size() / 2, TestHttpServer::Cut::Hold);
-    const auto restore = qScopeGuard([this] { m_http->cutAt(-1, TestHttpServer::Cut::Hold); });
-    auto tile = makeTile(*m_engine, m_http->url(QFileInfo(path).fileName()));
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(tile->recorder->maxTime > 0, 5000);
-    tile->listPlayer->pause();
-    QTRY_COMPARE_WITH_TIMEOUT(tile->player->state(), PlaybackState::Paused, 5000);
-    // Nothing is wanted from the server while the user keeps the tile paused.
-    QTest::qWait(int(std::chrono::milliseconds(networkBound).count()) * 2);
-    QCOMPARE(tile->recorder->count(PlaybackState::Error), 0);
-    QCOMPARE(tile->player->state(), PlaybackState::Paused);
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<ClipColour>("colour");
+    QTest::addColumn<QString>("codec");
+    // Heights of the form 4k+2 take the NV12 path, the others I420.
+    QTest::newRow("BT.601 limited") << QSize(320, 180) << ClipColour::Bt601Limited << "h264";
+    QTest::newRow("BT.709 limited") << QSize(320, 182) << ClipColour::Bt709Limited << "h264";
+    QTest::newRow("BT.709 full") << QSize(320, 180) << ClipColour::Bt709Full << "h264";
+    // Full range that libVLC passes on as it is.
+    QTest::newRow("BT.601 full VP9") << QSize(320, 182) << ClipColour::Bt601Full << "vp9";
 }
 
-void TestVlcPlayer::closingABusyStreamLeavesTheGuiThreadFree()
+void TestVlcPlayer::picturesShowTheRightColours()
 {
+    QFETCH(QSize, size);
+    QFETCH(ClipColour, colour);
+    QFETCH(QString, codec);
+    Tile tile(m_engine, clip({.size = size,
+                              .pattern = ClipPattern::Quadrants,
+                              .container = codec == "vp9" ? "mkv" : "mp4",
+                              .codec = codec,
+                              .colour = colour}));
+    QVideoSink sink;
+    tile.player->setDrawable(&sink);
+    tile.listPlayer->play();
+    const int w = size.width();
+    const int h = size.height();
+    // Near the bottom edge too: a wrong chroma stride shears the lower part most.
+    const QList<std::pair<QPoint, QColor>> probes{
+        {{w / 4, h / 4}, Qt::red},      {{3 * w / 4, h / 4}, QColor(0, 255, 0)},
+        {{w / 4, 3 * h / 4}, Qt::blue}, {{3 * w / 4, 3 * h / 4}, Qt::white},
+        {{w / 8, h - 4}, Qt::blue},     {{7 * w / 8, h / 2 - 8}, QColor(0, 255, 0)},
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(sink.videoFrame().isValid(), 5000);
+    QTRY_COMPARE(mismatch(sink.videoFrame().toImage(), probes), QString());
+}
+
+void TestVlcPlayer::surfaceCropAndPause()
+{
+    const QUrl url = clip({.seconds = 4, .pattern = ClipPattern::Quadrants});
+    Tile tile(m_engine, url);
+    tile.listPlayer->setRootMedia(m_engine.createMedia(url));
+    const Recorder &events = tile.recorder;
+    QVideoSink sink;
+    QSignalSpy frames(&sink, &QVideoSink::videoFrameChanged);
+    // Playback starts before there is a surface; the pictures of that time are dropped.
+    tile.listPlayer->play();
+    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 300, 5000);
+    tile.player->setDrawable(&sink);
+    QCOMPARE(tile.player->drawable(), &sink);
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 5, 5000);
+    tile.player->setDrawable(nullptr);
+    const int delivered = frames.count();
+    const qint64 detachedAt = events.maxTime;
+    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > detachedAt + 400, 5000);
+    QCOMPARE(frames.count(), delivered);
+    tile.player->setDrawable(&sink);
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= delivered + 5, 5000);
+    // A second of pictures arrives while the GUI thread is stuck; only a few wait for it.
+    QThread::msleep(1000);
+    const int before = frames.count();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY2(frames.count() - before <= 12, qPrintable(QString::number(frames.count() - before)));
+
+    // libVLC repeats a paused picture 16 times a second; a few reach the sink.
+    tile.listPlayer->pause();
+    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Paused), 5000);
+    frames.clear();
+    QTest::qWait(500);
+    QVERIFY2(frames.count() <= 4, qPrintable(QString::number(frames.count())));
+    // 9:16 of a 640x360 picture is its middle 202 columns, half red and blue, half green
+    // and white; 2:1 keeps its middle 320 rows.
+    tile.player->setVideoCropGeometry(QStringLiteral("9:16"));
+    QTRY_COMPARE(sink.videoFrame().size(), QSize(202, 360));
+    QCOMPARE(mismatch(sink.videoFrame().toImage(), {{{50, 90}, Qt::red},
+                                                    {{150, 90}, QColor(0, 255, 0)},
+                                                    {{50, 270}, Qt::blue},
+                                                    {{150, 270}, Qt::white}}),
+             QString());
+    tile.player->setVideoCropGeometry(QStringLiteral("2:1"));
+    QTRY_COMPARE(sink.videoFrame().size(), QSize(640, 320));
+    tile.player->setVideoCropGeometry(std::nullopt);
+    QTRY_COMPARE(sink.videoFrame().size(), QSize(640, 360));
+}
+
+void TestVlcPlayer::releaseLeavesNoEventsAndTheGuiThreadFree()
+{
+    Recorder lateEvents;
+    for (int round = 0; round < 4; ++round) {
+        auto tile = std::make_unique<Tile>(m_engine, clip());
+        tile->player->setDelegate(&lateEvents);
+        lateEvents.expected = tile->player;
+        tile->listPlayer->play();
+        // Released mid-start and while playing, with and without a stop.
+        if (round % 2)
+            QTRY_VERIFY_WITH_TIMEOUT(lateEvents.maxTime > 0, 5000);
+        if (round < 2)
+            tile->listPlayer->stop();
+        lateEvents.maxTime = -1;
+        const int seen = lateEvents.events;
+        tile.reset();
+        QCoreApplication::processEvents();
+        QCOMPARE(lateEvents.events, seen);
+    }
     // libVLC's playlist reader takes seconds to wind down on a playlist this long, and the
     // input thread it joins on stop with it.
     const QString playlist = m_media.repeatingHlsPlaylist(10000);
     QVERIFY2(!playlist.isEmpty(), qPrintable(m_media.failure()));
-    // Reading the playlist alone takes libVLC longer than the bound of the other tests.
-    VlcMediaEngine patientEngine(60s);
-    auto tile = makeTile(patientEngine, m_http->url(QFileInfo(playlist).fileName()),
-                         {"--network-caching=5000"});
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(tile->recorder->maxTime > 0, 60000);
-
+    auto busy = std::make_unique<Tile>(m_engine, m_http.url(QFileInfo(playlist).fileName()));
+    busy->listPlayer->play();
+    QTest::qWait(500);
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    connect(&ticker, &QTimer::timeout, this,
+            [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
     ticker.start(10);
     sinceTick.start();
-    QTest::qWait(200);
     // What closing a tile does: stop, then drop the player.
-    tile->listPlayer->stop();
-    tile.reset();
-    QTest::qWait(1000);
-    qInfo("Longest pause of the GUI thread while closing: %lld ms", longestGap);
-    QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
+    busy->listPlayer->stop();
+    busy.reset();
+    QTest::qWait(300);
+    QVERIFY2(longestGap < 200, qPrintable(QString::number(longestGap)));
 }
 
-void TestVlcPlayer::playsHlsPlaylist()
-{
-    const QString playlist = m_media.hlsPlaylist();
-    QVERIFY2(!playlist.isEmpty(), qPrintable(m_media.failure()));
-    auto tile = makeTile(*m_engine, m_http->url(QFileInfo(playlist).fileName()),
-                         {"--network-caching=5000"});
-    EventRecorder &events = *tile->recorder;
-    QVideoSink sink;
-    tile->player->setDrawable(&sink);
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 500, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(events.videoSize, QSize(640, 360), 5000);
-    // The segments are MPEG-TS, whose size libVLC learns too late for its picture buffers.
-    QCOMPARE(sink.videoFrame().size(), QSize(640, 360));
-    QCOMPARE(events.count(PlaybackState::Error), 0);
-}
-
-void TestVlcPlayer::volumeAndMuteOutliveTheAudioOutput()
-{
-    auto tile = makeTile(*m_engine, clip({.seconds = 3}));
-    EventRecorder &events = *tile->recorder;
-    QCOMPARE(tile->player->audio(), nullptr);
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->audio() != nullptr, 5000);
-    tile->player->audio()->setVolume(30);
-    tile->player->audio()->setMuted(true);
-
-    tile->listPlayer->stop();
-    QCOMPARE(tile->player->audio(), nullptr);
-    QTRY_COMPARE(tile->player->state(), PlaybackState::Stopped);
-    tile->listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(tile->player->audio() != nullptr, 5000);
-    QCOMPARE(tile->player->audio()->volume(), 30);
-    QVERIFY(tile->player->audio()->isMuted());
-    tile->player->audio()->setVolume(250);
-    QCOMPARE(tile->player->audio()->volume(), 100);
-    QVERIFY(events.entered(PlaybackState::Opening) == 2);
-}
-
-void TestVlcPlayer::optionsReachTheDecoder_data()
-{
-    QTest::addColumn<QString>("module");
-    // Both differ from libVLC's default, so the log shows whether the option arrived.
-    QTest::newRow("vaapi") << "vaapi";
-    QTest::newRow("vdpau") << "vdpau";
-}
-
-void TestVlcPlayer::optionsReachTheDecoder()
-{
-    QFETCH(QString, module);
-    {
-        QMutexLocker locker(&logMutex);
-        engineLog.clear();
-    }
-    QLoggingCategory::setFilterRules(QStringLiteral("marquetrix.engine.debug=true"));
-    previousHandler = qInstallMessageHandler(captureEngineLog);
-    auto tile = makeTile(*m_engine, clip(), {"--avcodec-hw=" + module, "--network-caching=10000"});
-    tile->listPlayer->play();
-    const QString expected = QStringLiteral("hw decoder module matching \"%1\"").arg(module);
-    const auto seen = [&expected] {
-        QMutexLocker locker(&logMutex);
-        return !engineLog.filter(expected).isEmpty();
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(seen(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(tile->recorder->count(PlaybackState::Ended), 2, 5000);
-    qInstallMessageHandler(previousHandler);
-    QLoggingCategory::setFilterRules(QString());
-}
-
-void TestVlcPlayer::releaseLeavesNoThreadsAndNoEvents()
-{
-    // The first player of a process starts libVLC's and Qt's own lasting threads.
-    {
-        auto warmUp = makeTile(*m_engine, clip());
-        warmUp->listPlayer->play();
-        QTRY_VERIFY_WITH_TIMEOUT(warmUp->recorder->maxTime > 0, 5000);
-    }
-    // Players released by earlier tests may still be winding down.
-    QVERIFY(VlcReaper::waitForAll(60s));
-    QTRY_VERIFY_WITH_TIMEOUT(threadCount() > 0, 1000);
-    const int baseline = threadCount();
-
-    EventRecorder lateEvents;
-    for (int round = 0; round < 12; ++round) {
-        auto tile = makeTile(*m_engine, clip());
-        tile->player->setDelegate(&lateEvents);
-        lateEvents.expect(tile->player);
-        tile->listPlayer->play();
-        // Half of them are released mid-start, half while playing.
-        if (round % 2)
-            QTRY_VERIFY_WITH_TIMEOUT(lateEvents.maxTime > 0, 5000);
-        if (round % 3 == 0)
-            tile->listPlayer->stop();
-        tile.reset();
-        const int seen = lateEvents.events();
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents();
-        QCOMPARE(lateEvents.events(), seen);
-        lateEvents.maxTime = -1;
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), baseline, 5000);
-}
-
-QTEST_GUILESS_MAIN(TestVlcPlayer)
+QTEST_MAIN(TestVlcPlayer)
 #include "tst_vlcplayer.moc"

@@ -13,10 +13,6 @@ enum class ClipPattern
     TestSource,
     // Still picture: red top left, green top right, blue bottom left, white bottom right.
     Quadrants,
-    // Still picture in vertical thirds: red, green, blue from left to right.
-    VerticalBands,
-    // Still picture in horizontal thirds: red, green, blue from top to bottom.
-    HorizontalBands,
 };
 
 // How the picture's RGB is turned into YCbCr, and how the stream is tagged.
@@ -37,7 +33,7 @@ struct ClipRequest
     int fps = 25;
     bool audio = true;
     ClipPattern pattern = ClipPattern::TestSource;
-    // "mp4", "mkv" or "ts". H.264 with a keyframe every second, AAC audio.
+    // "mp4", "mkv" or "ts". A keyframe every second, AAC audio.
     QString container = QStringLiteral("mp4");
     // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
     QString codec = QStringLiteral("h264");
@@ -56,20 +52,12 @@ struct ClipRequest
 class MediaGenerator
 {
 public:
-    MediaGenerator();
-
     QString directory() const { return m_dir.path(); }
     // What went wrong with the last call that returned an empty path.
     QString failure() const { return m_failure; }
 
     // Path of the encoded clip, or empty on failure.
     QString clip(const ClipRequest &request = {});
-    // A Matroska file whose header survives and whose content after the first kB is random.
-    QString corruptFile();
-    // An MP4 whose index sits at the end, cut in half: the index is gone.
-    QString truncatedFile();
-    // Random bytes named like a video.
-    QString garbageFile();
     // An HLS playlist (1 s segments of a 3 s 640x360 clip); returns the playlist's path.
     // The segments sit beside it, so serving the directory serves the stream.
     QString hlsPlaylist();
@@ -77,8 +65,7 @@ public:
     QString repeatingHlsPlaylist(int times);
 
 private:
-    bool runFfmpeg(const QStringList &arguments);
-    QString writeBytes(const QString &name, const QByteArray &bytes);
+    QString run(const QString &name, const QStringList &arguments);
 
     QTemporaryDir m_dir;
     QHash<QString, QString> m_made;

@@ -1,19 +1,12 @@
 #!/usr/bin/python3
-"""RTSP server for the tests: serves one H.264 + AAC MP4 clip at /live on 127.0.0.1
-(or, with --content audio, only its AAC track; with --content mjpeg, a Motion JPEG test
-picture, a codec the player cannot carry).
+"""RTSP server for the tests: serves an H.264 + AAC MP4 clip at /live on 127.0.0.1, or only
+its AAC track (content "audio"), or a live Motion JPEG picture, a codec an MPEG-TS cannot
+carry (content "mjpeg"). Prints "ready PORT" once it listens and serves until killed or until
+its standard input closes, so a crashed test leaves no server behind. With "tls" it speaks
+RTSP over TLS (TCP only) with the self-signed certificate rtsps-test.pem beside it.
 
-Prints "ready PORT" once it listens (PORT 0 picks a free one) and serves until killed or
-until its standard input closes, so a crashed test leaves no server behind.
-
-  rtspgstserver.py --clip clip.mp4 [--port 0] [--transport tcp|udp|both]
-                   [--auth none|basic|digest --user U --password P]
-                   [--content clip|audio|mjpeg] [--tls yes|no]
-
-With --tls yes it speaks RTSP over TLS (rtsps, TCP only) with the self-signed certificate
-rtsps-test.pem beside this script.
+  rtspgstserver.py CLIP tcp|udp|both none|basic|digest USER PASSWORD clip|audio|mjpeg tls|plain
 """
-import argparse
 import os
 import sys
 import threading
@@ -25,91 +18,53 @@ gi.require_version("GstRtsp", "1.0")
 gi.require_version("GstRtspServer", "1.0")
 from gi.repository import Gio, GLib, Gst, GstRtsp, GstRtspServer  # noqa: E402
 
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--clip", required=True)
-    parser.add_argument("--port", type=int, default=0)
-    parser.add_argument("--transport", choices=["tcp", "udp", "both"], default="both")
-    parser.add_argument("--auth", choices=["none", "basic", "digest"], default="none")
-    parser.add_argument("--user", default="")
-    parser.add_argument("--password", default="")
-    parser.add_argument("--content", choices=["clip", "audio", "mjpeg"], default="clip")
-    parser.add_argument("--tls", choices=["yes", "no"], default="no")
-    args = parser.parse_args()
-
-    Gst.init(None)
-    server = GstRtspServer.RTSPServer()
-    server.set_address("127.0.0.1")
-    server.set_service(str(args.port))
-
-    factory = GstRtspServer.RTSPMediaFactory()
-    location = args.clip.replace("\\", "\\\\").replace('"', '\\"')
-    if args.content == "mjpeg":
-        factory.set_launch(
-            "( videotestsrc is-live=true ! video/x-raw,format=I420,width=320,height=176 ! jpegenc "
-            "! rtpjpegpay name=pay0 pt=26 )"
-        )
-    elif args.content == "audio":
-        factory.set_launch(
-            f'( filesrc location="{location}" ! qtdemux name=d '
-            "d.audio_0 ! queue ! aacparse ! rtpmp4gpay name=pay0 pt=97 )"
-        )
+clip, transport, auth_method, user, password, content, tls = sys.argv[1:]
+Gst.init(None)
+server = GstRtspServer.RTSPServer(address="127.0.0.1", service="0")
+factory = GstRtspServer.RTSPMediaFactory(shared=False)
+source = 'filesrc location="%s" ! qtdemux name=d' % clip.replace("\\", "\\\\").replace('"', '\\"')
+audio = "d.audio_0 ! queue ! aacparse ! rtpmp4gpay pt=97 name=pay"
+factory.set_launch({
+    "mjpeg": "( videotestsrc is-live=true ! video/x-raw,format=I420,width=320,height=176 ! "
+             "jpegenc ! rtpjpegpay name=pay0 pt=26 )",
+    "audio": f"( {source} {audio}0 )",
+    "clip": f"( {source} d.video_0 ! queue ! h264parse ! rtph264pay name=pay0 pt=96 "
+            f"config-interval=1 {audio}1 )",
+}[content])
+lower = GstRtsp.RTSPLowerTrans
+factory.set_protocols({"tcp": lower.TCP, "udp": lower.UDP, "both": lower.TCP | lower.UDP}[
+    "tcp" if tls == "tls" else transport])
+if auth_method != "none" or tls == "tls":
+    auth = GstRtspServer.RTSPAuth()
+    token = GstRtspServer.RTSPToken()
+    token.set_string(GstRtspServer.RTSP_TOKEN_MEDIA_FACTORY_ROLE, "viewer")
+    if tls == "tls":
+        pem = os.path.join(os.path.dirname(os.path.abspath(__file__)), "rtsps-test.pem")
+        auth.set_tls_certificate(Gio.TlsCertificate.new_from_file(pem))
+    if auth_method == "none":
+        auth.set_default_token(token)
+    elif auth_method == "digest":
+        auth.set_supported_methods(GstRtsp.RTSPAuthMethod.DIGEST)
+        auth.add_digest(user, password, token)
     else:
-        factory.set_launch(
-            f'( filesrc location="{location}" ! qtdemux name=d '
-            "d.video_0 ! queue ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=1 "
-            "d.audio_0 ! queue ! aacparse ! rtpmp4gpay name=pay1 pt=97 )"
-        )
-    factory.set_shared(False)
-    protocols = {
-        "tcp": GstRtsp.RTSPLowerTrans.TCP,
-        "udp": GstRtsp.RTSPLowerTrans.UDP,
-        "both": GstRtsp.RTSPLowerTrans.TCP | GstRtsp.RTSPLowerTrans.UDP,
-    }
-    factory.set_protocols(protocols[args.transport])
-
-    if args.auth != "none" or args.tls == "yes":
-        auth = GstRtspServer.RTSPAuth()
-        token = GstRtspServer.RTSPToken()
-        token.set_string(GstRtspServer.RTSP_TOKEN_MEDIA_FACTORY_ROLE, "viewer")
-        if args.tls == "yes":
-            pem = os.path.join(os.path.dirname(os.path.abspath(__file__)), "rtsps-test.pem")
-            auth.set_tls_certificate(Gio.TlsCertificate.new_from_file(pem))
-            factory.set_protocols(GstRtsp.RTSPLowerTrans.TCP)
-        if args.auth == "none":
-            auth.set_default_token(token)
-        elif args.auth == "digest":
-            auth.set_supported_methods(GstRtsp.RTSPAuthMethod.DIGEST)
-            auth.add_digest(args.user, args.password, token)
-        else:
-            auth.set_supported_methods(GstRtsp.RTSPAuthMethod.BASIC)
-            auth.add_basic(GstRtspServer.RTSPAuth.make_basic(args.user, args.password), token)
-        server.set_auth(auth)
-        permissions = GstRtspServer.RTSPPermissions()
-        permissions.add_role_from_structure(
-            Gst.Structure.new_from_string(
-                "viewer, media.factory.access=(boolean)true, media.factory.construct=(boolean)true"
-            )
-        )
-        factory.set_permissions(permissions)
-
-    server.get_mount_points().add_factory("/live", factory)
-    loop = GLib.MainLoop()
-    if server.attach(None) == 0:
-        print("could not listen", file=sys.stderr, flush=True)
-        return 1
-
-    def watch_stdin():
-        while sys.stdin.read(4096):
-            pass
-        os._exit(0)
-
-    threading.Thread(target=watch_stdin, daemon=True).start()
-    print(f"ready {server.get_bound_port()}", flush=True)
-    loop.run()
-    return 0
+        auth.set_supported_methods(GstRtsp.RTSPAuthMethod.BASIC)
+        auth.add_basic(GstRtspServer.RTSPAuth.make_basic(user, password), token)
+    server.set_auth(auth)
+    permissions = GstRtspServer.RTSPPermissions()
+    permissions.add_role_from_structure(Gst.Structure.new_from_string(
+        "viewer, media.factory.access=(boolean)true, media.factory.construct=(boolean)true"))
+    factory.set_permissions(permissions)
+server.get_mount_points().add_factory("/live", factory)
+if server.attach(None) == 0:
+    sys.exit("could not listen")
 
 
-if __name__ == "__main__":
-    sys.exit(main())
+def watch_stdin():
+    while sys.stdin.read(4096):
+        pass
+    os._exit(0)
+
+
+threading.Thread(target=watch_stdin, daemon=True).start()
+print(f"ready {server.get_bound_port()}", flush=True)
+GLib.MainLoop().run()

@@ -6,8 +6,8 @@
 
 namespace marquetrix::test {
 
-// An RTSP server on 127.0.0.1 for one test, started and stopped by it. It serves a
-// generated 60 s clip (320x180 H.264 with B-frames and a keyframe every second, plus
+// GStreamer's RTSP server on 127.0.0.1 for one test, started and stopped by it. It serves a
+// generated 20 s clip (320x180 H.264 with B-frames and a keyframe every second, plus
 // 48 kHz AAC) at the path /live on a free port.
 //
 //   RtspTestServer server;
@@ -19,30 +19,27 @@ class RtspTestServer
 public:
     struct Options
     {
-        // "gstreamer": GStreamer's RTSP server (TCP and UDP, basic or digest auth);
-        // "vlc": libVLC's stream output (UDP only, no auth).
-        QString kind = QStringLiteral("gstreamer");
-        // gstreamer only: "tcp", "udp" or "both".
+        // "tcp", "udp" or "both".
         QString transport = QStringLiteral("both");
-        // gstreamer only: "none", "basic" or "digest".
+        // "none", "basic" or "digest".
         QString auth = QStringLiteral("none");
         QString user = {};
         QString password = {};
-        // gstreamer only: "clip", "audio" for the clip's sound alone, or "mjpeg" for a
-        // live Motion JPEG picture.
+        // "clip", "audio" for the clip's sound alone, or "mjpeg" for a live Motion JPEG
+        // picture.
         QString content = QStringLiteral("clip");
-        // gstreamer only: RTSP over TLS (rtsps, TCP), with a self-signed certificate.
+        // RTSP over TLS (rtsps, TCP), with a self-signed certificate.
         bool tls = false;
-        // gstreamer only: the MP4 (H.264 and AAC) to serve instead of the generated clip.
+        // The MP4 (H.264 and AAC) to serve instead of the generated clip.
         QString clip = {};
     };
 
     RtspTestServer() = default;
-    ~RtspTestServer();
+    ~RtspTestServer() { kill(); }
     RtspTestServer(const RtspTestServer &) = delete;
     RtspTestServer &operator=(const RtspTestServer &) = delete;
 
-    // Waits until the server streams; false with failure() set when it could not start.
+    // Waits until the server listens; false with failure() set when it could not start.
     bool start(const Options &options);
     // Kills the server at once, as a crash would.
     void kill();
@@ -58,8 +55,6 @@ public:
 
     // The generated clip, made once per test process; empty when ffmpeg failed.
     static QString clip();
-    // A port on 127.0.0.1 that nothing listens on right now.
-    static quint16 freePort();
 
 private:
     QProcess m_process;
