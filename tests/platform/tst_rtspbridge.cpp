@@ -64,9 +64,9 @@ QStringList probeTs(const QByteArray &bytes)
     for (const QString &line : QString::fromUtf8(ffprobe.readAllStandardOutput()).split('\n')) {
         // Streams are listed once in their program and once on their own.
         const QStringList fields = line.split('|');
-        if (fields.size() == 5 || fields.value(2) == "audio")
+        if (fields.value(2) == "video" || fields.value(2) == "audio")
             streams.insert(fields[0], fields.mid(2) + fields.mid(1, 1));
-        else if (fields.size() == 4)
+        else if (fields.size() >= 4)
             packets << fields;
     }
     QStringList summary;

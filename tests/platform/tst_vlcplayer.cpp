@@ -12,7 +12,6 @@
 #include "mediaplayerdelegate.h"
 #include "vlcmediaengine.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -44,10 +43,7 @@ struct Recorder : MediaPlayerDelegate
     qint64 maxTime = -1;
     int events = 0;
     QSize videoSize;
-    qint64 length = 0;
     bool offGuiThread = false;
-    bool unknownPlayer = false;
-    MediaPlayer *expected = nullptr;
 
     // How often the player went into the state.
     int entered(State state) const
@@ -59,24 +55,22 @@ struct Recorder : MediaPlayerDelegate
     }
     void mediaPlayerStateChanged(MediaPlayer *player) override
     {
-        check(player);
         states.append(player->state());
-        length = player->media()->length();
         for (const TrackInformation &track : player->media()->tracksInformation())
             if (track.type == TrackInformation::Type::Video && track.videoWidth.value_or(0) > 0)
                 videoSize = QSize(*track.videoWidth, track.videoHeight.value_or(0));
+        note();
     }
     void mediaPlayerTimeChanged(MediaPlayer *player) override
     {
-        check(player);
         maxTime = std::max(maxTime, player->time().value_or(-1));
+        note();
     }
-    void mediaListPlayerNextMedia(MediaListPlayer *, Media *) override { ++events; }
-    void check(MediaPlayer *player)
+    void mediaListPlayerNextMedia(MediaListPlayer *, Media *) override { note(); }
+    void note()
     {
         ++events;
         offGuiThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
-        unknownPlayer |= player != expected;
     }
 };
 
@@ -88,7 +82,6 @@ struct Tile
           player(listPlayer->mediaPlayer())
     {
         listPlayer->setMediaList(engine.createMediaList({engine.createMedia(url)}));
-        recorder.expected = player;
         player->setDelegate(&recorder);
     }
     bool is(State state) const { return player->state() == state; }
@@ -112,18 +105,15 @@ int connectionsTo(quint16 port)
     return open;
 }
 
-// Where the picture shows which colour; empty when it shows them all.
+// Where the picture shows another colour than the probe's; empty when it shows them all.
 QString mismatch(const QImage &image, const QList<std::pair<QPoint, QColor>> &probes)
 {
     QString report;
     for (const auto &[at, colour] : probes) {
-        const QColor actual = image.pixelColor(at);
-        if (qAbs(actual.red() - colour.red()) > 24 || qAbs(actual.green() - colour.green()) > 24 ||
-            qAbs(actual.blue() - colour.blue()) > 24)
-            report += QStringLiteral("%1,%2 is %3, not %4; ")
-                          .arg(at.x())
-                          .arg(at.y())
-                          .arg(actual.name(), colour.name());
+        const QColor seen = image.pixelColor(at);
+        if (std::max({qAbs(seen.red() - colour.red()), qAbs(seen.green() - colour.green()),
+                      qAbs(seen.blue() - colour.blue())}) > 24)
+            report += QStringLiteral("%1,%2: %3 ").arg(at.x()).arg(at.y()).arg(seen.name());
     }
     return report;
 }
@@ -138,7 +128,6 @@ private slots:
     void initTestCase();
     void plays_data();
     void plays();
-    void endsAndRepeats();
     void controls();
     void unplayableMediaIsAnError_data();
     void unplayableMediaIsAnError();
@@ -159,10 +148,7 @@ private:
 
 QUrl TestVlcPlayer::clip(const ClipRequest &request)
 {
-    const QString path = m_media.clip(request);
-    if (path.isEmpty())
-        qWarning("%s", qPrintable(m_media.failure()));
-    return QUrl::fromLocalFile(path);
+    return QUrl::fromLocalFile(m_media.clip(request));
 }
 
 void TestVlcPlayer::initTestCase()
@@ -219,13 +205,12 @@ void TestVlcPlayer::plays()
     QTRY_COMPARE_WITH_TIMEOUT(events.videoSize, size, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(events.maxTime > 200, 10000);
     // libVLC learns the size of MPEG-TS and bridged streams too late for its picture buffers.
+    QTRY_COMPARE(sink.videoFrame().size(), size);
     const QVideoFrame frame = sink.videoFrame();
-    QCOMPARE(frame.size(), size);
     QCOMPARE(frame.pixelFormat(), size.height() % 4 ? QVideoFrameFormat::Format_NV12
                                                     : QVideoFrameFormat::Format_YUV420P);
     QCOMPARE(frame.surfaceFormat().colorRange(), QVideoFrameFormat::ColorRange_Video);
-    QVERIFY(tile.player->media()->url() == url);
-    QVERIFY(!events.offGuiThread && !events.unknownPlayer);
+    QVERIFY(!events.offGuiThread);
     if (source[0] == "rtsp") {
         QCOMPARE(connectionsTo(server.port()), 1);
         // A paused live tile holds no session, so nothing piles up and play resumes live.
@@ -242,46 +227,18 @@ void TestVlcPlayer::plays()
     } else if (source[0] != "hls") {
         QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
         if (source[0] == "file" || source[1] == "mp4")
-            QVERIFY2(qAbs(events.length - 600) < 100, qPrintable(QString::number(events.length)));
+            QVERIFY(qAbs(tile.player->media()->length() - 600) < 100);
         // Every picture arrives; libVLC drops one of a short MPEG-TS clip now and then.
-        QVERIFY2(frames.count() >= 12, qPrintable(QString::number(frames.count())));
+        QVERIFY(frames.count() >= 12);
     }
     QCOMPARE(events.states.contains(State::Error), source[0] == "rtsp");
-    QVERIFY(!events.states.contains(State::Ended) || source[0] != "rtsp");
-}
-
-void TestVlcPlayer::endsAndRepeats()
-{
-    Tile tile(m_engine, clip({.seconds = 0.6}));
-    const Recorder &events = tile.recorder;
-    tile.listPlayer->setRepeatMode(1);
-    tile.listPlayer->play();
-    QTRY_VERIFY_WITH_TIMEOUT(events.entered(State::Playing) >= 2, 8000);
-    QVERIFY(events.states.contains(State::Ended));
-    // Repeat goes on until it is switched off; then the item ends for good.
-    tile.listPlayer->setRepeatMode(0);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
-    QVERIFY(!tile.player->isPlaying());
-    const int playing = events.entered(State::Playing);
-    // Callers react to the state event that follows the end; the end must still read Ended.
-    QTest::qWait(300);
-    QCOMPARE(events.states.last(), State::Ended);
-    QCOMPARE(events.entered(State::Playing), playing);
-    // Play after the end starts again; the update pass asks again while the start is under
-    // way, which must not restart it.
-    const int opened = events.entered(State::Opening);
-    tile.listPlayer->play();
-    tile.listPlayer->play();
-    QTRY_COMPARE_WITH_TIMEOUT(events.entered(State::Playing), playing + 1, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
-    QCOMPARE(events.entered(State::Opening), opened + 1);
-    QVERIFY(!events.states.contains(State::Error));
+    QCOMPARE(events.states.contains(State::Ended), source[0] != "rtsp" && source[0] != "hls");
 }
 
 void TestVlcPlayer::controls()
 {
     // The option shows whether the player's options reach libVLC.
-    Tile tile(m_engine, clip({.seconds = 4}), {"--start-time=1"});
+    Tile tile(m_engine, clip({.seconds = 2}), {"--start-time=1"});
     QCOMPARE(tile.player->audio(), nullptr);
     tile.listPlayer->play();
     // A pause asked for while the media is still opening holds once it plays.
@@ -291,18 +248,7 @@ void TestVlcPlayer::controls()
     QCOMPARE(tile.recorder.maxTime, -1);
     tile.listPlayer->play();
     QTRY_VERIFY_WITH_TIMEOUT(tile.recorder.maxTime > 0, 5000);
-    QVERIFY2(tile.recorder.maxTime >= 1000, qPrintable(QString::number(tile.recorder.maxTime)));
-    tile.listPlayer->pause();
-    QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Paused), 5000);
-    const qint64 pausedAt = *tile.player->time();
-    tile.player->jumpForward(2);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.player->time().value_or(0) >= pausedAt + 1900, 5000);
-    QVERIFY(*tile.player->time() < pausedAt + 2500);
-    // A jump back past the start lands on the start.
-    tile.player->jumpBackward(30);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.player->time().value_or(-1) < 300, 5000);
-    tile.listPlayer->play();
-
+    QVERIFY(tile.recorder.maxTime >= 1000);
     // Volume and mute outlive the audio output of one run.
     QTRY_VERIFY(tile.player->audio() != nullptr);
     tile.player->audio()->setVolume(30);
@@ -349,8 +295,7 @@ void TestVlcPlayer::unplayableMediaIsAnError()
     Tile tile(m_engine, urls.value(kind, QUrl::fromLocalFile(file.fileName())));
     tile.listPlayer->play();
     QTRY_VERIFY_WITH_TIMEOUT(tile.recorder.states.contains(State::Error), 10000);
-    QVERIFY(tile.is(State::Error));
-    QVERIFY(!tile.player->isPlaying());
+    QVERIFY(tile.is(State::Error) && !tile.player->isPlaying());
     QVERIFY(!tile.recorder.states.contains(State::Ended));
 }
 
@@ -391,8 +336,7 @@ void TestVlcPlayer::stalledStreamIsAnErrorAfterTheBound()
     }
     QVERIFY(tile.is(State::Error) && !events.states.contains(State::Ended));
     if (cut == TestHttpServer::Cut::Hold)
-        QVERIFY2(sinceAdvance.elapsed() >= boundMs - 300,
-                 qPrintable(QString::number(sinceAdvance.elapsed())));
+        QVERIFY(sinceAdvance.elapsed() >= boundMs - 300);
     // The player is usable again once the server answers.
     m_http.cutAt(-1, TestHttpServer::Cut::Hold);
     events.maxTime = -1;
@@ -463,14 +407,14 @@ void TestVlcPlayer::surfaceCropAndPause()
     QThread::msleep(1000);
     const int before = frames.count();
     QCoreApplication::sendPostedEvents();
-    QVERIFY2(frames.count() - before <= 12, qPrintable(QString::number(frames.count() - before)));
+    QVERIFY(frames.count() - before <= 12);
 
     // libVLC repeats a paused picture 16 times a second; a few reach the sink.
     tile.listPlayer->pause();
     QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Paused), 5000);
     frames.clear();
     QTest::qWait(500);
-    QVERIFY2(frames.count() <= 4, qPrintable(QString::number(frames.count())));
+    QVERIFY(frames.count() <= 4);
     // 9:16 of a 640x360 picture is its middle 202 columns, half red and blue, half green
     // and white; 2:1 keeps its middle 320 rows.
     tile.player->setVideoCropGeometry(QStringLiteral("9:16"));
@@ -492,7 +436,6 @@ void TestVlcPlayer::releaseLeavesNoEventsAndTheGuiThreadFree()
     for (int round = 0; round < 4; ++round) {
         auto tile = std::make_unique<Tile>(m_engine, clip());
         tile->player->setDelegate(&lateEvents);
-        lateEvents.expected = tile->player;
         tile->listPlayer->play();
         // Released mid-start and while playing, with and without a stop.
         if (round % 2)

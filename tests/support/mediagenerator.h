@@ -15,10 +15,10 @@ enum class ClipPattern
     Quadrants,
 };
 
-// How the picture's RGB is turned into YCbCr, and how the stream is tagged.
+// How the picture's RGB is turned into YCbCr and how the stream is tagged; Untagged is
+// ffmpeg's default conversion (BT.601, limited range).
 enum class ClipColour
 {
-    // ffmpeg's default conversion (BT.601, limited range), untagged.
     Untagged,
     Bt601Limited,
     Bt601Full,
@@ -38,13 +38,13 @@ struct ClipRequest
     // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
     QString codec = QStringLiteral("h264");
     ClipColour colour = ClipColour::Untagged;
-    // An MP4 with its index before the media data, as files for the web are made: a player
-    // can then play the start of it before the rest has arrived.
+    // An MP4 with its index first, as files for the web are made: a player can then play
+    // the start of it before the rest has arrived.
     bool indexFirst = false;
 };
 
-// Makes media files at test time with ffmpeg's lavfi sources, in a temporary directory
-// that lives as long as the generator. Each distinct clip is encoded once per generator.
+// Makes media files with ffmpeg's lavfi sources in a temporary directory that lives as
+// long as the generator; each distinct clip is encoded once per generator.
 //
 //   MediaGenerator media;
 //   const QString path = media.clip({.size = {640, 362}, .pattern = ClipPattern::Quadrants});
@@ -55,11 +55,9 @@ public:
     QString directory() const { return m_dir.path(); }
     // What went wrong with the last call that returned an empty path.
     QString failure() const { return m_failure; }
-
     // Path of the encoded clip, or empty on failure.
     QString clip(const ClipRequest &request = {});
-    // An HLS playlist (1 s segments of a 3 s 640x360 clip); returns the playlist's path.
-    // The segments sit beside it, so serving the directory serves the stream.
+    // An HLS playlist of 1 s segments of a 3 s 640x360 clip, beside it in the directory.
     QString hlsPlaylist();
     // A VOD playlist that lists the first segment of hlsPlaylist() `times` times.
     QString repeatingHlsPlaylist(int times);

@@ -1,9 +1,6 @@
 #!/usr/bin/python3
-"""RTSP server for the tests: serves an H.264 + AAC MP4 clip at /live on 127.0.0.1, or only
-its AAC track (content "audio"), or a live Motion JPEG picture, a codec an MPEG-TS cannot
-carry (content "mjpeg"). Prints "ready PORT" once it listens and serves until killed or until
-its standard input closes, so a crashed test leaves no server behind. With "tls" it speaks
-RTSP over TLS (TCP only) with the self-signed certificate rtsps-test.pem beside it.
+"""RTSP server for the tests on 127.0.0.1 (see rtsptestserver.h); prints "ready PORT" once
+it listens and serves until killed or until its standard input closes.
 
   rtspgstserver.py CLIP tcp|udp|both none|basic|digest USER PASSWORD clip|audio|mjpeg tls|plain
 """
