@@ -6,9 +6,9 @@
 
 namespace marquetrix::test {
 
-// GStreamer's RTSP server on 127.0.0.1 for one test, started and stopped by it. It serves a
-// generated 20 s clip (320x180 H.264 with B-frames and a keyframe every second, plus
-// 48 kHz AAC) at the path /live on a free port.
+// GStreamer's RTSP server on 127.0.0.1 for one test (rtspgstserver.py), started and stopped
+// by it. It serves a generated 20 s clip (320x180 H.264 with B-frames and a keyframe every
+// second, plus 48 kHz AAC) at the path /live on a free port.
 //
 //   RtspTestServer server;
 //   QVERIFY2(server.start({.transport = "tcp", .auth = "digest", .user = "u",
@@ -26,9 +26,9 @@ public:
         QString user = {};
         QString password = {};
         // "clip", "audio" for the clip's sound alone, or "mjpeg" for a live Motion JPEG
-        // picture.
+        // picture, a codec MPEG-TS cannot carry.
         QString content = QStringLiteral("clip");
-        // RTSP over TLS (rtsps, TCP), with a self-signed certificate.
+        // RTSP over TLS (rtsps, TCP), with the self-signed certificate rtsps-test.pem.
         bool tls = false;
         // The MP4 (H.264 and AAC) to serve instead of the generated clip.
         QString clip = {};
