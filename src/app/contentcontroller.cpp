@@ -176,10 +176,14 @@ void ContentController::showOpenURL()
 
 void ContentController::togglePause()
 {
+    setAllPaused(!m_viewState->globalPause());
+}
+
+void ContentController::setAllPaused(bool pause)
+{
     if (m_layoutState->videoMetas().isEmpty())
         return;
-    m_viewState->setGlobalPause(!m_viewState->globalPause());
-    const bool pause = m_viewState->globalPause();
+    m_viewState->setGlobalPause(pause);
     for (const auto &meta : m_layoutState->videoMetas()) {
         meta->setDoPause(pause);
         if (!pause)

@@ -82,6 +82,8 @@ public:
 
     Q_INVOKABLE void showOpenURL();
     Q_INVOKABLE void togglePause();
+    // Every tile paused, or every tile playing; nothing happens without tiles.
+    void setAllPaused(bool pause);
     // Entering full screen by the button counts as a pointer movement.
     Q_INVOKABLE void toggleFullScreen();
     // Toggles only while in full screen.
