@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: deps configure build test check-sanitizers coverage demo run fuzz clean
+.PHONY: deps configure build test check-sanitizers coverage package demo run fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -43,6 +43,10 @@ coverage:
 	    --output-file $(COVERAGE_INFO)
 	lcov --quiet --remove $(COVERAGE_INFO) '*_autogen/*' '*/.rcc/*' --output-file $(COVERAGE_INFO)
 	lcov --summary $(COVERAGE_INFO)
+
+# The Debian package, build/$(PRESET)/marquetrix_<version>_amd64.deb.
+package: build
+	cd $(BUILD_DIR) && cpack
 
 # Opens the window playing generated sample clips of several shapes.
 demo: configure
