@@ -109,6 +109,7 @@ public:
 private:
     LinkOpener *linkOpener();
     void openNextArgument();
+    void openPlaylistItems(const QByteArray &path, const QList<QByteArray> &items);
     void argumentSettled();
     void addFailure(const QString &notice);
     void watchForPlaybackErrors();
@@ -121,6 +122,9 @@ private:
     bool m_pointerHidden = false;
     std::optional<QPointF> m_lastPointer;
     QList<QByteArray> m_pendingArguments;
+    // Playlists expanded since the queue last ran empty: one that names itself, or a loop of
+    // them, opens nothing twice.
+    QSet<QByteArray> m_expandedPlaylists;
     QStringList m_failures;
     // Records whose playback error is still to be named in the notice.
     QSet<QUuid> m_watchedRecords;
