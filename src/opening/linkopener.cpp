@@ -221,8 +221,10 @@ void LinkOpener::resolve(const QString &link)
     loader->load();
 }
 
-LinkOpener::Road LinkOpener::fail(const QString &notice)
+// A missing path may be a link typed without its scheme, password and all.
+LinkOpener::Road LinkOpener::fail(const QString &text)
 {
+    const QString notice = withoutUrlCredentials(text);
     qCWarning(lcVideoOpener, "%s", qUtf8Printable(notice));
     emit failed(notice);
     if (ViewState *state = m_viewState)

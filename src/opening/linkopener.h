@@ -62,7 +62,7 @@ private:
     Road openLink(const QString &link);
     void openDirect(const QUrl &url);
     void resolve(const QString &link);
-    Road fail(const QString &notice);
+    Road fail(const QString &text);
 
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
