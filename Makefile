@@ -61,7 +61,7 @@ run: configure
 # Builds the fuzz preset and runs each libFuzzer target for FUZZ_SECONDS, starting from the
 # seeds in tests/fuzz/corpus/; what they find is kept in build/fuzz/findings/.
 FUZZ_SECONDS ?= 60
-FUZZERS = pagereader resolverrequest linkrules appcast layoutcommand rtsptimeline
+FUZZERS = pagereader resolverrequest linkrules appcast layoutcommand rtsptimeline playlist
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null

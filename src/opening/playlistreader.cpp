@@ -82,11 +82,14 @@ PlaylistReader::Playlist PlaylistReader::readXspf(const QByteArray &content,
         } else if (inTrack && !located && xml.isStartElement() && xml.name() == u"location") {
             // Locations are URIs, relative ones to the playlist's own place.
             const QUrl location = base.resolved(QUrl(xml.readElementText().trimmed()));
-            located = location.isValid() && !location.isEmpty();
+            const QByteArray item = !location.isValid() ? QByteArray()
+                                    : location.isLocalFile()
+                                        ? QFile::encodeName(location.toLocalFile())
+                                        : location.toEncoded();
+            // A file URL without a path names nothing.
+            located = !item.isEmpty();
             if (located)
-                playlist.items.append(location.isLocalFile()
-                                          ? QFile::encodeName(location.toLocalFile())
-                                          : location.toEncoded());
+                playlist.items.append(item);
         }
     }
     if (xml.hasError())
