@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: deps configure build test check-sanitizers coverage demo run fuzz clean
+.PHONY: deps configure build test check-sanitizers coverage package demo run fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -44,6 +44,10 @@ coverage:
 	lcov --quiet --remove $(COVERAGE_INFO) '*_autogen/*' '*/.rcc/*' --output-file $(COVERAGE_INFO)
 	lcov --summary $(COVERAGE_INFO)
 
+# The Debian package, build/$(PRESET)/marquetrix_<version>_amd64.deb.
+package: build
+	cd $(BUILD_DIR) && cpack
+
 # Opens the window playing generated sample clips of several shapes.
 demo: configure
 	cmake --build --preset $(PRESET) --target marquetrix
@@ -57,7 +61,7 @@ run: configure
 # Builds the fuzz preset and runs each libFuzzer target for FUZZ_SECONDS, starting from the
 # seeds in tests/fuzz/corpus/; what they find is kept in build/fuzz/findings/.
 FUZZ_SECONDS ?= 60
-FUZZERS = pagereader resolverrequest linkrules appcast layoutcommand rtsptimeline
+FUZZERS = pagereader resolverrequest linkrules appcast layoutcommand rtsptimeline playlist
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null

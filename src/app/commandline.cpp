@@ -20,9 +20,14 @@ CommandLine CommandLine::parse(const QList<QByteArray> &rawArguments)
                                      QStringLiteral("Shows the version and exits."));
     const QCommandLineOption fullscreen(QStringLiteral("fullscreen"),
                                         QStringLiteral("Starts in full screen."));
+    const QCommandLineOption newInstance(
+        QStringLiteral("new-instance"),
+        QStringLiteral("Opens a window of its own instead of handing the items to the running "
+                       "one."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(fullscreen);
+    parser.addOption(newInstance);
     parser.addPositionalArgument(
         QStringLiteral("FILE|URL"),
         QStringLiteral("Video files and links to open, each as a tile, in this order."),
@@ -49,6 +54,7 @@ CommandLine CommandLine::parse(const QList<QByteArray> &rawArguments)
         return result;
     }
     result.m_fullscreen = parser.isSet(fullscreen);
+    result.m_newInstance = parser.isSet(newInstance);
     // The parser's positional arguments are the decoded arguments in order, without the
     // options: each is matched back to its own bytes. Options are plain ASCII, so a decoded
     // positional argument never equals an option of other bytes.

@@ -6,8 +6,8 @@
 
 namespace marquetrix {
 
-// `marquetrix [--fullscreen] [FILE|URL]...`: what the command line asks for. `--` ends the
-// options, so a file named like an option still opens.
+// `marquetrix [--fullscreen] [--new-instance] [FILE|URL]...`: what the command line asks for. `--`
+// ends the options, so a file named like an option still opens.
 class CommandLine
 {
 public:
@@ -27,6 +27,8 @@ public:
     Outcome outcome() const { return m_outcome; }
     QString output() const { return m_output; }
     bool fullscreen() const { return m_fullscreen; }
+    // A window of its own rather than handing the items to the running one.
+    bool newInstance() const { return m_newInstance; }
     // Files and links in the order given, each in the bytes given.
     QList<QByteArray> items() const { return m_items; }
 
@@ -34,6 +36,7 @@ private:
     Outcome m_outcome = Outcome::Run;
     QString m_output;
     bool m_fullscreen = false;
+    bool m_newInstance = false;
     QList<QByteArray> m_items;
 };
 

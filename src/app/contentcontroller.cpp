@@ -61,6 +61,8 @@ LinkOpener *ContentController::linkOpener()
     if (!m_linkOpener && m_engine) {
         m_linkOpener = std::make_unique<LinkOpener>(*m_viewState, *m_layoutState, *m_engine);
         connect(m_linkOpener.get(), &LinkOpener::failed, this, &ContentController::addFailure);
+        connect(m_linkOpener.get(), &LinkOpener::playlistRead, this,
+                &ContentController::openPlaylistItems);
     }
     if (!m_linkOpener)
         qCWarning(lcContentView, "No media engine to open videos with");
@@ -157,6 +159,27 @@ void ContentController::openNextArgument()
         }
     }
     m_pendingArguments.clear();
+    m_expandedPlaylists.clear();
+}
+
+// In the playlist's place, before what was given after it.
+void ContentController::openPlaylistItems(const QByteArray &path, const QList<QByteArray> &items)
+{
+    if (m_expandedPlaylists.contains(path)) {
+        qCWarning(lcContentView, "Playlist %s named again; not opening it twice",
+                  qUtf8Printable(QString::fromLocal8Bit(path)));
+        return;
+    }
+    m_expandedPlaylists.insert(path);
+    m_pendingArguments = items + m_pendingArguments;
+    // A playlist picked or dropped outside the queue starts it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_argumentOpening)
+                openNextArgument();
+        },
+        Qt::QueuedConnection);
 }
 
 void ContentController::argumentSettled()
@@ -176,10 +199,14 @@ void ContentController::showOpenURL()
 
 void ContentController::togglePause()
 {
+    setAllPaused(!m_viewState->globalPause());
+}
+
+void ContentController::setAllPaused(bool pause)
+{
     if (m_layoutState->videoMetas().isEmpty())
         return;
-    m_viewState->setGlobalPause(!m_viewState->globalPause());
-    const bool pause = m_viewState->globalPause();
+    m_viewState->setGlobalPause(pause);
     for (const auto &meta : m_layoutState->videoMetas()) {
         meta->setDoPause(pause);
         if (!pause)

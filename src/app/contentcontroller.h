@@ -82,6 +82,8 @@ public:
 
     Q_INVOKABLE void showOpenURL();
     Q_INVOKABLE void togglePause();
+    // Every tile paused, or every tile playing; nothing happens without tiles.
+    void setAllPaused(bool pause);
     // Entering full screen by the button counts as a pointer movement.
     Q_INVOKABLE void toggleFullScreen();
     // Toggles only while in full screen.
@@ -107,6 +109,7 @@ public:
 private:
     LinkOpener *linkOpener();
     void openNextArgument();
+    void openPlaylistItems(const QByteArray &path, const QList<QByteArray> &items);
     void argumentSettled();
     void addFailure(const QString &notice);
     void watchForPlaybackErrors();
@@ -119,6 +122,9 @@ private:
     bool m_pointerHidden = false;
     std::optional<QPointF> m_lastPointer;
     QList<QByteArray> m_pendingArguments;
+    // Playlists expanded since the queue last ran empty: one that names itself, or a loop of
+    // them, opens nothing twice.
+    QSet<QByteArray> m_expandedPlaylists;
     QStringList m_failures;
     // Records whose playback error is still to be named in the notice.
     QSet<QUuid> m_watchedRecords;

@@ -3,6 +3,8 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "logging.h"
+#include "mprisservice.h"
+#include "singleinstance.h"
 #include "terminationsignals.h"
 #include "vlcmediaengine.h"
 
@@ -54,6 +56,11 @@ int main(int argc, char *argv[])
         QIcon::fromTheme(QStringLiteral("org.marquetrix.Marquetrix"),
                          QIcon(QStringLiteral(":/qt-project.org/imports/Marquetrix/Logo.svg"))));
 
+    SingleInstance instance;
+    if (!commandLine.newInstance() && !instance.claim() &&
+        SingleInstance::handOver(commandLine.items(), std::chrono::seconds(2)))
+        return 0;
+
     const TerminationSignals terminationSignals;
     VlcMediaEngine engine;
     QQmlEngine qml;
@@ -77,6 +84,9 @@ int main(int argc, char *argv[])
         window->show();
     if (controller)
         controller->openArguments(commandLine.items());
+    instance.serve(controller, window);
+    MprisService mpris(controller, window);
+    mpris.claim();
 
     const int status = QCoreApplication::exec();
     if (controller)

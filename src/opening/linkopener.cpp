@@ -7,11 +7,13 @@
 #include "logging.h"
 #include "openedrecord.h"
 #include "pagetitle.h"
+#include "playlistreader.h"
 #include "resolverbaseurl.h"
 #include "secretredaction.h"
 #include "viewstate.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -29,6 +31,10 @@ QString shownPath(const QByteArray &path)
 {
     return QString::fromLocal8Bit(path);
 }
+
+// Far more than a list of a window's worth of videos takes; a bound, since the file is read
+// whole on the window's thread.
+constexpr std::streamsize kMaxPlaylistBytes = 16 * 1024 * 1024;
 
 } // namespace
 
@@ -95,6 +101,10 @@ LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &sho
         return fail(tr("Cannot open %1: %2").arg(shown, QString::fromStdString(error.message())));
     if (status.type() == std::filesystem::file_type::directory)
         return fail(tr("Cannot open %1: it is a folder").arg(shown));
+    if (PlaylistReader::isPlaylistName(path)) {
+        if (const std::optional<Road> road = openPlaylist(path, shown))
+            return *road;
+    }
     LayoutState *layout = m_layoutState;
     if (!layout)
         return Road::Rejected;
@@ -104,6 +114,39 @@ LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &sho
         return Road::LocalFile;
     }
     return fail(tr("Cannot open %1").arg(shown));
+}
+
+// Nothing when the file is an HLS stream, which the engine plays like any video.
+std::optional<LinkOpener::Road> LinkOpener::openPlaylist(const QByteArray &path,
+                                                         const QString &shown)
+{
+    std::ifstream file(fileSystemPath(path), std::ios::binary);
+    QByteArray content(kMaxPlaylistBytes + 1, Qt::Uninitialized);
+    file.read(content.data(), content.size());
+    content.truncate(static_cast<qsizetype>(file.gcount()));
+    if (file.bad() || (content.isEmpty() && !file.eof()))
+        return fail(tr("Cannot open %1: it cannot be read").arg(shown));
+    if (content.size() > kMaxPlaylistBytes)
+        return fail(tr("Cannot open %1: the playlist is larger than 16 MB").arg(shown));
+    if (PlaylistReader::isStream(content))
+        return std::nullopt;
+    const QByteArray directory =
+        QByteArray::fromStdString(fileSystemPath(path).parent_path().native());
+    PlaylistReader::Playlist playlist =
+        PlaylistReader::read(content, directory, path.toLower().endsWith(".xspf"));
+    if (playlist.skipped > 0)
+        fail(tr("Playlist %1: %n entries skipped", nullptr, playlist.skipped).arg(shown));
+    if (playlist.items.isEmpty())
+        return fail(tr("Cannot open %1: it names no videos").arg(shown));
+    if (playlist.items.size() > LayoutState::kMaxVideos) {
+        fail(tr("Playlist %1: opening the first %2 of %3 videos")
+                 .arg(shown)
+                 .arg(LayoutState::kMaxVideos)
+                 .arg(playlist.items.size()));
+        playlist.items.resize(LayoutState::kMaxVideos);
+    }
+    emit playlistRead(path, playlist.items);
+    return Road::Playlist;
 }
 
 LinkOpener::Road LinkOpener::openLink(const QString &text)
@@ -178,8 +221,10 @@ void LinkOpener::resolve(const QString &link)
     loader->load();
 }
 
-LinkOpener::Road LinkOpener::fail(const QString &notice)
+// A missing path may be a link typed without its scheme, password and all.
+LinkOpener::Road LinkOpener::fail(const QString &text)
 {
+    const QString notice = withoutUrlCredentials(text);
     qCWarning(lcVideoOpener, "%s", qUtf8Printable(notice));
     emit failed(notice);
     if (ViewState *state = m_viewState)

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <list>
 #include <memory>
+#include <optional>
 
 namespace marquetrix {
 
@@ -29,6 +30,8 @@ public:
         LocalFile,
         Direct,
         Resolver,
+        // A playlist file: its items come with playlistRead.
+        Playlist,
         Rejected,
     };
 
@@ -49,13 +52,17 @@ public:
 
     // What failed, as the notice names it (never with a password).
     Q_SIGNAL void failed(const QString &notice);
+    // The items of the playlist file at `path` (absolute), at most as many as a window holds,
+    // to be opened in its place.
+    Q_SIGNAL void playlistRead(const QByteArray &path, const QList<QByteArray> &items);
 
 private:
     Road openFile(const QByteArray &path, const QString &shown);
+    std::optional<Road> openPlaylist(const QByteArray &path, const QString &shown);
     Road openLink(const QString &link);
     void openDirect(const QUrl &url);
     void resolve(const QString &link);
-    Road fail(const QString &notice);
+    Road fail(const QString &text);
 
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
