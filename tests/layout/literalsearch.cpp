@@ -18,7 +18,6 @@ namespace marquetrix::layout::testing {
 
 NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink &log)
 {
-    // 1. Snapping.
     std::vector<float> A;
     for (const VideoInput &video : input.videos) {
         if (video.isClosed)
@@ -30,7 +29,6 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
     }
     const std::size_t n = A.size();
 
-    // 2. Cache.
     if (cache.lastLayout && cache.viewConfig.viewWidth == input.viewWidth &&
         cache.viewConfig.viewHeight == input.viewHeight && cache.viewConfig.aspectRatios == A &&
         cache.viewConfig.layoutAlgorithm == input.layoutAlgorithm) {
@@ -38,40 +36,32 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
         return cache.lastLayout;
     }
 
-    // 3.
     const auto start = std::chrono::steady_clock::now();
     UniquePermutationsSequence<float> sequence(A, n);
 
-    // 4. Target.
     const float t = input.viewWidth / input.viewHeight;
     const float tc = std::min(std::max(t, 0.5f), 3.5555556f);
     log.log(LogLevel::Info, formatLog("Target aspect ratio: %f (%fx%f)", double(t),
                                       double(input.viewWidth), double(input.viewHeight)));
 
-    // 5. Count the permutations.
     long P = 0;
-    {
-        auto it = sequence.iterator();
-        while (it.next())
-            ++P;
-    }
+    for (auto it = sequence.iterator(); it.next();)
+        ++P;
     const long Q = 120 / P;
 
-    // 6. Threshold.
     const float T = n <= 3 ? 20.0f : (n <= 6 ? 3.5f : 1.7f);
 
-    // 7.
-    std::vector<NodePtr> C;
-    std::vector<NodePtr> F;
+    std::vector<NodePtr> C, F;
     std::unordered_set<std::string> S;
-    long p = 0;
-    long rejected = 0;
+    long p = 0, rejected = 0;
+    const auto closer = [t](const NodePtr &x, const NodePtr &y) {
+        return closeness(x->getAspectRatio(), t) > closeness(y->getAspectRatio(), t);
+    };
     auto it = sequence.iterator();
     while (auto permutation = it.next()) {
         // a. Mirror rule.
         if (n >= 5) {
-            std::string forwards;
-            std::string backwards;
+            std::string forwards, backwards;
             for (std::size_t k = 0; k < n; ++k) {
                 forwards += (k ? "." : "") + formatFloat((*permutation)[k]);
                 backwards += (k ? "." : "") + formatFloat((*permutation)[n - 1 - k]);
@@ -80,7 +70,6 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
                 continue;
             S.insert(forwards);
         }
-        // b.
         std::vector<NodePtr> leaves;
         for (float ratio : *permutation)
             leaves.push_back(std::make_shared<LeafNode>(ratio, 1.0f));
@@ -102,10 +91,7 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
             }
         }
         F.push_back(best);
-        // d.
-        std::stable_sort(good.begin(), good.end(), [t](const NodePtr &x, const NodePtr &y) {
-            return closeness(x->getAspectRatio(), t) > closeness(y->getAspectRatio(), t);
-        });
+        std::stable_sort(good.begin(), good.end(), closer);
         if (good.empty())
             continue;
         // 8. Second filter.
@@ -135,35 +121,29 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
                 break;
             tau += 0.1f;
         }
-        // 9.
         if (C.size() >= 141)
             break;
         ++p;
     }
 
-    // 10.
     log.log(LogLevel::Info, formatLog("Layout: p=%ld, l=%ld", p, static_cast<long>(C.size())));
 
     NodePtr result;
     if (C.size() == 1) {
-        // 11.
         result = C.front();
     } else if (C.size() >= 2) {
-        // 12.
         std::vector<NodePtr> list = C;
         if (input.layoutAlgorithm != LayoutAlgorithm::VideoSizes) {
-            std::stable_sort(list.begin(), list.end(), [t](const NodePtr &x, const NodePtr &y) {
-                return closeness(x->getAspectRatio(), t) > closeness(y->getAspectRatio(), t);
-            });
+            std::stable_sort(list.begin(), list.end(), closer);
             if (list.size() > 61)
                 list.resize(61);
         }
         log.log(LogLevel::Debug, formatLog("Have %ld candidates", static_cast<long>(list.size())));
         if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
-            std::stable_sort(list.begin(), list.end(), [t](const NodePtr &x, const NodePtr &y) {
-                if (x->getSizeRatio() != y->getSizeRatio())
-                    return x->getSizeRatio() < y->getSizeRatio();
-                return closeness(x->getAspectRatio(), t) > closeness(y->getAspectRatio(), t);
+            std::stable_sort(list.begin(), list.end(), [&](const NodePtr &x, const NodePtr &y) {
+                return x->getSizeRatio() != y->getSizeRatio()
+                           ? x->getSizeRatio() < y->getSizeRatio()
+                           : closer(x, y);
             });
         }
         result = list.front();
@@ -174,10 +154,8 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
                           double(result->getAspectRatio()), double(t),
                           double(result->getSizeRatio())));
         if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
-            const double seconds = double(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                              std::chrono::steady_clock::now() - start)
-                                              .count()) /
-                                   1e9;
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             log.log(LogLevel::Info, formatLog("Found %ld layouts in %f s. Rejected %ld",
                                               static_cast<long>(C.size()), seconds, rejected));
             cache.viewConfig = {input.viewWidth, input.viewHeight, A, input.layoutAlgorithm};
@@ -187,11 +165,9 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
     } else if (F.empty()) {
         return std::make_shared<ErrorNode>();
     } else {
-        // 13.
         log.log(LogLevel::Info, "Found no great solutions. Resorting to non-ideal solutions.");
         result = pickFallback(F, t);
     }
-    // 14.
     result->distributeSize(1.0f);
     return result;
 }
