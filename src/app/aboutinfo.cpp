@@ -1,6 +1,6 @@
 #include "aboutinfo.h"
 
-#include "logging.h"
+#include "applogging.h"
 
 #include <QCoreApplication>
 #include <QFile>

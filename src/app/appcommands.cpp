@@ -1,6 +1,6 @@
 #include "appcommands.h"
 
-#include "logging.h"
+#include "applogging.h"
 #include "videometadata.h"
 
 namespace marquetrix {

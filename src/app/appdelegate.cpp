@@ -1,6 +1,6 @@
 #include "appdelegate.h"
 
-#include "logging.h"
+#include "applogging.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

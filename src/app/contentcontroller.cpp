@@ -1,7 +1,7 @@
 #include "contentcontroller.h"
 
+#include "applogging.h"
 #include "linkopener.h"
-#include "logging.h"
 #include "medialistplayer.h"
 #include "secretredaction.h"
 #include "videometadata.h"

@@ -2,10 +2,10 @@
 
 #include "followedstate.h"
 
+#include "applogging.h"
 #include "errornode.h"
 #include "layoutsearch.h"
 #include "leafdrop.h"
-#include "logging.h"
 #include "placement.h"
 
 #include <QMetaObject>
@@ -111,7 +111,7 @@ void LayoutViewModel::scheduleRelayout()
 
 void LayoutViewModel::relayout()
 {
-    qCDebug(lcLayout) << "Recalculating layout";
+    qCDebug(lcLayoutView) << "Recalculating layout";
     applyPlacement(place());
     const LayoutState *state = m_layoutState;
     const QSizeF area = state ? QSizeF(state->viewWidth(), state->viewHeight()) : QSizeF();
@@ -207,7 +207,7 @@ bool LayoutViewModel::handleLeafDrop(const QStringList &items, const QString &ta
     LayoutState *state = m_layoutState;
     if (items.size() != 1 || !state)
         return false;
-    qCInfo(lcLayout) << "Received leaf drop of type String";
+    qCInfo(lcLayoutView) << "Received leaf drop of type String";
 
     std::vector<layout::LeafDropVideo> videos;
     for (const auto &meta : state->videoMetas())

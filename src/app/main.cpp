@@ -1,8 +1,8 @@
 // Marquetrix: wires the engine, the QML modules and the command line together.
 
+#include "applogging.h"
 #include "commandline.h"
 #include "contentcontroller.h"
-#include "logging.h"
 #include "mprisservice.h"
 #include "singleinstance.h"
 #include "terminationsignals.h"

@@ -1,5 +1,6 @@
 #include "mprisservice.h"
 
+#include "applogging.h"
 #include "bringtofront.h"
 #include "contentcontroller.h"
 #include "mprisplayer.h"
@@ -8,10 +9,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QLoggingCategory>
 #include <QQuickWindow>
-
-Q_LOGGING_CATEGORY(lcMpris, "marquetrix.mpris", QtInfoMsg)
 
 namespace marquetrix {
 

@@ -1,5 +1,6 @@
 #include "singleinstance.h"
 
+#include "applogging.h"
 #include "bringtofront.h"
 #include "contentcontroller.h"
 
@@ -7,12 +8,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QLoggingCategory>
 #include <QQuickWindow>
 #include <sys/stat.h>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcInstance, "marquetrix.instance", QtInfoMsg)
 
 namespace marquetrix {
 

@@ -1,6 +1,6 @@
 #include "terminationsignals.h"
 
-#include "logging.h"
+#include "applogging.h"
 
 #include <QCoreApplication>
 #include <csignal>

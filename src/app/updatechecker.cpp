@@ -1,7 +1,7 @@
 #include "updatechecker.h"
 
 #include "appcast.h"
-#include "logging.h"
+#include "applogging.h"
 
 #include <QCoreApplication>
 #include <QNetworkReply>

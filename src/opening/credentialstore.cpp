@@ -1,6 +1,6 @@
 #include "credentialstore.h"
 
-#include "logging.h"
+#include "openinglogging.h"
 #include "secretstore.h"
 
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #include "embeddedresolver.h"
 
-#include "logging.h"
+#include "openinglogging.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -68,7 +68,7 @@ std::optional<QUrl> EmbeddedResolver::sharedBaseUrl()
         tried = true;
         const QString program = findProgram();
         if (program.isEmpty()) {
-            qCWarning(lcLayout, "The bundled resolver service %s is not installed beside %s",
+            qCWarning(lcResolverClient, "The bundled resolver service %s is not installed beside %s",
                       kProgramName, qUtf8Printable(QCoreApplication::applicationFilePath()));
             return std::nullopt;
         }
@@ -108,7 +108,7 @@ bool EmbeddedResolver::listen()
     if (m_socket < 0 || bind(m_socket, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
         ::listen(m_socket, kBacklog) != 0 ||
         getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        qCWarning(lcLayout, "No loopback port for the bundled resolver service: %s",
+        qCWarning(lcResolverClient, "No loopback port for the bundled resolver service: %s",
                   strerror(errno));
         closeSocket();
         return false;
@@ -132,7 +132,7 @@ void EmbeddedResolver::startService()
             dup2(socketFd, kServiceSocketFd);
     });
     m_ready = false;
-    qCInfo(lcLayout, "Starting the bundled resolver service %s on %s", qUtf8Printable(m_program),
+    qCInfo(lcResolverClient, "Starting the bundled resolver service %s on %s", qUtf8Printable(m_program),
            qUtf8Printable(m_baseUrl.toString()));
     m_process.start();
     if (m_process.waitForStarted(kStopTimeoutMs))
@@ -147,14 +147,14 @@ void EmbeddedResolver::serviceFinished()
                             ? QStringLiteral("crashed")
                             : QStringLiteral("exit code %1").arg(m_process.exitCode());
     if (!m_ready) {
-        qCWarning(lcLayout,
+        qCWarning(lcResolverClient,
                   "The bundled resolver service %s ended as it started (%s: %s); page links "
                   "cannot be resolved",
                   qUtf8Printable(m_program), qUtf8Printable(how),
                   qUtf8Printable(m_process.errorString()));
         closeSocket();
     } else {
-        qCWarning(lcLayout,
+        qCWarning(lcResolverClient,
                   "The bundled resolver service ended (%s); it starts again on the next request",
                   qUtf8Printable(how));
         if (m_notifier)
@@ -169,7 +169,7 @@ void EmbeddedResolver::forwardLog()
     while (m_process.canReadLine()) {
         const QByteArray line = m_process.readLine().trimmed();
         if (!line.isEmpty())
-            qCInfo(lcLayout, "Resolver service: %s", line.constData());
+            qCInfo(lcResolverClient, "Resolver service: %s", line.constData());
     }
 }
 

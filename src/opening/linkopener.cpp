@@ -4,7 +4,7 @@
 #include "lastpathcomponent.h"
 #include "layoutstate.h"
 #include "linkrules.h"
-#include "logging.h"
+#include "openinglogging.h"
 #include "openedrecord.h"
 #include "pagetitle.h"
 #include "playlistreader.h"

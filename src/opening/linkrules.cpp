@@ -1,6 +1,6 @@
 #include "linkrules.h"
 
-#include "logging.h"
+#include "openinglogging.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "openedrecord.h"
 
-#include "logging.h"
+#include "openinglogging.h"
 #include "media.h"
 #include "mediaengine.h"
 #include "medialist.h"

@@ -1,7 +1,7 @@
 #include "pagetitle.h"
 
 #include "boundedreply.h"
-#include "logging.h"
+#include "openinglogging.h"
 #include "networksession.h"
 #include "videometadata.h"
 

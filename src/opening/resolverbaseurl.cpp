@@ -1,7 +1,7 @@
 #include "resolverbaseurl.h"
 
 #include "embeddedresolver.h"
-#include "logging.h"
+#include "openinglogging.h"
 
 #include <QSettings>
 
@@ -17,7 +17,7 @@ std::optional<QUrl> usable(const QString &text, const char *source)
     if (url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
         !url.host().isEmpty())
         return url;
-    qCWarning(lcLayout).nospace() << "Ignoring the resolver address of " << source << ": " << text
+    qCWarning(lcResolverClient).nospace() << "Ignoring the resolver address of " << source << ": " << text
                                   << " is not an http or https URL";
     return std::nullopt;
 }

@@ -1,7 +1,7 @@
 #include "urlloader.h"
 
 #include "boundedreply.h"
-#include "logging.h"
+#include "openinglogging.h"
 #include "videourlresponse.h"
 
 #include <QJsonDocument>
@@ -33,7 +33,7 @@ void URLLoader::attempt()
                                 attemptFailed(outcome.failure);
                                 return;
                             }
-                            qCInfo(lcLayout, "Got data %lld bytes",
+                            qCInfo(lcResolverClient, "Got data %lld bytes",
                                    static_cast<long long>(outcome.body.size()));
                             if (auto response = VideoURLResponse::decode(outcome.body)) {
                                 emit loaded(response->urls);
@@ -47,7 +47,7 @@ void URLLoader::attempt()
 
 void URLLoader::attemptFailed(const QString &reason)
 {
-    qCWarning(lcLayout).nospace() << "Resolver attempt " << m_attempts << " failed: " << reason;
+    qCWarning(lcResolverClient).nospace() << "Resolver attempt " << m_attempts << " failed: " << reason;
     if (m_attempts <= m_timing.maxRetryCount) {
         QTimer::singleShot(m_timing.retryDelay, this, &URLLoader::attempt);
         return;

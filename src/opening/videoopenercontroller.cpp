@@ -5,7 +5,7 @@
 #include "credentialstore.h"
 #include "lastpathcomponent.h"
 #include "linkrules.h"
-#include "logging.h"
+#include "openinglogging.h"
 #include "openedrecord.h"
 #include "pagetitle.h"
 #include "resolverbaseurl.h"

@@ -2,12 +2,8 @@
 
 #include <QLoggingCategory>
 
-// One category per component; failures are logged as warnings, never hidden at debug.
-Q_DECLARE_LOGGING_CATEGORY(lcMain)
-Q_DECLARE_LOGGING_CATEGORY(lcContentView)
-Q_DECLARE_LOGGING_CATEGORY(lcLayout)
-Q_DECLARE_LOGGING_CATEGORY(lcVideoView)
-Q_DECLARE_LOGGING_CATEGORY(lcPlayerDelegate)
-Q_DECLARE_LOGGING_CATEGORY(lcVideoOpener)
-Q_DECLARE_LOGGING_CATEGORY(lcCredentials)
+// The categories the system layer logs under; failures are warnings, never hidden at debug.
+// The layout engine, free of Qt, logs through the sink here.
 Q_DECLARE_LOGGING_CATEGORY(lcEngine)
+Q_DECLARE_LOGGING_CATEGORY(lcSecrets)
+Q_DECLARE_LOGGING_CATEGORY(lcLayout)

@@ -97,7 +97,7 @@ int failureStatus(GError *error, const char *what)
         g_error_free(error);
         return SecretStore::kTimedOut;
     }
-    qCWarning(lcCredentials).nospace()
+    qCWarning(lcSecrets).nospace()
         << "The secret service failed to " << what << ": "
         << (error ? QString::fromUtf8(error->message) : QStringLiteral("no reason given"));
     if (error)

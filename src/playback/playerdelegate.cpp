@@ -2,7 +2,7 @@
 
 #include "lastpathcomponent.h"
 #include "layoutstate.h"
-#include "logging.h"
+#include "playbacklogging.h"
 #include "media.h"
 #include "mediaplayer.h"
 #include "playerstate.h"

@@ -5,7 +5,7 @@
 #include "audiooutput.h"
 #include "lastpathcomponent.h"
 #include "layoutstate.h"
-#include "logging.h"
+#include "playbacklogging.h"
 #include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"

@@ -1,5 +1,7 @@
 #include "layoutstate.h"
 
+#include "statelogging.h"
+
 #include <QDebug>
 #include <QRandomGenerator>
 #include <algorithm>
@@ -37,7 +39,7 @@ void LayoutState::setVideoMetas(const QList<std::shared_ptr<VideoMetadata>> &val
     m_videoMetas.clear();
     for (const auto &meta : value) {
         if (!meta || holds(meta)) {
-            qWarning() << "LayoutState: dropping a missing or repeated video record";
+            qCWarning(lcState) << "LayoutState: dropping a missing or repeated video record";
             continue;
         }
         m_videoMetas.append(meta);
@@ -49,8 +51,8 @@ void LayoutState::setVideoMetas(const QList<std::shared_ptr<VideoMetadata>> &val
 void LayoutState::appendVideoMeta(const std::shared_ptr<VideoMetadata> &meta)
 {
     if (m_videoMetas.size() >= kMaxVideos) {
-        qWarning() << "LayoutState: not opening another video:" << kMaxVideos
-                   << "videos are open already";
+        qCWarning(lcState) << "LayoutState: not opening another video:" << kMaxVideos
+                           << "videos are open already";
         setShowVideoLimitAlert(true);
         return;
     }
@@ -60,7 +62,7 @@ void LayoutState::appendVideoMeta(const std::shared_ptr<VideoMetadata> &meta)
 void LayoutState::insertVideoMeta(qsizetype index, const std::shared_ptr<VideoMetadata> &meta)
 {
     if (!meta || holds(meta)) {
-        qWarning() << "LayoutState: not adding a missing or already listed video record";
+        qCWarning(lcState) << "LayoutState: not adding a missing or already listed video record";
         return;
     }
     m_videoMetas.insert(std::clamp<qsizetype>(index, 0, m_videoMetas.size()), meta);
@@ -81,7 +83,8 @@ void LayoutState::swapVideoMetas(qsizetype first, qsizetype second)
 {
     const qsizetype size = m_videoMetas.size();
     if (first < 0 || second < 0 || first >= size || second >= size) {
-        qWarning() << "LayoutState: cannot swap videos" << first << "and" << second << "of" << size;
+        qCWarning(lcState) << "LayoutState: cannot swap videos" << first << "and" << second << "of"
+                           << size;
         return;
     }
     m_videoMetas.swapItemsAt(first, second);

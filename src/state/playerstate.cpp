@@ -1,5 +1,7 @@
 #include "playerstate.h"
 
+#include "statelogging.h"
+
 #include <QDebug>
 
 namespace marquetrix {
@@ -24,7 +26,8 @@ void PlayerState::setVideoMeta(VideoMetadata *value)
     if (value && !shared) {
         // Holding a bare pointer would leave the tile with a dangling record once the
         // window's list lets it go.
-        qWarning() << "PlayerState: ignoring a record that is not held by a shared reference";
+        qCWarning(lcState)
+            << "PlayerState: ignoring a record that is not held by a shared reference";
         return;
     }
     setVideoMeta(std::move(shared));

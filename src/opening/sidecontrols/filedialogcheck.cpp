@@ -1,11 +1,12 @@
 #include "filedialogcheck.h"
 
-#include "logging.h"
-
 #include <QFile>
+#include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QQmlComponent>
 #include <QQmlEngine>
+
+Q_LOGGING_CATEGORY(lcFileDialog, "marquetrix.fileDialog", QtInfoMsg)
 
 namespace marquetrix {
 
@@ -44,7 +45,7 @@ bool FileDialogCheck::open(QObject *dialog)
         return false;
     const QString reason = problem(dialog);
     if (!reason.isEmpty()) {
-        qCWarning(lcContentView, "Cannot show the file dialog: %s", qUtf8Printable(reason));
+        qCWarning(lcFileDialog, "Cannot show the file dialog: %s", qUtf8Printable(reason));
         emit refused(reason);
         return false;
     }

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The categories this module logs under; failures are warnings, never hidden at debug.
+Q_DECLARE_LOGGING_CATEGORY(lcVideoOpener)
+Q_DECLARE_LOGGING_CATEGORY(lcCredentials)
+Q_DECLARE_LOGGING_CATEGORY(lcResolverClient)

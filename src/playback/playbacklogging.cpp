@@ -1,0 +1,4 @@
+#include "playbacklogging.h"
+
+Q_LOGGING_CATEGORY(lcVideoView, "marquetrix.videoView", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcPlayerDelegate, "marquetrix.playerDelegate", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "statelogging.h"
+
+Q_LOGGING_CATEGORY(lcState, "marquetrix.state", QtInfoMsg)
