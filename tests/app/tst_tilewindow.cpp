@@ -1,9 +1,6 @@
 // The tiles of the real window on the real engine, driven by pointer and keys through the X
-// server as a user drives them: the tile's menus stay while they are open and every action is
-// reachable on small tiles and from a context menu; play after the end plays on; Repeat all
-// leaves a user's pause alone; menus answer the pointer and the keys; the player keys act on
-// the tile under the pointer or the one clicked last; drags light up their target; titles stay
-// readable and tooltips calm; a resize stretches the tiles at once.
+// server as a user drives them. Rows share a window where what they leave behind does not
+// matter to the next one: each setup is started once, in the order the rows ask for it.
 
 #include "appwindow.h"
 #include "contentcontroller.h"
@@ -13,6 +10,7 @@
 #include "videometadata.h"
 #include "viewstate.h"
 
+#include <QAccessible>
 #include <QMimeData>
 #include <QProcess>
 #include <QQuickItem>
@@ -26,97 +24,47 @@ using namespace marquetrix::test;
 
 namespace {
 
-constexpr int loadTimeout = 30000;
-
-void collectNamed(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
-{
-    if (!item || !item->isVisible())
-        return;
-    if (item->objectName() == name)
-        found.append(item);
-    for (QQuickItem *child : item->childItems())
-        collectNamed(child, name, found);
-}
-
-// The first visible item of that name inside `root`.
-QQuickItem *inside(QQuickItem *root, const QString &name)
-{
-    QList<QQuickItem *> found;
-    collectNamed(root, name, found);
-    return found.value(0);
-}
-
-// The window's tiles in the order of its list of videos.
-QList<QQuickItem *> tilesOf(const AppWindow &app)
-{
-    QList<QQuickItem *> found;
-    collectNamed(app.window()->contentItem(), QStringLiteral("tile"), found);
-    QList<QQuickItem *> ordered;
-    for (const auto &meta : app.layoutState()->videoMetas()) {
-        for (QQuickItem *tile : std::as_const(found)) {
-            if (tile->property("videoMeta").value<VideoMetadata *>() == meta.get())
-                ordered.append(tile);
-        }
-    }
-    return ordered;
-}
-
-QQuickItem *playerViewOf(QQuickItem *tile)
-{
-    return tile->property("playerView").value<QQuickItem *>();
-}
-
 PlayerState *stateOf(QQuickItem *tile)
 {
-    return playerViewOf(tile)->property("playerState").value<PlayerState *>();
-}
-
-QRect sceneRect(const QQuickItem *item)
-{
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
+    return tile->property("playerView")
+        .value<QQuickItem *>()
+        ->property("playerState")
+        .value<PlayerState *>();
 }
 
 // A point in a tile that no control of its bar covers: below the centred row.
 QPoint bareSpotOf(const QQuickItem *tile)
 {
-    const QRect rect = sceneRect(tile);
+    const QRect rect = AppWindow::rectOf(tile);
     return {rect.center().x(), rect.top() + rect.height() * 7 / 8};
-}
-
-void resize(AppWindow &app, QSize size)
-{
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("windowsize"), QString::number(app.window()->winId()),
-                       QString::number(size.width()), QString::number(size.height())});
-}
-
-// Whether the window's tiles stand where the layout put them and play.
-bool settled(const AppWindow &app, int count)
-{
-    const QList<QQuickItem *> tiles = tilesOf(app);
-    if (tiles.size() != count)
-        return false;
-    return std::all_of(tiles.begin(), tiles.end(), [](QQuickItem *tile) {
-        const VideoMetadata *meta = stateOf(tile)->videoMeta();
-        return meta->videoLoaded() && !meta->loading();
-    });
-}
-
-// A visible item showing `text` inside a popup (menu, context menu, tooltip), if any.
-QQuickItem *popupItemWithText(const AppWindow &app, const QString &text)
-{
-    for (QQuickItem *item : app.itemsWithText(text)) {
-        for (QQuickItem *up = item; up; up = up->parentItem()) {
-            if (up->inherits("QQuickPopupItem"))
-                return item;
-        }
-    }
-    return nullptr;
 }
 
 bool isHighlight(QRgb pixel)
 {
     return AppWindow::near(pixel, QColor(0x3d, 0xae, 0xe9), 40);
+}
+
+// The quadrant clip (red, green / blue, white) seen in a rectangle, or what is wrong there.
+QString pictureProblem(const QImage &image, const QRect &rect)
+{
+    const struct
+    {
+        double fx, fy;
+        QColor colour;
+    } samples[] = {{0.25, 0.3, Qt::red},
+                   {0.75, 0.3, Qt::green},
+                   {0.25, 0.7, Qt::blue},
+                   {0.75, 0.7, Qt::white}};
+    for (const auto &sample : samples) {
+        const QPoint at(rect.x() + int(rect.width() * sample.fx),
+                        rect.y() + int(rect.height() * sample.fy));
+        if (!AppWindow::near(image.pixel(at), sample.colour, 96))
+            return QStringLiteral("at %1,%2 expected %3, found #%4")
+                .arg(at.x())
+                .arg(at.y())
+                .arg(sample.colour.name(), QString::number(image.pixel(at) & 0xffffff, 16));
+    }
+    return {};
 }
 
 } // namespace
@@ -126,249 +74,99 @@ class TestTileWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void tileActionsStayReachable_data();
-    void tileActionsStayReachable();
-    void playAfterTheEndPlaysOn();
-    void repeatAllLeavesAUsersPause();
-    void menusAnswerPointerAndKeys();
+    void cleanupTestCase() { m_app.reset(); }
+    void tilesShowTheirClips();
     void playerKeys_data();
     void playerKeys();
+    void menusAnswerPointerAndKeys();
     void dragsLightUpTheirTarget();
     void readableAndCalm_data();
     void readableAndCalm();
+    void playAfterTheEndRepeatAllAndFailure();
+    void tileActionsStayReachable_data();
+    void tileActionsStayReachable();
 
 private:
-    QStringList clips(int count, QSize size, double seconds,
-                      ClipPattern pattern = ClipPattern::TestSource);
-    bool startWith(AppWindow &app, const QStringList &arguments, QSize windowSize = {});
+    AppWindow *window(const QString &setup);
 
     MediaGenerator m_media;
+    std::unique_ptr<AppWindow> m_app;
+    QString m_setup;
 };
 
-QStringList TestTileWindow::clips(int count, QSize size, double seconds, ClipPattern pattern)
+// The window of that setup: the one already up, or a new one whose tiles all play.
+AppWindow *TestTileWindow::window(const QString &setup)
 {
-    QStringList paths;
-    for (int i = 0; i < count; ++i) {
-        // Lengths differ by a little, so that every clip is a file of its own.
-        const QString path = m_media.clip(
-            {.size = size, .seconds = seconds + 0.2 * i, .fps = 10, .pattern = pattern});
-        if (path.isEmpty())
-            qWarning() << m_media.failure();
-        paths << path;
-    }
-    return paths;
-}
-
-bool TestTileWindow::startWith(AppWindow &app, const QStringList &arguments, QSize windowSize)
-{
-    if (!app.start(arguments))
-        return false;
-    if (windowSize.isValid()) {
-        resize(app, windowSize);
-        if (!QTest::qWaitFor([&] { return app.window()->size() == windowSize; }, 5000))
-            return false;
-    }
-    return QTest::qWaitFor([&] { return settled(app, int(arguments.size())); }, loadTimeout);
-}
-
-void TestTileWindow::tileActionsStayReachable_data()
-{
-    QTest::addColumn<QSize>("windowSize");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QSize>("clipSize");
-    // The bar's button that opens the menu; empty: a right click on the tile.
-    QTest::addColumn<QString>("opener");
-    QTest::addColumn<QString>("choice");
-
-    const QSize window(1280, 800);
-    const QSize small(640, 480);
-    QTest::newRow("crop menu") << window << 1 << QSize(320, 180) << "cropButton"
-                               << "Portrait";
-    QTest::newRow("open menu") << window << 1 << QSize(320, 180) << "openButton"
-                               << "Open File";
-    QTest::newRow("narrow tile: more") << small << 1 << QSize(180, 320) << "moreButton"
-                                       << "Loop";
-    QTest::newRow("tiny tile: more") << small << 5 << QSize(180, 320) << "moreButton"
-                                     << "Loop";
-    QTest::newRow("context menu: loop") << window << 1 << QSize(320, 180) << ""
-                                        << "Loop";
-    QTest::newRow("context menu: crop") << window << 1 << QSize(320, 180) << ""
-                                        << "Portrait";
-}
-
-void TestTileWindow::tileActionsStayReachable()
-{
-    QFETCH(QSize, windowSize);
-    QFETCH(int, count);
-    QFETCH(QSize, clipSize);
-    QFETCH(QString, opener);
-    QFETCH(QString, choice);
-
-    AppWindow app;
-    QVERIFY2(startWith(app, clips(count, clipSize, 20), windowSize), qPrintable(app.failure()));
-    QList<QQuickItem *> tiles = tilesOf(app);
-    QQuickItem *tile = *std::min_element(tiles.begin(), tiles.end(),
-                                         [](auto *a, auto *b) { return a->width() < b->width(); });
-    PlayerState *state = stateOf(tile);
-    const QRect tileRect = sceneRect(tile);
-
-    if (opener.isEmpty()) {
-        app.click(bareSpotOf(tile), Qt::RightButton);
-    } else {
-        app.move(bareSpotOf(tile));
-        QQuickItem *button = nullptr;
-        QTRY_VERIFY((button = inside(tile, opener)));
-        // Every control of the bar lies inside the tile, however small.
-        for (const char *name : {"playButton", "muteButton", "moreButton", "closeButton"}) {
-            if (QQuickItem *control = inside(tile, QLatin1String(name)))
-                QVERIFY2(tileRect.contains(sceneRect(control)),
-                         qPrintable(QStringLiteral("%1 cut off in a tile %2 wide")
-                                        .arg(QLatin1String(name))
-                                        .arg(tileRect.width())));
-        }
-        app.click(app.centreOf(button));
-    }
-    // The pointer goes to the menu, as a user's does; the menu stays.
-    QQuickItem *item = nullptr;
-    if (choice == QLatin1String("Portrait") && opener.isEmpty()) {
-        // The context menu's crop choices are a submenu.
-        QQuickItem *crop = nullptr;
-        QTRY_VERIFY((crop = popupItemWithText(app, QStringLiteral("Crop"))));
-        app.click(app.centreOf(crop));
-    }
-    QTRY_VERIFY((item = popupItemWithText(app, choice)));
-    app.move(app.centreOf(item));
-    QTest::qWait(400);
-    QVERIFY2((item = popupItemWithText(app, choice)), "the menu went away under the pointer");
-    app.click(app.centreOf(item));
-
-    if (choice == QLatin1String("Portrait")) {
-        QTRY_VERIFY_WITH_TIMEOUT(tile->height() > tile->width() * 1.5, 5000);
-    } else if (choice == QLatin1String("Loop")) {
-        QTRY_VERIFY(state->repeatEnabled());
-    } else {
-        QObject *dialog =
-            playerViewOf(tile)->findChild<QObject *>(QStringLiteral("tileFileDialog"));
-        QVERIFY(dialog);
-        QTRY_VERIFY(dialog->property("visible").toBool());
-        QTest::qWait(500);
-        QVERIFY2(dialog->property("visible").toBool(), "the open panel went with the bar");
-        app.key(QStringLiteral("Escape"));
-        QTRY_VERIFY(!dialog->property("visible").toBool());
-    }
-    QVERIFY(app.window()->isVisible());
-}
-
-void TestTileWindow::playAfterTheEndPlaysOn()
-{
-    AppWindow app;
-    QVERIFY2(startWith(app, clips(1, {320, 180}, 2)), qPrintable(app.failure()));
-    QQuickItem *tile = tilesOf(app).value(0);
-    PlayerState *state = stateOf(tile);
-    QTRY_VERIFY_WITH_TIMEOUT(state->videoMeta()->ended() && !state->playing(), 10000);
-
-    app.move(bareSpotOf(tile));
-    QQuickItem *play = nullptr;
-    QTRY_VERIFY((play = inside(tile, QStringLiteral("playButton"))));
-    app.click(app.centreOf(play));
-    // One click plays on past the moment the old fault paused it again (0.03 to 0.23 s).
-    QTRY_VERIFY(state->position() > 0.3f && state->position() < 1.5f);
-    QTest::qWait(800);
-    QVERIFY(state->playing());
-    const float before = state->position();
-    QTRY_VERIFY(state->position() > before + 0.2f);
-}
-
-void TestTileWindow::repeatAllLeavesAUsersPause()
-{
-    AppWindow app;
-    const QStringList paths = clips(1, {320, 180}, 30) + clips(1, {320, 180}, 2);
-    QVERIFY2(startWith(app, paths), qPrintable(app.failure()));
-    const QList<QQuickItem *> tiles = tilesOf(app);
-    PlayerState *paused = stateOf(tiles.value(0));
-    PlayerState *ended = stateOf(tiles.value(1));
-
-    app.move(bareSpotOf(tiles[0]));
-    QQuickItem *play = nullptr;
-    QTRY_VERIFY((play = inside(tiles[0], QStringLiteral("playButton"))));
-    app.click(app.centreOf(play));
-    QTRY_VERIFY(!paused->playing());
-    QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
-    const float pausedAt = paused->position();
-
-    app.key(QStringLiteral("ctrl+r"));
-    // The video at its end starts over and loops; the one the user paused stays paused.
-    QTRY_VERIFY(ended->playing() && ended->repeatEnabled());
-    QTest::qWait(1500);
-    QVERIFY(!paused->playing());
-    QCOMPARE(paused->position(), pausedAt);
-}
-
-void TestTileWindow::menusAnswerPointerAndKeys()
-{
-    AppWindow app;
-    QVERIFY2(startWith(app, clips(1, {320, 180}, 30)), qPrintable(app.failure()));
-    ViewState *view = app.viewState();
-    const auto menuBarItem = [&](const QString &title) {
-        const QList<QQuickItem *> items = app.itemsWithText(title);
-        return items.value(0);
+    if (m_app && m_setup == setup)
+        return m_app.get();
+    m_app.reset();
+    m_setup = setup;
+    struct Clip
+    {
+        QSize size;
+        double seconds;
     };
-
-    // The settings open from the Layout menu every time, and Escape closes them.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        QQuickItem *layout = menuBarItem(QStringLiteral("&Layout"));
-        QVERIFY(layout);
-        app.click(app.centreOf(layout));
-        QQuickItem *settings = nullptr;
-        QTRY_VERIFY((settings = popupItemWithText(app, QStringLiteral("Settings"))));
-        app.click(app.centreOf(settings));
-        QTRY_VERIFY2(view->layoutSettingsVisible(),
-                     qPrintable(QStringLiteral("attempt %1").arg(attempt)));
-        app.key(QStringLiteral("Escape"));
-        QTRY_VERIFY(!view->layoutSettingsVisible());
+    QList<Clip> clips;
+    QSize windowSize;
+    if (setup == u"shapes") // Two alike (keys, swaps), a portrait and a 2.39:1 one.
+        clips = {{{320, 180}, 120}, {{320, 180}, 120.2}, {{240, 320}, 30}, {{430, 180}, 30}};
+    else if (setup == u"two") // The second soon at its end.
+        clips = {{{320, 180}, 30}, {{320, 180}, 2}}, windowSize = {1280, 800};
+    else if (setup == u"tiny") // Tiles under 100 px wide.
+        clips = QList<Clip>(5, {{180, 320}, 20}), windowSize = {640, 480};
+    QStringList paths;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        // Lengths differ by a little, so that every clip is a file of its own.
+        paths << m_media.clip({.size = clips[i].size,
+                               .seconds = clips[i].seconds + 0.1 * double(i),
+                               .fps = 10,
+                               .pattern = ClipPattern::Quadrants});
+        if (paths.last().isEmpty())
+            qWarning() << m_media.failure();
     }
+    m_app = std::make_unique<AppWindow>();
+    if (!m_app->start(paths)) {
+        qWarning() << m_app->failure();
+        return nullptr;
+    }
+    if (windowSize.isValid()) {
+        m_app->resize(windowSize);
+        if (!QTest::qWaitFor([&] { return m_app->window()->size() == windowSize; }, 5000))
+            return nullptr;
+    }
+    const auto settled = [&] {
+        const QList<QQuickItem *> tiles = m_app->tiles();
+        return tiles.size() == paths.size() &&
+               std::all_of(tiles.begin(), tiles.end(), [](QQuickItem *tile) {
+                   const VideoMetadata *meta = stateOf(tile)->videoMeta();
+                   return meta->videoLoaded() && !meta->loading();
+               });
+    };
+    return QTest::qWaitFor(settled, 30000) ? m_app.get() : nullptr;
+}
 
-    // One click opens "Add video"; Escape closes it, and the keys are the window's again.
-    QQuickItem *addVideo = app.item(QStringLiteral("addVideoButton"));
-    QVERIFY(addVideo);
-    app.click(app.centreOf(addVideo));
-    QTRY_VERIFY(popupItemWithText(app, QStringLiteral("Open URL")));
-    app.key(QStringLiteral("Escape"));
-    QTRY_VERIFY(!popupItemWithText(app, QStringLiteral("Open URL")));
-    QTRY_VERIFY(app.controller()->isFocused());
-    app.key(QStringLiteral("space"));
-    QTRY_VERIFY(view->globalPause());
-
-    // Menus show their keys, and the keys move in them: Down and Return pick the first item.
-    QQuickItem *file = menuBarItem(QStringLiteral("&File"));
-    QVERIFY(file);
-    app.click(app.centreOf(file));
-    QTRY_VERIFY(popupItemWithText(app, QStringLiteral("Ctrl+O")));
-    app.key(QStringLiteral("Escape"));
-    QTRY_VERIFY(!popupItemWithText(app, QStringLiteral("Ctrl+O")));
-    QQuickItem *help = menuBarItem(QStringLiteral("&Help"));
-    QVERIFY(help);
-    app.click(app.centreOf(help));
-    QTRY_VERIFY(popupItemWithText(app, QStringLiteral("Keyboard shortcuts")));
-    app.key(QStringLiteral("Down"));
-    app.key(QStringLiteral("Return"));
-    auto *helpWindow = app.window()->findChild<QWindow *>(QStringLiteral("helpWindow"));
-    QVERIFY(helpWindow);
-    QTRY_VERIFY(helpWindow->isVisible());
-    helpWindow->close();
-
-    // A click on a tile's control leaves the keys with the window.
-    QTRY_VERIFY(app.controller()->isFocused());
-    QTest::qWait(300);
-    const int focusChanges = int(app.log().filter(QStringLiteral("ContentView focus")).size());
-    QQuickItem *tile = tilesOf(app).value(0);
-    app.move(bareSpotOf(tile));
-    QQuickItem *mute = nullptr;
-    QTRY_VERIFY((mute = inside(tile, QStringLiteral("muteButton"))));
-    app.click(app.centreOf(mute));
-    QTRY_VERIFY(stateOf(tile)->muted());
-    QTest::qWait(200);
-    QCOMPARE(int(app.log().filter(QStringLiteral("ContentView focus")).size()), focusChanges);
+void TestTileWindow::tilesShowTheirClips()
+{
+    AppWindow *app = window(QStringLiteral("shapes"));
+    QVERIFY(app);
+    app->move(app->centreOf(app->item(QStringLiteral("addVideoButton"))));
+    // Each tile takes its clip's shape (2.39:1 snaps to 2.35:1) and shows its picture there.
+    QString problem;
+    const auto shown = [&] {
+        const QImage image = app->grab();
+        for (QQuickItem *tile : app->tiles()) {
+            const VideoMetadata *meta = stateOf(tile)->videoMeta();
+            const QRect rect = AppWindow::rectOf(tile);
+            problem = meta->title() + QLatin1Char(' ') + pictureProblem(image, rect);
+            if (qAbs(double(rect.width()) / rect.height() -
+                     double(meta->width()) / double(meta->height())) > 0.05)
+                return false;
+            if (!pictureProblem(image, rect).isEmpty())
+                return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(shown(), qPrintable(problem), 20000);
 }
 
 void TestTileWindow::playerKeys_data()
@@ -379,19 +177,20 @@ void TestTileWindow::playerKeys_data()
     QTest::addColumn<QString>("effect");
     QTest::addColumn<double>("value");
 
+    // One window for all rows, in this order: volume and mute carry over to the next rows.
     QTest::newRow("Right, pointer on a tile") << "Right" << true << "position" << 41.0;
     QTest::newRow("Left, last clicked") << "Left" << false << "position" << 31.0;
     QTest::newRow("shift+Right") << "shift+Right" << true << "position" << 96.0;
     QTest::newRow("shift+Left") << "shift+Left" << false << "position" << 0.0;
     QTest::newRow("7") << "7" << true << "position" << 84.0;
     QTest::newRow("Home") << "Home" << false << "position" << 0.0;
-    QTest::newRow("End") << "End" << true << "position" << 120.0;
     QTest::newRow("Down") << "Down" << true << "volume" << 95.0;
     QTest::newRow("Up at the top") << "Up" << false << "volume" << 100.0;
     QTest::newRow("m") << "m" << false << "muted" << 1.0;
     QTest::newRow("f") << "f" << true << "fullscreen" << 1.0;
     QTest::newRow("F1") << "F1" << false << "help" << 1.0;
     QTest::newRow("ctrl+?") << "ctrl+question" << false << "help" << 1.0;
+    QTest::newRow("End") << "End" << true << "position" << 120.2;
 }
 
 void TestTileWindow::playerKeys()
@@ -401,85 +200,175 @@ void TestTileWindow::playerKeys()
     QFETCH(QString, effect);
     QFETCH(double, value);
 
-    AppWindow app;
-    QVERIFY2(startWith(app, clips(2, {320, 180}, 120)), qPrintable(app.failure()));
-    const QList<QQuickItem *> tiles = tilesOf(app);
-    // Both paused at 30 % (36 s), so that the positions stay where the keys put them.
-    app.key(QStringLiteral("space"));
-    QTRY_VERIFY(!stateOf(tiles[0])->playing() && !stateOf(tiles[1])->playing());
-    for (QQuickItem *tile : tiles) {
-        app.click(bareSpotOf(tile));
-        app.key(QStringLiteral("3"));
-    }
-    // The first tile clicked last: its border shows it once the pointer has left.
-    app.click(bareSpotOf(tiles[0]));
-    const auto atStart = [&](int i) { return qAbs(stateOf(tiles[i])->position() - 36) < 1; };
-    QTRY_VERIFY(atStart(0) && atStart(1));
-    if (overSecond) {
-        app.move(bareSpotOf(tiles[1]));
-    } else {
-        app.move(app.centreOf(app.item(QStringLiteral("addVideoButton"))));
-        const QRect first = sceneRect(tiles[0]);
-        QTRY_VERIFY(isHighlight(app.grab().pixel(first.center().x(), first.top())));
-    }
+    AppWindow *app = window(QStringLiteral("shapes"));
+    QVERIFY(app);
+    const QList<QQuickItem *> tiles = app->tiles();
     PlayerState *target = stateOf(tiles[overSecond ? 1 : 0]);
     PlayerState *other = stateOf(tiles[overSecond ? 0 : 1]);
+    // Paused, so that the positions stay where the keys put them; the first tile is the one
+    // clicked last.
+    if (!app->viewState()->globalPause()) {
+        app->key(QStringLiteral("space"));
+        app->click(bareSpotOf(tiles[0]));
+    }
+    QTRY_VERIFY(!target->playing() && !other->playing());
+    app->move(bareSpotOf(tiles[overSecond ? 1 : 0]));
+    if (effect == u"position") {
+        app->key(QStringLiteral("3"));
+        QTRY_VERIFY(qAbs(target->position() - 36) < 1);
+    }
+    // Without a tile under the pointer, the border shows which one the keys go to.
+    if (!overSecond) {
+        app->move(app->centreOf(app->item(QStringLiteral("addVideoButton"))));
+        const QRect first = AppWindow::rectOf(tiles[0]);
+        QTRY_VERIFY(isHighlight(app->grab().pixel(first.center().x(), first.top())));
+    }
+    const float otherAt = other->position();
+    auto *help = app->window()->findChild<QWindow *>(QStringLiteral("helpWindow"));
+    QVERIFY(help && !help->isVisible());
+    const float otherVolume = other->videoMeta()->volume();
 
-    app.key(chord);
-    if (effect == QLatin1String("position")) {
+    app->key(chord);
+    if (effect == u"position") {
         QTRY_VERIFY(qAbs(target->position() - value) < 1.5);
-        QVERIFY(qAbs(other->position() - 36) < 1);
-    } else if (effect == QLatin1String("volume")) {
+        QCOMPARE(other->position(), otherAt);
+    } else if (effect == u"volume") {
         QTRY_COMPARE(target->videoMeta()->volume(), float(value));
-        QCOMPARE(other->videoMeta()->volume(), 100.0f);
-    } else if (effect == QLatin1String("muted")) {
+        QCOMPARE(other->videoMeta()->volume(), otherVolume);
+    } else if (effect == u"muted") {
         QTRY_VERIFY(target->muted());
         QVERIFY(!other->muted());
-    } else if (effect == QLatin1String("fullscreen")) {
-        QTRY_COMPARE(app.window()->visibility(), QWindow::FullScreen);
-        app.key(QStringLiteral("Escape"));
-        QTRY_VERIFY(app.window()->visibility() != QWindow::FullScreen);
+    } else if (effect == u"fullscreen") {
+        QTRY_COMPARE(app->window()->visibility(), QWindow::FullScreen);
+        QTRY_VERIFY(app->item(QStringLiteral("fullscreenBanner")));
+        app->key(QStringLiteral("Escape"));
+        QTRY_VERIFY(app->window()->visibility() != QWindow::FullScreen);
     } else {
-        auto *help = app.window()->findChild<QWindow *>(QStringLiteral("helpWindow"));
-        QVERIFY(help);
         QTRY_VERIFY(help->isVisible());
+        help->close();
+        QTRY_VERIFY(app->controller()->isFocused());
     }
+}
+
+void TestTileWindow::menusAnswerPointerAndKeys()
+{
+    AppWindow *app = window(QStringLiteral("shapes"));
+    QVERIFY(app);
+    ViewState *view = app->viewState();
+    const auto open = [&](const QString &menu, const QString &entry) {
+        app->click(app->centreOf(app->itemsWithText(menu).value(0)));
+        QQuickItem *item = nullptr;
+        return QTest::qWaitFor([&] { return (item = app->popupItem(entry)) != nullptr; }) ? item
+                                                                                          : nullptr;
+    };
+
+    // The settings open from the Layout menu every time, and Escape closes them.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QQuickItem *settings = open(QStringLiteral("&Layout"), QStringLiteral("Settings"));
+        QVERIFY(settings);
+        app->click(app->centreOf(settings));
+        QTRY_VERIFY2(view->layoutSettingsVisible(), qPrintable(QString::number(attempt)));
+        app->key(QStringLiteral("Escape"));
+        QTRY_VERIFY(!view->layoutSettingsVisible());
+    }
+
+    // One click opens "Add video"; Escape closes it, and the keys are the window's again.
+    app->click(app->centreOf(app->item(QStringLiteral("addVideoButton"))));
+    QTRY_VERIFY(app->popupItem(QStringLiteral("Open URL")));
+    app->key(QStringLiteral("Escape"));
+    QTRY_VERIFY(!app->popupItem(QStringLiteral("Open URL")));
+    QTRY_VERIFY(app->controller()->isFocused());
+    const bool paused = view->globalPause();
+    app->key(QStringLiteral("space"));
+    QTRY_COMPARE(view->globalPause(), !paused);
+    // The window-wide commands' titles follow their switches; menus show their keys.
+    QVERIFY(open(QStringLiteral("&Playback"),
+                 paused ? QStringLiteral("Pause all") : QStringLiteral("Play all")));
+    QVERIFY(app->popupItem(QStringLiteral("Ctrl+T")));
+    app->key(QStringLiteral("Escape"));
+    app->key(QStringLiteral("ctrl+t"));
+    QVERIFY(open(QStringLiteral("&Playback"), QStringLiteral("Unmute all")));
+    app->key(QStringLiteral("Escape"));
+    QTRY_VERIFY(!app->popupItem(QStringLiteral("Unmute all")));
+    app->key(QStringLiteral("ctrl+t"));
+
+    // Shuffle reorders the tiles: 4 tiles stay in order once in 24 shuffles.
+    const auto before = app->layoutState()->videoMetas();
+    for (int i = 0; i < 6 && app->layoutState()->videoMetas() == before; ++i) {
+        app->key(QStringLiteral("ctrl+l"));
+        QTest::qWait(100);
+    }
+    QVERIFY(app->layoutState()->videoMetas() != before);
+
+    // The keys move in menus: Down and Return pick the first item.
+    QVERIFY(open(QStringLiteral("&Help"), QStringLiteral("Keyboard shortcuts")));
+    app->key(QStringLiteral("Down"));
+    app->key(QStringLiteral("Return"));
+    auto *helpWindow = app->window()->findChild<QWindow *>(QStringLiteral("helpWindow"));
+    QTRY_VERIFY(helpWindow->isVisible());
+    helpWindow->close();
+
+    // A click on a tile's control leaves the keys with the window.
+    QTRY_VERIFY(app->controller()->isFocused());
+    QTest::qWait(300);
+    const auto focusChanges = app->log().filter(QStringLiteral("ContentView focus")).size();
+    QQuickItem *tile = app->tiles().value(0);
+    const bool muted = stateOf(tile)->muted();
+    app->move(bareSpotOf(tile));
+    QQuickItem *mute = nullptr;
+    QTRY_VERIFY((mute = AppWindow::inside(tile, QStringLiteral("muteButton"))));
+    app->click(app->centreOf(mute));
+    QTRY_COMPARE(stateOf(tile)->muted(), !muted);
+    QTest::qWait(200);
+    QCOMPARE(app->log().filter(QStringLiteral("ContentView focus")).size(), focusChanges);
 }
 
 void TestTileWindow::dragsLightUpTheirTarget()
 {
-    AppWindow app;
-    QVERIFY2(startWith(app, clips(2, {320, 180}, 30)), qPrintable(app.failure()));
-    QList<QQuickItem *> tiles = tilesOf(app);
-    const QUuid first = stateOf(tiles[0])->videoMeta()->id();
+    AppWindow *app = window(QStringLiteral("shapes"));
+    QVERIFY(app);
+    QQuickWindow *window = app->window();
+    // Two tiles of one shape: only those may trade places.
+    QList<QQuickItem *> pair;
+    for (QQuickItem *tile : app->tiles()) {
+        if (stateOf(tile)->videoMeta()->width() == 320)
+            pair << tile;
+    }
+    QCOMPARE(pair.size(), 2);
+    const QUuid first = stateOf(pair[0])->videoMeta()->id();
 
-    // A file dragged over the window lights the window up until it leaves.
+    // A file dragged over the window lights the window up until it leaves; dropped, it opens.
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(m_media.directory() + QStringLiteral("/x.mp4"))});
-    const QPoint middle(app.window()->width() / 2, app.window()->height() / 2);
+    files.setUrls({QUrl::fromLocalFile(m_media.clip({.size = {320, 180}, .seconds = 5}))});
+    const QPoint middle(window->width() / 2, window->height() / 2);
     QDragEnterEvent enter(middle, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(app.window(), &enter);
+    QCoreApplication::sendEvent(window, &enter);
     // A drag left hanging would hold the next window's pointer.
     auto leaveAnyway = qScopeGuard([&] {
         QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(app.window(), &leave);
+        QCoreApplication::sendEvent(window, &leave);
     });
     QDragMoveEvent over(middle + QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton,
                         Qt::NoModifier);
-    QCoreApplication::sendEvent(app.window(), &over);
+    QCoreApplication::sendEvent(window, &over);
     // The window's edge beside the tiles.
-    const QPoint edge(2, sceneRect(tiles[0]).bottom());
-    QTRY_VERIFY(isHighlight(app.grab().pixel(edge)));
+    const QPoint edge(2, window->height() / 2);
+    QTRY_VERIFY(isHighlight(app->grab().pixel(edge)));
     leaveAnyway.dismiss();
     QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(app.window(), &leave);
-    QTRY_VERIFY(!isHighlight(app.grab().pixel(edge)));
+    QCoreApplication::sendEvent(window, &leave);
+    QTRY_VERIFY(!isHighlight(app->grab().pixel(edge)));
+    QCoreApplication::sendEvent(window, &enter);
+    QDropEvent drop(middle, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &drop);
+    QTRY_COMPARE(app->tileCount(), 5);
+    QTRY_COMPARE(app->tiles().size(), 5);
 
-    // A tile dragged over another lights the target up; dropped on the target's control bar
-    // it swaps the two. The drag runs its own event loop until the drop, so the pointer is
-    // moved by one xdotool run in the background and a timer watches the target meanwhile.
-    const QPoint from = app.window()->mapToGlobal(bareSpotOf(tiles[0]));
-    const QPoint to = app.window()->mapToGlobal(app.centreOf(tiles[1]));
+    // A tile dragged over another lights the target up; dropped there it swaps the two. The
+    // drag runs its own event loop until the drop, so the pointer is moved by one xdotool run
+    // in the background and a timer watches the target meanwhile.
+    const QPoint from = window->mapToGlobal(bareSpotOf(pair[0]));
+    const QPoint to = window->mapToGlobal(app->centreOf(pair[1]));
     QStringList script{QStringLiteral("mousemove"), QString::number(from.x()),
                        QString::number(from.y()), QStringLiteral("mousedown"), QStringLiteral("1")};
     for (int step = 1; step <= 10; ++step) {
@@ -487,19 +376,20 @@ void TestTileWindow::dragsLightUpTheirTarget()
         script << QStringLiteral("sleep") << QStringLiteral("0.1") << QStringLiteral("mousemove")
                << QString::number(at.x()) << QString::number(at.y());
     }
-    script << QStringLiteral("sleep") << QStringLiteral("1.5") << QStringLiteral("mouseup")
+    script << QStringLiteral("sleep") << QStringLiteral("1") << QStringLiteral("mouseup")
            << QStringLiteral("1");
-    const QRect target = sceneRect(tiles[1]);
+    const QRect target = AppWindow::rectOf(pair[1]);
+    const auto targetIndex = app->tiles().indexOf(pair[1]);
     bool lit = false;
     QTimer watch;
-    watch.setInterval(100);
     connect(&watch, &QTimer::timeout, this, [&] {
-        lit = lit || isHighlight(app.grab().pixel(target.left() + 2, target.center().y()));
+        lit = lit || isHighlight(app->grab().pixel(target.left() + 2, target.center().y()));
     });
-    watch.start();
+    watch.start(100);
     QProcess xdotool;
     xdotool.start(QStringLiteral("xdotool"), script);
-    QTRY_COMPARE_WITH_TIMEOUT(app.layoutState()->videoMetas().value(1)->id(), first, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(app->layoutState()->videoMetas().value(targetIndex)->id(), first,
+                              10000);
     watch.stop();
     if (xdotool.state() != QProcess::NotRunning)
         QVERIFY(xdotool.waitForFinished(5000));
@@ -508,82 +398,224 @@ void TestTileWindow::dragsLightUpTheirTarget()
 
 void TestTileWindow::readableAndCalm_data()
 {
+    QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("check");
-    QTest::newRow("title backdrop") << "backdrop";
-    QTest::newRow("no tooltip when the pointer crosses the title") << "tooltip";
-    QTest::newRow("resize stretches the tiles at once") << "resize";
-    QTest::newRow("more menu's icons visible") << "more";
+    QTest::newRow("resize stretches the tiles at once") << "shapes"
+                                                        << "resize";
+    QTest::newRow("title backdrop") << "two"
+                                    << "backdrop";
+    QTest::newRow("no tooltip when the pointer crosses the title") << "two"
+                                                                   << "tooltip";
 }
 
 void TestTileWindow::readableAndCalm()
 {
+    QFETCH(QString, setup);
     QFETCH(QString, check);
-
-    AppWindow app;
-    const bool narrow = check == QLatin1String("more");
-    QVERIFY2(
-        startWith(app,
-                  clips(1, narrow ? QSize(180, 320) : QSize(320, 180), 30, ClipPattern::Quadrants),
-                  narrow ? QSize(640, 480) : QSize()),
-        qPrintable(app.failure()));
-    QQuickItem *tile = tilesOf(app).value(0);
+    AppWindow *app = window(setup);
+    QVERIFY(app);
+    QQuickItem *tile = app->tiles().value(0);
     const QString title = stateOf(tile)->videoMeta()->title();
 
-    if (check == QLatin1String("backdrop")) {
-        // Red ground under the title: the backdrop darkens it around the letters.
-        app.move(bareSpotOf(tile));
-        QQuickItem *label = nullptr;
-        QTRY_VERIFY((label = inside(tile, QStringLiteral("title"))));
-        const qreal padding = label->property("padding").toReal();
-        const QPoint spot = label->mapToScene(QPointF(padding - 3, label->height() / 2)).toPoint();
-        QTRY_VERIFY2(qRed(app.grab().pixel(spot)) < 170,
-                     qPrintable(QString::number(app.grab().pixel(spot), 16)));
-    } else if (check == QLatin1String("tooltip")) {
-        app.move(bareSpotOf(tile));
-        QQuickItem *label = nullptr;
-        QTRY_VERIFY((label = inside(tile, QStringLiteral("title"))));
-        app.move(app.centreOf(label));
-        QTest::qWait(1200);
-        QVERIFY2(!popupItemWithText(app, title), "a tooltip for a title shown whole");
-        app.doubleClick(bareSpotOf(tile));
-        QTRY_COMPARE(app.window()->visibility(), QWindow::FullScreen);
-        QTest::qWait(500);
-        QVERIFY(!popupItemWithText(app, title));
-        app.key(QStringLiteral("Escape"));
-        QTRY_VERIFY(app.window()->visibility() != QWindow::FullScreen);
-    } else if (check == QLatin1String("resize")) {
+    if (check == u"resize") {
         // As a drag of the window's edge: many small steps, each sooner than the search.
-        QSize size = app.window()->size();
+        const QSize start = app->window()->size();
+        const int right = AppWindow::rectOf(tile).right();
+        QSize size = start;
         for (int step = 0; step < 6; ++step) {
             size += QSize(40, 0);
-            resize(app, size);
-            QTest::qWait(40);
+            app->resize(size);
         }
         // Read at once: the search waits until the resize has settled.
-        QTRY_COMPARE(app.window()->size(), size);
-        const QRect rect = sceneRect(tile);
-        QVERIFY2(rect.right() >= size.width() - 3,
-                 qPrintable(
-                     QStringLiteral("tile ends at %1 of %2").arg(rect.right()).arg(size.width())));
+        QTRY_COMPARE(app->window()->size(), size);
+        const int stretched = right * size.width() / start.width();
+        QVERIFY2(qAbs(AppWindow::rectOf(tile).right() - stretched) <= 4,
+                 qPrintable(QStringLiteral("tile ends at %1, not %2")
+                                .arg(AppWindow::rectOf(tile).right())
+                                .arg(stretched)));
         // Once the resize settles the search lays the tiles out for the new size.
-        QTRY_VERIFY(qAbs(tile->width() / tile->height() - 16.0 / 9.0) < 0.02);
+        const VideoMetadata *meta = stateOf(tile)->videoMeta();
+        QTRY_VERIFY(qAbs(tile->width() / tile->height() - double(meta->width()) / meta->height()) <
+                    0.05);
+        return;
+    }
+    app->move(bareSpotOf(tile));
+    QQuickItem *label = nullptr;
+    QTRY_VERIFY((label = AppWindow::inside(tile, QStringLiteral("title"))));
+    if (check == u"backdrop") {
+        // Red ground under the title: the backdrop darkens it around the letters.
+        const qreal padding = label->property("padding").toReal();
+        const QPoint spot = label->mapToScene(QPointF(padding - 3, label->height() / 2)).toPoint();
+        QTRY_VERIFY2(qRed(app->grab().pixel(spot)) < 170,
+                     qPrintable(QString::number(app->grab().pixel(spot), 16)));
     } else {
-        app.move(bareSpotOf(tile));
-        QQuickItem *more = nullptr;
-        QTRY_VERIFY((more = inside(tile, QStringLiteral("moreButton"))));
-        app.click(app.centreOf(more));
-        QQuickItem *loop = nullptr;
-        QTRY_VERIFY((loop = popupItemWithText(app, QStringLiteral("Loop"))));
+        app->move(app->centreOf(label));
+        QTest::qWait(1200);
+        QVERIFY2(!app->popupItem(title), "a tooltip for a title shown whole");
+        app->doubleClick(bareSpotOf(tile));
+        QTRY_COMPARE(app->window()->visibility(), QWindow::FullScreen);
+        QTest::qWait(500);
+        QVERIFY(!app->popupItem(title));
+        app->key(QStringLiteral("Escape"));
+        QTRY_VERIFY(app->window()->visibility() != QWindow::FullScreen);
+    }
+}
+
+void TestTileWindow::tileActionsStayReachable_data()
+{
+    QTest::addColumn<QString>("setup");
+    // The bar's button that opens the menu; empty: a right click on the tile.
+    QTest::addColumn<QString>("opener");
+    QTest::addColumn<QString>("choice");
+
+    QTest::newRow("open menu") << "two"
+                               << "openButton"
+                               << "Open File";
+    QTest::newRow("context menu: loop") << "two"
+                                        << ""
+                                        << "Loop";
+    QTest::newRow("crop menu") << "two"
+                               << "cropButton"
+                               << "Portrait";
+    QTest::newRow("context menu: crop") << "two"
+                                        << ""
+                                        << "Original";
+    QTest::newRow("tiny tile: more") << "tiny"
+                                     << "moreButton"
+                                     << "Loop";
+}
+
+void TestTileWindow::tileActionsStayReachable()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, opener);
+    QFETCH(QString, choice);
+
+    AppWindow *app = window(setup);
+    QVERIFY(app);
+    QList<QQuickItem *> tiles = app->tiles();
+    QQuickItem *tile = *std::min_element(tiles.begin(), tiles.end(),
+                                         [](auto *a, auto *b) { return a->width() < b->width(); });
+    PlayerState *state = stateOf(tile);
+    const QRect tileRect = AppWindow::rectOf(tile);
+    const bool looped = state->repeatEnabled();
+
+    if (opener.isEmpty()) {
+        app->click(bareSpotOf(tile), Qt::RightButton);
+    } else {
+        app->move(bareSpotOf(tile));
+        QQuickItem *button = nullptr;
+        QTRY_VERIFY((button = AppWindow::inside(tile, opener)));
+        // Every button of the bar lies inside the tile, however small, and is named.
+        auto *bar = AppWindow::inside(tile, QStringLiteral("controlsLoader"))
+                        ->property("item")
+                        .value<QQuickItem *>();
+        for (QQuickItem *control : bar->findChildren<QQuickItem *>()) {
+            if (!control->inherits("QQuickAbstractButton") || !control->isVisible())
+                continue;
+            QVERIFY2(
+                tileRect.contains(AppWindow::rectOf(control)),
+                qPrintable(control->objectName() +
+                           QStringLiteral(" cut off in a tile %1 wide").arg(tileRect.width())));
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->objectName() + QStringLiteral(" has no name")));
+        }
+        app->click(app->centreOf(button));
+    }
+    // The pointer goes to the menu, as a user's does; the menu stays.
+    QQuickItem *item = nullptr;
+    if (opener.isEmpty() && choice != u"Loop") {
+        // The context menu's crop choices are a submenu.
+        QTRY_VERIFY((item = app->popupItem(QStringLiteral("Crop"))));
+        app->click(app->centreOf(item));
+    }
+    QTRY_VERIFY((item = app->popupItem(choice)));
+    if (opener == u"moreButton") {
         // The loop icon stands out from the menu's ground.
         QTest::qWait(300);
-        const QRect rect = sceneRect(loop);
-        const QImage image = app.grab();
+        const QRect rect = AppWindow::rectOf(item);
+        const QImage image = app->grab();
         const int ground = qGray(image.pixel(rect.right() - 3, rect.bottom() - 2));
-        const QRect icon(rect.left(), rect.top(), rect.height(), rect.height());
-        const double visible = AppWindow::share(
-            image, icon, [ground](QRgb pixel) { return qAbs(qGray(pixel) - ground) > 100; });
+        const double visible =
+            AppWindow::share(image, QRect(rect.topLeft(), QSize(rect.height(), rect.height())),
+                             [ground](QRgb pixel) { return qAbs(qGray(pixel) - ground) > 100; });
         QVERIFY2(visible > 0.03, qPrintable(QString::number(visible)));
     }
+    app->move(app->centreOf(item));
+    QTest::qWait(400);
+    QVERIFY2((item = app->popupItem(choice)), "the menu went away under the pointer");
+    app->click(app->centreOf(item));
+
+    if (choice == u"Portrait") {
+        QTRY_VERIFY_WITH_TIMEOUT(tile->height() > tile->width() * 1.5, 5000);
+    } else if (choice == u"Original") {
+        QTRY_VERIFY_WITH_TIMEOUT(tile->width() > tile->height() * 1.5, 5000);
+    } else if (choice == u"Loop") {
+        QTRY_COMPARE(state->repeatEnabled(), !looped);
+    } else {
+        auto *dialog = tile->property("playerView")
+                           .value<QObject *>()
+                           ->findChild<QObject *>(QStringLiteral("tileFileDialog"));
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->property("visible").toBool());
+        QTest::qWait(500);
+        QVERIFY2(dialog->property("visible").toBool(), "the open panel went with the bar");
+        app->key(QStringLiteral("Escape"));
+        QTRY_VERIFY(!dialog->property("visible").toBool());
+    }
+    // The tile is still the same: a crop reshapes it without rebuilding its player.
+    QCOMPARE(app->tiles().value(tiles.indexOf(tile)), tile);
+    QCOMPARE(stateOf(tile), state);
+}
+
+void TestTileWindow::playAfterTheEndRepeatAllAndFailure()
+{
+    AppWindow *app = window(QStringLiteral("two"));
+    QVERIFY(app);
+    const QList<QQuickItem *> tiles = app->tiles();
+    PlayerState *paused = stateOf(tiles.value(0));
+    PlayerState *ended = stateOf(tiles.value(1));
+    const auto clickPlay = [&](QQuickItem *tile) {
+        app->move(bareSpotOf(tile));
+        QQuickItem *play = nullptr;
+        QTRY_VERIFY((play = AppWindow::inside(tile, QStringLiteral("playButton"))));
+        app->click(app->centreOf(play));
+    };
+    clickPlay(tiles[0]);
+    QTRY_VERIFY(!paused->playing());
+    QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
+
+    // One click plays on past the moment the old fault paused it again (0.03 to 0.23 s).
+    clickPlay(tiles[1]);
+    QTRY_VERIFY(ended->position() > 0.3f && ended->position() < 1.5f);
+    QTest::qWait(700);
+    QVERIFY(ended->playing());
+    QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
+    const float pausedAt = paused->position();
+
+    // Repeat all: the video at its end starts over and loops; the one the user paused stays.
+    app->key(QStringLiteral("ctrl+r"));
+    QTRY_VERIFY(ended->playing() && ended->repeatEnabled());
+    QTest::qWait(1000);
+    QVERIFY(!paused->playing());
+    QCOMPARE(paused->position(), pausedAt);
+
+    // A file that cannot play loses its tile and is named in the notice; a tap dismisses it.
+    const QString garbage = m_media.garbageFile();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(garbage)});
+    const QPoint middle(app->window()->width() / 2, app->window()->height() / 2);
+    QDragEnterEvent enter(middle, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->window(), &enter);
+    QDropEvent drop(middle, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->window(), &drop);
+    QQuickItem *notice = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((notice = app->item(QStringLiteral("failedToast"))), 15000);
+    QTRY_VERIFY(app->controller()->failureNotice().contains(QFileInfo(garbage).fileName()));
+    QCOMPARE(app->tileCount(), 2);
+    app->click(app->centreOf(notice));
+    QTRY_VERIFY(!app->viewState()->showFailedToOpenAlert());
 }
 
 QTEST_MAIN(TestTileWindow)

@@ -5,6 +5,8 @@
 
 #include "appwindow.h"
 #include "mediagenerator.h"
+#include "testhttpserver.h"
+#include "viewstate.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,8 @@
 #include <QQuickWindow>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -99,20 +103,37 @@ class TestWindowDialogs : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void initTestCase();
     void everyDialogOpensAndCloses();
     void fileDialogWithoutItsModuleIsRefused();
     void desktopFileDialogOpensIntoItsWindow();
 };
 
-void TestWindowDialogs::init()
+void TestWindowDialogs::initTestCase()
 {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         QSKIP("needs the X server of the test session (scripts/test-session)");
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
 }
 
 void TestWindowDialogs::everyDialogOpensAndCloses()
 {
+    // The update check reads a feed served on 127.0.0.1.
+    QTemporaryDir feedDir;
+    QFile feed(feedDir.filePath(QStringLiteral("appcast.xml")));
+    QVERIFY(feed.open(QIODevice::WriteOnly));
+    feed.write(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><item><title>Marquetrix 9.0</title>
+<enclosure url="https://example.org/m.tar.xz" sparkle:shortVersionString="9.0"/></item>
+</channel></rss>)");
+    feed.close();
+    TestHttpServer http(feedDir.path());
+    QVERIFY(http.start());
+    qputenv("MARQUETRIX_APPCAST_URL", http.url(QStringLiteral("appcast.xml")).toEncoded());
+    const auto unset = qScopeGuard([] { qunsetenv("MARQUETRIX_APPCAST_URL"); });
+    QSettings(QStringLiteral("Marquetrix"), QStringLiteral("Marquetrix")).clear();
+
     AppWindow app;
     QVERIFY2(app.start(), qPrintable(app.failure()));
     QObject *fileDialog = app.window()->findChild<QObject *>(QStringLiteral("fileDialog"));
@@ -123,6 +144,15 @@ void TestWindowDialogs::everyDialogOpensAndCloses()
         QTRY_VERIFY((cancel = fileDialogButton(app, QStringLiteral("Cancel"))));
         app.click(app.centreOf(cancel));
         QTRY_VERIFY(!fileDialogShown());
+    };
+    const auto choose = [&](const QString &menu, const QString &entry) {
+        app.click(app.centreOf(menuItem(app, menu)));
+        QQuickItem *item = nullptr;
+        QTRY_VERIFY2((item = menuItem(app, entry)), qPrintable(entry));
+        app.click(app.centreOf(item));
+    };
+    const auto shown = [&](const char *name) {
+        return app.window()->findChild<QObject *>(QLatin1String(name))->property("opened").toBool();
     };
 
     // The file dialog from the menu's key, the welcome link and the toolbar's menu.
@@ -139,39 +169,65 @@ void TestWindowDialogs::everyDialogOpensAndCloses()
     QTRY_VERIFY(fileDialogShown());
     cancelFileDialog();
 
-    // The open-by-link dialog and the layout settings, from the menus.
-    const auto choose = [&](const QString &menu, const QString &entry) {
-        app.click(app.centreOf(menuItem(app, menu)));
-        QQuickItem *item = nullptr;
-        QTRY_VERIFY((item = menuItem(app, entry)));
-        app.click(app.centreOf(item));
-    };
-    const auto shown = [&](const char *name) {
-        return app.window()->findChild<QObject *>(QLatin1String(name))->property("opened").toBool();
-    };
+    // The open-by-link dialog: a blank typed into its field is text, not the pause key.
     choose(QStringLiteral("&File"), QStringLiteral("Open URL"));
     QTRY_VERIFY(shown("openUrlSlot"));
+    QQuickItem *field = app.item(QStringLiteral("videoUrlField"));
+    app.click(app.centreOf(field));
+    QTRY_VERIFY(field->hasActiveFocus());
+    app.type(QStringLiteral("a b"));
+    QTRY_COMPARE(field->property("text").toString(), QStringLiteral("a b"));
+    QVERIFY(!app.viewState()->globalPause());
     app.click(app.centreOf(app.item(QStringLiteral("cancelButton"))));
     QTRY_VERIFY(!shown("openUrlSlot"));
+
+    // The layout settings take effect at once and are kept; Return closes them.
     choose(QStringLiteral("&Layout"), QStringLiteral("Settings"));
     QTRY_VERIFY(shown("settingsSlot"));
-    app.key(QStringLiteral("Escape"));
+    QQuickItem *screenUsage = nullptr;
+    QTRY_VERIFY((screenUsage = app.item(QStringLiteral("algorithm0"))));
+    QVERIFY(app.item(QStringLiteral("algorithm1"))->property("checked").toBool());
+    app.click(screenUsage->mapToScene(QPointF(10, screenUsage->height() / 2)).toPoint());
+    QTRY_VERIFY(screenUsage->property("checked").toBool());
+    QCOMPARE(QSettings(QStringLiteral("Marquetrix"), QStringLiteral("Marquetrix"))
+                 .value(QStringLiteral("layoutAlgorithm")),
+             QVariant(0));
+    app.key(QStringLiteral("Return"));
     QTRY_VERIFY(!shown("settingsSlot"));
 
-    // The About window, closed through the window manager.
-    choose(QStringLiteral("&Help"), QStringLiteral("About Marquetrix"));
+    // The update check tells what the feed offers.
+    choose(QStringLiteral("&Help"), QStringLiteral("Check for Updates\u2026"));
+    QQuickItem *message = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((message = app.item(QStringLiteral("updateMessage"))), 10000);
+    QCOMPARE(message->property("text").toString(),
+             QStringLiteral("Marquetrix 9.0 is available; you have 1.2.3."));
+    app.click(app.centreOf(app.itemsWithText(QStringLiteral("OK")).value(0)));
+    QTRY_VERIFY(!app.item(QStringLiteral("updateMessage")));
+
+    // The About window, closed through the window manager; asked again, the same one shows.
     QWindow *about = nullptr;
+    QWindow *first = nullptr;
     const auto aboutShown = [&] {
+        int count = 0;
         for (QWindow *window : QGuiApplication::topLevelWindows()) {
             if (window->title() == u"About Marquetrix" && window->isExposed())
-                about = window;
+                about = window, ++count;
         }
-        return about != nullptr;
+        return count == 1;
     };
-    QTRY_VERIFY(aboutShown());
-    QTRY_VERIFY(about->isActive());
-    app.key(QStringLiteral("alt+F4"));
-    QTRY_VERIFY(!about->isVisible());
+    for (int time = 0; time < 2; ++time) {
+        choose(QStringLiteral("&Help"), QStringLiteral("About Marquetrix"));
+        QTRY_VERIFY(aboutShown());
+        QTRY_VERIFY(about->isActive());
+        QCOMPARE(about, first ? first : about);
+        first = about;
+        QCOMPARE(about->findChild<QQuickItem *>(QStringLiteral("aboutVersion"))
+                     ->property("text")
+                     .toString(),
+                 QStringLiteral("Version 1.2.3"));
+        app.key(QStringLiteral("alt+F4"));
+        QTRY_VERIFY(!about->isVisible());
+    }
 
     // A clip chosen by typing its path in the dialog plays in a tile, with what that loads.
     MediaGenerator media;

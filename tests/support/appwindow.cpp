@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "videometadata.h"
 #include "vlcmediaengine.h"
 
 #include <QCursor>
@@ -131,13 +132,44 @@ int AppWindow::tileCount() const
     return layoutState() ? int(layoutState()->videoMetas().size()) : 0;
 }
 
-QQuickItem *AppWindow::item(const QString &objectName) const
+QList<QQuickItem *> AppWindow::tiles() const
 {
     QList<QQuickItem *> found;
     collect(
         m_window ? m_window->contentItem() : nullptr,
-        [&](QQuickItem *item) { return item->objectName() == objectName; }, found);
+        [](QQuickItem *item) { return item->objectName() == u"tile"; }, found);
+    QList<QQuickItem *> ordered;
+    for (const auto &meta : layoutState()->videoMetas()) {
+        for (QQuickItem *tile : std::as_const(found)) {
+            if (tile->property("videoMeta").value<VideoMetadata *>() == meta.get())
+                ordered.append(tile);
+        }
+    }
+    return ordered;
+}
+
+QQuickItem *AppWindow::item(const QString &objectName) const
+{
+    return inside(m_window ? m_window->contentItem() : nullptr, objectName);
+}
+
+QQuickItem *AppWindow::inside(QQuickItem *root, const QString &objectName)
+{
+    QList<QQuickItem *> found;
+    collect(
+        root, [&](QQuickItem *item) { return item->objectName() == objectName; }, found);
     return found.value(0);
+}
+
+QQuickItem *AppWindow::popupItem(const QString &text) const
+{
+    for (QQuickItem *item : itemsWithText(text)) {
+        for (QQuickItem *up = item; up; up = up->parentItem()) {
+            if (up->inherits("QQuickPopupItem"))
+                return item;
+        }
+    }
+    return nullptr;
 }
 
 QList<QQuickItem *> AppWindow::itemsWithText(const QString &text) const
@@ -152,6 +184,11 @@ QList<QQuickItem *> AppWindow::itemsWithText(const QString &text) const
 QPoint AppWindow::centreOf(const QQuickItem *item) const
 {
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+}
+
+QRect AppWindow::rectOf(const QQuickItem *item)
+{
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
 }
 
 QPoint AppWindow::global(QPoint at) const
@@ -210,6 +247,12 @@ void AppWindow::key(const QString &chord)
 void AppWindow::type(const QString &text)
 {
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text});
+}
+
+void AppWindow::resize(QSize size)
+{
+    xdotool({QStringLiteral("windowsize"), QString::number(m_window->winId()),
+             QString::number(size.width()), QString::number(size.height())});
 }
 
 QImage AppWindow::grab() const
