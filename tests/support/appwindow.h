@@ -60,7 +60,6 @@ public:
     void move(QPoint at);
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton);
     void doubleClick(QPoint at);
-    void drag(QPoint from, QPoint to);
     // xdotool key names, one chord: "ctrl+o", "Escape", "Return", "shift+Right".
     void key(const QString &chord);
     void type(const QString &text);
@@ -80,7 +79,6 @@ public:
 
 private:
     void xdotool(const QStringList &arguments);
-    QPoint global(QPoint at) const;
 
     std::unique_ptr<MediaEngine> m_engine;
     std::unique_ptr<QQmlEngine> m_qml;
