@@ -1,12 +1,14 @@
-// The tiles of the real window on the real engine, driven by pointer and keys through the X
-// server as a user drives them. Rows share a window where what they leave behind does not
-// matter to the next one: each setup is started once, in the order the rows ask for it.
+// The real window on the real engine, driven by pointer and keys through the X server as a
+// user drives it: every dialog, menu and window it offers, and the tiles. Rows share a window where
+// what they leave behind does not matter to the next one: each setup is started once, in the order
+// the rows ask for it.
 
 #include "appwindow.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
 #include "mediagenerator.h"
 #include "playerstate.h"
+#include "testhttpserver.h"
 #include "videometadata.h"
 #include "viewstate.h"
 
@@ -15,6 +17,9 @@
 #include <QProcess>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -59,7 +64,9 @@ class TestTileWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void cleanupTestCase() { m_app.reset(); }
+    void everyDialogOpensAndCloses();
     void tilesShowTheirClips();
     void playerKeys_data();
     void playerKeys();
@@ -78,6 +85,12 @@ private:
     std::unique_ptr<AppWindow> m_app;
     QString m_setup;
 };
+
+void TestTileWindow::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setApplicationVersion("1.2.3");
+}
 
 // The window of that setup: the one already up, or a new one whose tiles all play.
 AppWindow *TestTileWindow::window(const QString &setup)
@@ -119,6 +132,109 @@ AppWindow *TestTileWindow::window(const QString &setup)
                });
     };
     return QTest::qWaitFor(settled, 30000) ? m_app.get() : nullptr;
+}
+
+void TestTileWindow::everyDialogOpensAndCloses()
+{
+    // The update check reads a feed served on 127.0.0.1; the settings start afresh.
+    QTemporaryDir feedDir;
+    QFile feed(feedDir.filePath("appcast.xml"));
+    QVERIFY(feed.open(QIODevice::WriteOnly));
+    feed.write(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><item><enclosure url="https://e.org/m.tar.xz" sparkle:shortVersionString="9.0"/>
+</item></channel></rss>)");
+    feed.close();
+    TestHttpServer http(feedDir.path());
+    QVERIFY(http.start());
+    qputenv("MARQUETRIX_APPCAST_URL", http.url("appcast.xml").toEncoded());
+    QSettings settings("Marquetrix", "Marquetrix");
+    settings.clear();
+    AppWindow *app = window("empty");
+    qunsetenv("MARQUETRIX_APPCAST_URL");
+    QVERIFY(app);
+    const auto choose = [&](const QString &menu, const QString &entry) {
+        if (!menu.isEmpty())
+            app->click(app->centreOf(app->itemsWithText(menu).value(0)));
+        QQuickItem *item = nullptr;
+        QTRY_VERIFY2((item = app->popupItem(entry)), qPrintable(entry));
+        app->click(app->centreOf(item));
+    };
+    const auto shown = [&](const char *name) {
+        return app->window()->findChild<QObject *>(name)->property("visible").toBool();
+    };
+    // The file dialog from the menu's key, the welcome link and the toolbar's menu.
+    app->key("ctrl+o");
+    QTRY_VERIFY(shown("fileDialog"));
+    app->key("Escape");
+    QTRY_VERIFY(!shown("fileDialog"));
+    app->click(app->centreOf(app->item("welcomeOpenFiles")));
+    QTRY_VERIFY(shown("fileDialog"));
+    choose("", "Cancel");
+    QTRY_VERIFY(!shown("fileDialog"));
+    app->click(app->centreOf(app->item("addVideoButton")));
+    choose("", "Open Files");
+    QTRY_VERIFY(shown("fileDialog"));
+    choose("", "Cancel");
+    QTRY_VERIFY(!shown("fileDialog"));
+
+    // The open-by-link dialog: a blank typed into its field is text, not the pause key.
+    choose("&File", "Open URL");
+    QQuickItem *field = nullptr;
+    QTRY_VERIFY((field = app->item("videoUrlField")));
+    app->click(app->centreOf(field));
+    app->type("a b");
+    QTRY_COMPARE(field->property("text").toString(), QStringLiteral("a b"));
+    QVERIFY(!app->viewState()->globalPause());
+    app->click(app->centreOf(app->item("cancelButton")));
+    QTRY_VERIFY(!app->item("videoUrlField"));
+
+    // The layout settings take effect at once and are kept; Return closes them.
+    choose("&Layout", "Settings");
+    QQuickItem *screenUsage = nullptr;
+    QTRY_VERIFY((screenUsage = app->item("algorithm0")));
+    QVERIFY(app->item("algorithm1")->property("checked").toBool());
+    app->click(screenUsage->mapToScene(QPointF(10, screenUsage->height() / 2)).toPoint());
+    QTRY_VERIFY(screenUsage->property("checked").toBool());
+    QCOMPARE(settings.value("layoutAlgorithm"), QVariant(0));
+    app->key("Return");
+    QTRY_VERIFY(!app->viewState()->layoutSettingsVisible());
+
+    // The update check tells what the feed offers.
+    choose("&Help", "Check for Updates\u2026");
+    QQuickItem *message = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((message = app->item("updateMessage")), 10000);
+    QCOMPARE(message->property("text").toString(), "Marquetrix 9.0 is available; you have 1.2.3.");
+    choose("", "OK");
+    QTRY_VERIFY(!app->item("updateMessage"));
+
+    // The About window, closed through the window manager; asked again, the same one shows.
+    QWindow *about = nullptr;
+    for (int time = 0; time < 2; ++time) {
+        choose("&Help", "About Marquetrix");
+        QWindow *up = nullptr;
+        const auto aboutUp = [&] {
+            for (QWindow *window : QGuiApplication::topLevelWindows())
+                up = window->title() == u"About Marquetrix" && window->isExposed() ? window : up;
+            return up && up->isActive();
+        };
+        QTRY_VERIFY(aboutUp());
+        QCOMPARE(up, about ? about : up);
+        about = up;
+        const auto *version = about->findChild<QQuickItem *>("aboutVersion");
+        QCOMPARE(version->property("text").toString(), "Version 1.2.3");
+        app->key("alt+F4");
+        QTRY_VERIFY(!about->isVisible());
+    }
+    // A clip chosen by typing its path in the dialog plays in a tile, with what that loads.
+    app->key("ctrl+o");
+    QTRY_VERIFY(shown("fileDialog"));
+    app->key("ctrl+l");
+    app->type(m_media.clip({.size = {320, 180}, .seconds = 10}));
+    app->key("Return");
+    QTRY_COMPARE(app->tileCount(), 1);
+    QTRY_VERIFY(!shown("fileDialog"));
+    QVERIFY2(!app->logged("is not installed") && !app->logged("Failed to load"),
+             qPrintable(app->log().join('\n')));
 }
 
 void TestTileWindow::tilesShowTheirClips()
