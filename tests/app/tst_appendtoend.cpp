@@ -26,7 +26,7 @@ namespace {
 
 const QString program = QStringLiteral(MARQUETRIX_BINARY);
 
-// Column ranges at least 20 wide in which some row has red: each quadrant clip shows red in
+// Column ranges at least 5 wide in which some row has red: each quadrant clip shows red in
 // its top-left quarter, so two tiles side by side give two ranges.
 QList<QPair<int, int>> redColumnRanges(const QImage &image)
 {
@@ -34,11 +34,11 @@ QList<QPair<int, int>> redColumnRanges(const QImage &image)
     int start = -1;
     for (int x = 0; x <= image.width(); ++x) {
         bool red = false;
-        for (int y = 0; x < image.width() && y < image.height() && !red; y += 4)
+        for (int y = 0; x < image.width() && y < image.height() && !red; ++y)
             red = AppWindow::near(image.pixel(x, y), QColor(208, 48, 48), 48);
         if (red && start < 0)
             start = x;
-        if (!red && start >= 0 && x - start >= 20)
+        if (!red && start >= 0 && x - start >= 5)
             ranges.append({start, x});
         if (!red)
             start = -1;
@@ -46,9 +46,10 @@ QList<QPair<int, int>> redColumnRanges(const QImage &image)
     return ranges;
 }
 
+// The whole screen at a quarter of its size, for quick looks.
 QImage screen()
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().scaled(480, 270);
 }
 
 // False when it failed or did not end within 20 s (a search for a window that never comes).
