@@ -502,6 +502,8 @@ void TestTileWindow::playAfterTheEndRepeatAllAndFailure()
     QTest::qWait(1000);
     QVERIFY(!paused->playing());
     QCOMPARE(paused->position(), pausedAt);
+    app->key("ctrl+r");
+    QTRY_VERIFY(!ended->repeatEnabled());
 
     // A file that cannot play loses its tile and is named in the notice; a tap dismisses it.
     QMimeData files;
@@ -533,6 +535,9 @@ void TestTileWindow::tileActionsStayReachable_data()
     QTest::newRow("context menu: crop") << "two"
                                         << ""
                                         << "Original";
+    QTest::newRow("context menu: close") << "two"
+                                         << ""
+                                         << "Close";
     QTest::newRow("tiny tile: more") << "tiny"
                                      << "moreButton"
                                      << "Loop";
@@ -596,6 +601,12 @@ void TestTileWindow::tileActionsStayReachable()
     QVERIFY2((item = app->popupItem(choice)), "the menu went away under the pointer");
     app->click(app->centreOf(item));
 
+    if (choice == u"Close") {
+        // The tile goes, the other stays as it is.
+        QTRY_COMPARE(app->tiles().size(), tiles.size() - 1);
+        QVERIFY(!app->tiles().contains(tile));
+        return;
+    }
     if (choice == u"Portrait" || choice == u"Original") {
         const bool portrait = choice == u"Portrait";
         QTRY_VERIFY((portrait ? tile->height() / tile->width() : tile->width() / tile->height()) >
