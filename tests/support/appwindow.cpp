@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "videometadata.h"
 #include "vlcmediaengine.h"
 
 #include <QCursor>
@@ -21,6 +22,8 @@ Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_OpeningPlugin)
+
+using namespace Qt::StringLiterals;
 
 namespace marquetrix::test {
 
@@ -41,15 +44,19 @@ void capture(QtMsgType type, const QMessageLogContext &context, const QString &m
         previousHandler(type, context, message);
 }
 
-void collect(QQuickItem *item, const std::function<bool(QQuickItem *)> &take,
-             QList<QQuickItem *> &found)
+QList<QQuickItem *> collect(QQuickItem *root, const std::function<bool(QQuickItem *)> &take)
 {
-    if (!item || !item->isVisible())
-        return;
-    if (take(item))
-        found.append(item);
-    for (QQuickItem *child : item->childItems())
-        collect(child, take, found);
+    QList<QQuickItem *> found;
+    const std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
+        if (!item || !item->isVisible())
+            return;
+        if (take(item))
+            found.append(item);
+        for (QQuickItem *child : item->childItems())
+            walk(child);
+    };
+    walk(root);
+    return found;
 }
 
 } // namespace
@@ -74,19 +81,19 @@ AppWindow::~AppWindow()
 bool AppWindow::start(const QStringList &arguments)
 {
     // As argv would carry them: file names are bytes.
-    QList<QByteArray> argv{QByteArrayLiteral("marquetrix")};
+    QList<QByteArray> argv{"marquetrix"};
     for (const QString &argument : arguments)
         argv.append(QFile::encodeName(argument));
     const CommandLine commandLine = CommandLine::parse(argv);
     m_engine = std::make_unique<VlcMediaEngine>();
     m_qml = std::make_unique<QQmlEngine>();
-    QQmlComponent component(
-        m_qml.get(), QUrl(QStringLiteral("qrc:/qt-project.org/imports/Marquetrix/Main.qml")));
+    QQmlComponent component(m_qml.get(),
+                            QUrl(u"qrc:/qt-project.org/imports/Marquetrix/Main.qml"_s));
     m_root.reset(component.createWithInitialProperties(
-        {{QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(m_engine.get())}}));
+        {{u"engine"_s, QVariant::fromValue<MediaEngine *>(m_engine.get())}}));
     m_window = qobject_cast<QQuickWindow *>(m_root.get());
     if (!m_window) {
-        m_failure = QStringLiteral("no main window: ") + component.errorString();
+        m_failure = u"no main window: "_s + component.errorString();
         return false;
     }
     if (commandLine.fullscreen())
@@ -96,14 +103,13 @@ bool AppWindow::start(const QStringList &arguments)
     if (ContentController *content = controller())
         content->openArguments(commandLine.items());
     if (!QTest::qWaitForWindowExposed(m_window, 10000)) {
-        m_failure = QStringLiteral("the window was not mapped");
+        m_failure = u"the window was not mapped"_s;
         return false;
     }
     if (!QTest::qWaitForWindowActive(m_window, 3000)) {
-        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                 QString::number(m_window->winId())});
+        xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(m_window->winId())});
         if (!QTest::qWaitForWindowActive(m_window, 5000)) {
-            m_failure = QStringLiteral("the window did not get the focus");
+            m_failure = u"the window did not get the focus"_s;
             return false;
         }
     }
@@ -131,22 +137,46 @@ int AppWindow::tileCount() const
     return layoutState() ? int(layoutState()->videoMetas().size()) : 0;
 }
 
+QList<QQuickItem *> AppWindow::tiles() const
+{
+    const QList<QQuickItem *> found = collect(
+        m_window->contentItem(), [](QQuickItem *item) { return item->objectName() == u"tile"; });
+    QList<QQuickItem *> ordered;
+    for (const auto &meta : layoutState()->videoMetas()) {
+        for (QQuickItem *tile : found) {
+            if (tile->property("videoMeta").value<VideoMetadata *>() == meta.get())
+                ordered.append(tile);
+        }
+    }
+    return ordered;
+}
+
 QQuickItem *AppWindow::item(const QString &objectName) const
 {
-    QList<QQuickItem *> found;
-    collect(
-        m_window ? m_window->contentItem() : nullptr,
-        [&](QQuickItem *item) { return item->objectName() == objectName; }, found);
-    return found.value(0);
+    return inside(m_window ? m_window->contentItem() : nullptr, objectName);
+}
+
+QQuickItem *AppWindow::inside(QQuickItem *root, const QString &objectName)
+{
+    return collect(root, [&](QQuickItem *item) { return item->objectName() == objectName; })
+        .value(0);
 }
 
 QList<QQuickItem *> AppWindow::itemsWithText(const QString &text) const
 {
-    QList<QQuickItem *> found;
-    collect(
-        m_window ? m_window->contentItem() : nullptr,
-        [&](QQuickItem *item) { return item->property("text").toString() == text; }, found);
-    return found;
+    return collect(m_window ? m_window->contentItem() : nullptr,
+                   [&](QQuickItem *item) { return item->property("text").toString() == text; });
+}
+
+QQuickItem *AppWindow::popupItem(const QString &text) const
+{
+    for (QQuickItem *item : itemsWithText(text)) {
+        for (QQuickItem *up = item; up; up = up->parentItem()) {
+            if (up->inherits("QQuickPopupItem"))
+                return item;
+        }
+    }
+    return nullptr;
 }
 
 QPoint AppWindow::centreOf(const QQuickItem *item) const
@@ -154,67 +184,57 @@ QPoint AppWindow::centreOf(const QQuickItem *item) const
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
 }
 
-QPoint AppWindow::global(QPoint at) const
+QRect AppWindow::rectOf(const QQuickItem *item)
 {
-    return m_window->mapToGlobal(at);
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
 }
 
 void AppWindow::xdotool(const QStringList &arguments)
 {
-    QProcess::execute(QStringLiteral("xdotool"), arguments);
+    QProcess::execute(u"xdotool"_s, arguments);
     // Lets the window take the events before the next step.
     QTest::qWait(50);
 }
 
 void AppWindow::move(QPoint at)
 {
-    const QPoint to = global(at);
+    const QPoint to = m_window->mapToGlobal(at);
     // xdotool's --sync waits for a movement, some 15 s in vain when the pointer is there.
-    if (QCursor::pos(m_window->screen()) == to)
-        return;
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(to.x()),
-             QString::number(to.y())});
+    if (QCursor::pos(m_window->screen()) != to)
+        xdotool({u"mousemove"_s, u"--sync"_s, QString::number(to.x()), QString::number(to.y())});
 }
 
 void AppWindow::click(QPoint at, Qt::MouseButton button)
 {
     move(at);
-    xdotool({QStringLiteral("click"), button == Qt::RightButton    ? QStringLiteral("3")
-                                      : button == Qt::MiddleButton ? QStringLiteral("2")
-                                                                   : QStringLiteral("1")});
+    xdotool({u"click"_s, button == Qt::RightButton ? u"3"_s : u"1"_s});
 }
 
 void AppWindow::doubleClick(QPoint at)
 {
     move(at);
-    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-             QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
-}
-
-void AppWindow::drag(QPoint from, QPoint to)
-{
-    move(from);
-    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-    // In steps, so that the drag threshold and the hover over targets are seen.
-    constexpr int steps = 10;
-    for (int i = 1; i <= steps; ++i)
-        move(from + (to - from) * i / steps);
-    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    xdotool({u"click"_s, u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s, u"1"_s});
 }
 
 void AppWindow::key(const QString &chord)
 {
-    xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), chord});
+    xdotool({u"key"_s, u"--clearmodifiers"_s, chord});
 }
 
 void AppWindow::type(const QString &text)
 {
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text});
+    xdotool({u"type"_s, u"--delay"_s, u"15"_s, text});
+}
+
+void AppWindow::resize(QSize size)
+{
+    xdotool({u"windowsize"_s, QString::number(m_window->winId()), QString::number(size.width()),
+             QString::number(size.height())});
 }
 
 QImage AppWindow::grab() const
 {
-    const QPoint origin = global(QPoint(0, 0));
+    const QPoint origin = m_window->mapToGlobal(QPoint(0, 0));
     return m_window->screen()
         ->grabWindow(0, origin.x(), origin.y(), m_window->width(), m_window->height())
         .toImage();
@@ -231,13 +251,11 @@ double AppWindow::share(const QImage &image, const QRect &rect,
                         const std::function<bool(QRgb)> &test)
 {
     const QRect area = rect.intersected(image.rect());
-    if (area.isEmpty())
-        return 0;
     qint64 hits = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             hits += test(image.pixel(x, y));
-    return double(hits) / double(area.width() * area.height());
+    return area.isEmpty() ? 0 : double(hits) / double(area.width() * area.height());
 }
 
 QStringList AppWindow::log() const
@@ -248,9 +266,7 @@ QStringList AppWindow::log() const
 
 bool AppWindow::logged(const QString &part) const
 {
-    const QMutexLocker lock(&logMutex);
-    return std::any_of(logLines.cbegin(), logLines.cend(),
-                       [&](const QString &line) { return line.contains(part); });
+    return !log().filter(part).isEmpty();
 }
 
 } // namespace marquetrix::test

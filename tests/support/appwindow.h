@@ -27,14 +27,6 @@ namespace marquetrix::test {
 // screen shows. The window's state may be read (tiles, titles, where an item stands, to aim
 // at it) but never written: every change comes from input. Needs the X server and window
 // manager of scripts/test-session; a crash of the application is a crash of the test.
-//
-//   AppWindow app;
-//   QVERIFY2(app.start({clip}), qPrintable(app.failure()));   // arguments as on the command line
-//   app.click(app.centreOf(app.item("addVideoButton")));
-//   app.key("Down"); app.key("Return");
-//   QTRY_COMPARE(app.tileCount(), 2);
-//   QVERIFY(AppWindow::near(app.grab().pixel(5, 5), Qt::black));
-//   QVERIFY2(!app.logged("is not installed"), qPrintable(app.log().join('\n')));
 class AppWindow
 {
 public:
@@ -51,21 +43,28 @@ public:
     LayoutState *layoutState() const;
     ViewState *viewState() const;
     int tileCount() const;
+    // The tiles in the order of the window's list of videos.
+    QList<QQuickItem *> tiles() const;
     // The first visible item of that object name (menus and popups included), or null.
     QQuickItem *item(const QString &objectName) const;
+    static QQuickItem *inside(QQuickItem *root, const QString &objectName);
     // Every visible item showing this text (buttons, menu items, labels).
     QList<QQuickItem *> itemsWithText(const QString &text) const;
-    // An item's centre in window coordinates.
+    // A visible item showing this text inside a popup (menu, context menu, tooltip), or null.
+    QQuickItem *popupItem(const QString &text) const;
+    // An item's centre and rectangle in window coordinates.
     QPoint centreOf(const QQuickItem *item) const;
+    static QRect rectOf(const QQuickItem *item);
 
     // Real input at window coordinates.
     void move(QPoint at);
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton);
     void doubleClick(QPoint at);
-    void drag(QPoint from, QPoint to);
     // xdotool key names, one chord: "ctrl+o", "Escape", "Return", "shift+Right".
     void key(const QString &chord);
     void type(const QString &text);
+    // As the window manager would, on a drag of the window's edge.
+    void resize(QSize size);
 
     // What the screen shows of the window's content, in window coordinates.
     QImage grab() const;
@@ -80,7 +79,6 @@ public:
 
 private:
     void xdotool(const QStringList &arguments);
-    QPoint global(QPoint at) const;
 
     std::unique_ptr<MediaEngine> m_engine;
     std::unique_ptr<QQmlEngine> m_qml;
