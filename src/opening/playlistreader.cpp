@@ -82,11 +82,12 @@ PlaylistReader::Playlist PlaylistReader::readXspf(const QByteArray &content,
         } else if (inTrack && !located && xml.isStartElement() && xml.name() == u"location") {
             // Locations are URIs, relative ones to the playlist's own place.
             const QUrl location = base.resolved(QUrl(xml.readElementText().trimmed()));
-            const QByteArray item = !location.isValid() ? QByteArray()
-                                    : location.isLocalFile()
-                                        ? QFile::encodeName(location.toLocalFile())
-                                        : location.toEncoded();
-            // A file URL without a path names nothing.
+            const QString localPath = location.isLocalFile() ? location.toLocalFile() : QString();
+            // A file URL names something only with an absolute path ("file:a/b" does not).
+            const QByteArray item = !location.isValid()          ? QByteArray()
+                                    : !location.isLocalFile()    ? location.toEncoded()
+                                    : localPath.startsWith(u'/') ? QFile::encodeName(localPath)
+                                                                 : QByteArray();
             located = !item.isEmpty();
             if (located)
                 playlist.items.append(item);
