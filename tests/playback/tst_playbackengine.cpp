@@ -1,9 +1,9 @@
-// The player binding and its delegate on the real engine, playing clips made for the test.
+// The player binding and its delegate on the real engine, playing clips made for the test:
+// three tiles play at once, one to its end, one in a loop, one sought forward.
 
 #include "mediagenerator.h"
 
 #include "layoutstate.h"
-#include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
 #include "playerstate.h"
@@ -23,9 +23,9 @@ using namespace marquetrix::test;
 
 namespace {
 
-constexpr int kPlaybackTimeout = 15000;
+constexpr int kTimeout = 15000;
 
-// A tile as the window builds one for an opened file.
+// A tile as the window builds one for an opened file, with its tick.
 struct Tile
 {
     Tile(MediaEngine &engine, const QString &path)
@@ -34,7 +34,6 @@ struct Tile
         listPlayer->setMediaList(
             engine.createMediaList({engine.createMedia(QUrl::fromLocalFile(path))}));
         meta = std::make_shared<VideoMetadata>(QUuid::createUuid(), listPlayer);
-        meta->setTitle(QUrl::fromLocalFile(path).fileName());
         layout.appendVideoMeta(meta);
         state = std::make_unique<PlayerState>(meta);
         view.setPlayerState(state.get());
@@ -42,7 +41,6 @@ struct Tile
         view.setLayoutState(&layout);
         view.setEngine(&engine);
         view.setDrawable(&sink);
-        // The tile's tick, as the tile view runs it.
         QObject::connect(&tick, &QTimer::timeout, state.get(),
                          [this] { state->setIndex(state->index() + 1); });
         tick.start(300);
@@ -73,115 +71,65 @@ class TestPlaybackEngine : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void sizeReachesTheLayoutOnce_data();
-    void sizeReachesTheLayoutOnce();
-    void endWithoutRepeatPauses();
-    void endWithRepeatLoops();
-    void seekJumpsOnTheEngine();
-
-private:
-    MediaGenerator m_media;
-    std::unique_ptr<VlcMediaEngine> m_engine;
+    void endLoopAndSeek();
 };
 
-void TestPlaybackEngine::initTestCase()
+void TestPlaybackEngine::endLoopAndSeek()
 {
-    m_engine = std::make_unique<VlcMediaEngine>();
-}
+    MediaGenerator media;
+    const QSize size(320, 180);
+    const QString shortClip = media.clip({.size = size, .seconds = 1.5, .fps = 10});
+    const QString longClip = media.clip({.size = size, .seconds = 10.0, .fps = 10});
+    QVERIFY2(!shortClip.isEmpty() && !longClip.isEmpty(), qPrintable(media.failure()));
 
-void TestPlaybackEngine::sizeReachesTheLayoutOnce_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("16:9") << QSize(640, 360);
-    QTest::newRow("9:16") << QSize(360, 640);
-}
-
-void TestPlaybackEngine::sizeReachesTheLayoutOnce()
-{
-    QFETCH(QSize, size);
-    const QString path = m_media.clip({.size = size, .seconds = 3.0});
-    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
-
-    Tile tile(*m_engine, path);
-    QSignalSpy counter(&tile.layout, &LayoutState::counterChanged);
-    QSignalSpy frames(&tile.sink, &QVideoSink::videoFrameChanged);
-
-    QTRY_VERIFY_WITH_TIMEOUT(tile.meta->videoLoaded(), kPlaybackTimeout);
-    QCOMPARE(tile.meta->width(), size.width());
-    QCOMPARE(tile.meta->height(), size.height());
-    QCOMPARE(tile.meta->effectiveAspectRatio(), float(size.width()) / float(size.height()));
-    QVERIFY(tile.state->videoLoaded());
-
-    // The surface is attached, the first start is behind it, and the picture arrives.
-    QTRY_COMPARE_WITH_TIMEOUT(tile.player()->drawable(), &tile.sink, kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!tile.state->justOpened(), kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kPlaybackTimeout);
-    QCOMPARE(tile.sink.videoFrame().size(), size);
-    QTRY_VERIFY_WITH_TIMEOUT(!tile.meta->loading(), kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() > 0.5f, kPlaybackTimeout);
-    QVERIFY(tile.player()->isPlaying());
-    QCOMPARE(tile.meta->mediaLength(), 3.0f);
-
-    QCOMPARE(counter.count(), 1);
-    QCOMPARE(tile.layout.counter(), 1);
-}
-
-void TestPlaybackEngine::endWithoutRepeatPauses()
-{
-    const QString path = m_media.clip({.size = {320, 240}, .seconds = 1.0});
-    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
-
-    Tile tile(*m_engine, path);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.meta->ended(), kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!tile.state->playing(), kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(!tile.player()->isPlaying(), kPlaybackTimeout);
-    QVERIFY(!tile.meta->doPause());
-    QVERIFY(!tile.meta->error());
-    // Paused where it ended, not replayed from the start for a moment.
-    QVERIFY2(tile.state->position() > 0.5f, qPrintable(QString::number(tile.state->position())));
-    QCOMPARE(tile.layout.counter(), 1);
-
-    // The tile stays paused: the passes of later ticks do not start it again.
-    QSignalSpy ticks(tile.state.get(), &PlayerState::indexChanged);
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, kPlaybackTimeout);
-    QVERIFY(!tile.player()->isPlaying());
-    QVERIFY(!tile.state->playing());
-}
-
-void TestPlaybackEngine::endWithRepeatLoops()
-{
-    const QString path = m_media.clip({.size = {320, 240}, .seconds = 1.0});
-    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
-
-    Tile tile(*m_engine, path);
-    tile.state->setRepeatEnabled(true);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() > 0.5f, kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.meta->ended(), kPlaybackTimeout);
-    // Back at the start and advancing again, still wished to play.
-    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() < 0.5f, kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.player()->isPlaying(), kPlaybackTimeout);
-    QVERIFY(tile.state->playing());
-    QVERIFY(!tile.meta->doPause());
-}
-
-void TestPlaybackEngine::seekJumpsOnTheEngine()
-{
-    const QString path = m_media.clip({.size = {320, 240}, .seconds = 12.0});
-    QVERIFY2(!path.isEmpty(), qPrintable(m_media.failure()));
-
-    Tile tile(*m_engine, path);
-    QTRY_VERIFY_WITH_TIMEOUT(!tile.meta->loading(), kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.player()->isPlaying(), kPlaybackTimeout);
-    const float start = tile.state->position();
-    QVERIFY(start < 3.0f);
+    VlcMediaEngine engine;
+    Tile ends(engine, shortClip);
+    Tile loops(engine, shortClip);
+    Tile seeks(engine, longClip);
+    QSignalSpy counter(&ends.layout, &LayoutState::counterChanged);
+    QSignalSpy frames(&ends.sink, &QVideoSink::videoFrameChanged);
+    loops.state->setRepeatEnabled(true);
+    bool looped = false;
+    QObject::connect(loops.state.get(), &PlayerState::positionChanged,
+                     [&, highest = 0.0f]() mutable {
+                         const float position = loops.state->position();
+                         looped = looped || (highest > 1.0f && position < 0.5f);
+                         highest = std::max(highest, position);
+                     });
 
     // What the forward button does. Playing alone cannot get this far this soon.
-    tile.state->setPosition(start + 8.0f);
-    tile.meta->setPositionChanged(true);
-    QTRY_VERIFY_WITH_TIMEOUT(!tile.meta->positionChanged(), kPlaybackTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(tile.state->position() >= start + 7.5f, 3000);
-    QVERIFY(tile.state->position() < start + 11.0f);
+    QTRY_VERIFY_WITH_TIMEOUT(!seeks.meta->loading() && seeks.player()->isPlaying(), kTimeout);
+    const float start = seeks.state->position();
+    QVERIFY(start < 3.0f);
+    seeks.state->setPosition(start + 8.0f);
+    seeks.meta->setPositionChanged(true);
+
+    // The picture's size reaches the layout once, and the picture the surface.
+    QTRY_VERIFY_WITH_TIMEOUT(ends.meta->videoLoaded(), kTimeout);
+    QCOMPARE(QSize(ends.meta->width(), ends.meta->height()), size);
+    QCOMPARE(ends.meta->mediaLength(), 1.5f);
+    QTRY_VERIFY_WITH_TIMEOUT(!frames.isEmpty(), kTimeout);
+    QCOMPARE(ends.sink.videoFrame().size(), size);
+    QVERIFY(!ends.state->justOpened());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!seeks.meta->positionChanged(), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(seeks.state->position() >= start + 7.5f, 3000);
+    QVERIFY(seeks.state->position() < start + 10.0f);
+
+    // Without repeat: paused where it ended, not replayed from the start for a moment, and
+    // the passes of later ticks do not start it again.
+    QTRY_VERIFY_WITH_TIMEOUT(ends.meta->ended() && !ends.state->playing(), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!ends.player()->isPlaying(), kTimeout);
+    QVERIFY2(ends.state->position() > 1.0f, qPrintable(QString::number(ends.state->position())));
+    QSignalSpy ticks(ends.state.get(), &PlayerState::indexChanged);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, kTimeout);
+    QVERIFY(!ends.player()->isPlaying() && !ends.state->playing() && !ends.meta->error());
+    QCOMPARE(counter.count(), 1);
+
+    // With repeat: back at the start and playing on.
+    QTRY_VERIFY_WITH_TIMEOUT(looped, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(loops.player()->isPlaying(), kTimeout);
+    QVERIFY(loops.state->playing());
 }
 
 QTEST_MAIN(TestPlaybackEngine)
