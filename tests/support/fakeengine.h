@@ -25,24 +25,20 @@ namespace marquetrix {
 // "crop 16:9", "crop none", "drawable set", "drawable none", "setVolume 40",
 // "setMuted true", "stop"); queries are not recorded.
 
-class FakeMedia : public Media
+struct FakeMedia : Media
 {
-public:
-    explicit FakeMedia(const QUrl &mediaUrl) : m_url(mediaUrl) {}
+    explicit FakeMedia(const QUrl &address) : mediaUrl(address) {}
     qint64 length() const override { return lengthMs; }
     QList<TrackInformation> tracksInformation() const override { return tracks; }
-    QUrl url() const override { return m_url; }
+    QUrl url() const override { return mediaUrl; }
 
+    QUrl mediaUrl;
     qint64 lengthMs = 0;
     QList<TrackInformation> tracks;
-
-private:
-    QUrl m_url;
 };
 
-class FakeMediaList : public MediaList
+struct FakeMediaList : MediaList
 {
-public:
     explicit FakeMediaList(QList<std::shared_ptr<Media>> media) : items(std::move(media)) {}
     int count() const override { return static_cast<int>(items.size()); }
     std::shared_ptr<Media> mediaAtIndex(int index) const override { return items.value(index); }
@@ -51,23 +47,20 @@ public:
     QList<std::shared_ptr<Media>> items;
 };
 
-class FakeAudioOutput : public AudioOutput
+struct FakeAudioOutput : AudioOutput
 {
-public:
-    explicit FakeAudioOutput(QStringList &calls) : m_calls(calls) {}
+    explicit FakeAudioOutput(QStringList &listCalls) : calls(listCalls) {}
     int volume() const override { return currentVolume; }
-    void setVolume(int v) override { m_calls << "setVolume " + QString::number(currentVolume = v); }
+    void setVolume(int v) override { calls << "setVolume " + QString::number(currentVolume = v); }
     bool isMuted() const override { return currentlyMuted; }
     void setMuted(bool m) override
     {
-        m_calls << ((currentlyMuted = m) ? "setMuted true" : "setMuted false");
+        calls << ((currentlyMuted = m) ? "setMuted true" : "setMuted false");
     }
 
+    QStringList &calls;
     int currentVolume = 100;
     bool currentlyMuted = false;
-
-private:
-    QStringList &m_calls;
 };
 
 class FakeMediaPlayer : public MediaPlayer
@@ -100,16 +93,8 @@ public:
         return *(audioOutput = std::make_unique<FakeAudioOutput>(m_calls));
     }
     // Delivers events to the delegate the way the engine does (nothing when none is set).
-    void sendStateChanged()
-    {
-        if (m_delegate)
-            m_delegate->mediaPlayerStateChanged(this);
-    }
-    void sendTimeChanged()
-    {
-        if (m_delegate)
-            m_delegate->mediaPlayerTimeChanged(this);
-    }
+    void sendStateChanged() { m_delegate ? m_delegate->mediaPlayerStateChanged(this) : void(); }
+    void sendTimeChanged() { m_delegate ? m_delegate->mediaPlayerTimeChanged(this) : void(); }
 
     bool playing = false;
     PlaybackState playbackState = PlaybackState::Stopped;
