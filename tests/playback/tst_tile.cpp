@@ -188,14 +188,10 @@ QString Tile::value(const QString &key)
         return QString::number(layout.videoMetas().size());
     if (key == "list.count")
         return QString::number(listPlayer->mediaList()->count());
-    if (key == "next.url")
-        return layout.videoMetas()
-            .at(1)
-            ->mediaPlayer()
-            ->mediaList()
-            ->mediaAtIndex(0)
-            ->url()
-            .toString();
+    if (key == "next.url") {
+        const auto list = layout.videoMetas().at(1)->mediaPlayer()->mediaList();
+        return list->mediaAtIndex(0)->url().toString();
+    }
     const QVariant value = object(key.section(QLatin1Char('.'), 0, 0))
                                ->property(qPrintable(key.section(QLatin1Char('.'), 1)));
     if (value.typeId() != QMetaType::Float)
@@ -280,8 +276,12 @@ void TestTile::rebuiltTileKeepsItsPicture()
     tile.view->setPlayerState(nullptr);
     settle();
     QCOMPARE(tile.player().delegate(), delegate);
-    // A surface destroyed under the player is detached from it.
-    surface.reset();
+    // A surface given to the view later takes the picture; one destroyed under the player is
+    // detached from it.
+    auto later = std::make_unique<QVideoSink>();
+    rebuilt->setDrawable(later.get());
+    QCOMPARE(tile.player().drawable(), later.get());
+    later.reset();
     QCOMPARE(tile.player().drawable(), nullptr);
 
     // A layout that drops the tile as soon as its record leaves the list destroys the view in
