@@ -11,6 +11,7 @@
 #include "viewstate.h"
 #include "vlcmediaengine.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +55,7 @@ struct Tile
     }
 
     bool enginePlays() const { return meta->mediaPlayer()->mediaPlayer()->isPlaying(); }
+    qint64 engineTime() const { return meta->mediaPlayer()->mediaPlayer()->time().value_or(0); }
 
     std::shared_ptr<VideoMetadata> meta;
     LayoutState layout;
@@ -88,12 +90,18 @@ void TestPlaybackEngine::endLoopAndSeek()
     Tile seeks(engine, longClip);
     loops.state->setRepeatEnabled(true);
 
-    // What the forward button does. Playing alone cannot get this far this soon.
+    // What the forward button does: the engine gets further ahead than playing alone could in
+    // the time it took, and the tile follows.
     QTRY_VERIFY_WITH_TIMEOUT(!seeks.meta->loading() && seeks.enginePlays(), kTimeout);
     const float start = seeks.state->position();
-    QVERIFY(start < 3.0f);
+    QElapsedTimer clock;
+    clock.start();
     seeks.state->setPosition(start + 8.0f);
     seeks.meta->setPositionChanged(true);
+    QTRY_VERIFY_WITH_TIMEOUT(seeks.engineTime() >= qint64(start * 1000) + 6500, kTimeout);
+    QVERIFY(seeks.engineTime() - qint64(start * 1000) > clock.elapsed() + 1500);
+    QTRY_VERIFY_WITH_TIMEOUT(!seeks.meta->positionChanged(), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(seeks.state->position() >= start + 6.5f, kTimeout);
 
     // The picture's size reaches the layout once, and the picture the surface.
     QTRY_VERIFY_WITH_TIMEOUT(ends.meta->videoLoaded(), kTimeout);
@@ -103,15 +111,11 @@ void TestPlaybackEngine::endLoopAndSeek()
     QTRY_COMPARE_WITH_TIMEOUT(ends.sink.videoFrame().size(), size, kTimeout);
     QVERIFY(!ends.state->justOpened());
 
-    QTRY_VERIFY_WITH_TIMEOUT(!seeks.meta->positionChanged(), kTimeout);
-    QTRY_VERIFY_WITH_TIMEOUT(seeks.state->position() >= start + 7.5f, 3000);
-    QVERIFY(seeks.state->position() < start + 10.0f);
-
     // Without repeat: paused where it ended, not replayed from the start for a moment, and
     // the passes of later ticks do not start it again.
     QTRY_VERIFY_WITH_TIMEOUT(ends.meta->ended() && !ends.state->playing(), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(!ends.enginePlays(), kTimeout);
-    QVERIFY2(ends.state->position() > 1.0f, qPrintable(QString::number(ends.state->position())));
+    QVERIFY2(ends.state->position() > 0.5f, qPrintable(QString::number(ends.state->position())));
     QSignalSpy ticks(ends.state.get(), &PlayerState::indexChanged);
     QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, kTimeout);
     QVERIFY(!ends.enginePlays() && !ends.state->playing() && !ends.meta->error());
