@@ -6,6 +6,7 @@
 #include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
+#include "mediaplayerdelegate.h"
 
 #include <QList>
 #include <QStringList>
@@ -14,8 +15,6 @@
 #include <optional>
 
 namespace marquetrix {
-
-class MediaPlayerDelegate;
 
 // A media engine for unit tests of the logic above it. Nothing plays: a test sets what the
 // player reports (state, time, tracks, audio) and reads the calls made on it. Like the real
@@ -26,78 +25,76 @@ class MediaPlayerDelegate;
 // "crop 16:9", "crop none", "drawable set", "drawable none", "setVolume 40",
 // "setMuted true", "stop"); queries are not recorded.
 
-class FakeMedia : public Media
+struct FakeMedia : Media
 {
-public:
-    explicit FakeMedia(const QUrl &mediaUrl) : m_url(mediaUrl) {}
-
+    explicit FakeMedia(const QUrl &address) : mediaUrl(address) {}
     qint64 length() const override { return lengthMs; }
     QList<TrackInformation> tracksInformation() const override { return tracks; }
-    QUrl url() const override { return m_url; }
+    QUrl url() const override { return mediaUrl; }
 
+    QUrl mediaUrl;
     qint64 lengthMs = 0;
     QList<TrackInformation> tracks;
-
-private:
-    QUrl m_url;
 };
 
-class FakeMediaList : public MediaList
+struct FakeMediaList : MediaList
 {
-public:
     explicit FakeMediaList(QList<std::shared_ptr<Media>> media) : items(std::move(media)) {}
-
     int count() const override { return static_cast<int>(items.size()); }
-    std::shared_ptr<Media> mediaAtIndex(int index) const override;
-    void removeMediaAtIndex(int index) override;
+    std::shared_ptr<Media> mediaAtIndex(int index) const override { return items.value(index); }
+    void removeMediaAtIndex(int i) override { items.remove(i, i >= 0 && i < count() ? 1 : 0); }
 
     QList<std::shared_ptr<Media>> items;
 };
 
-class FakeAudioOutput : public AudioOutput
+struct FakeAudioOutput : AudioOutput
 {
-public:
-    explicit FakeAudioOutput(QStringList &calls) : m_calls(calls) {}
-
+    explicit FakeAudioOutput(QStringList &listCalls) : calls(listCalls) {}
     int volume() const override { return currentVolume; }
-    void setVolume(int volume) override;
+    void setVolume(int v) override { calls << "setVolume " + QString::number(currentVolume = v); }
     bool isMuted() const override { return currentlyMuted; }
-    void setMuted(bool muted) override;
+    void setMuted(bool m) override
+    {
+        calls << ((currentlyMuted = m) ? "setMuted true" : "setMuted false");
+    }
 
+    QStringList &calls;
     int currentVolume = 100;
     bool currentlyMuted = false;
-
-private:
-    QStringList &m_calls;
 };
 
 class FakeMediaPlayer : public MediaPlayer
 {
 public:
     explicit FakeMediaPlayer(QStringList &calls) : m_calls(calls) {}
-
     void setDelegate(MediaPlayerDelegate *delegate) override { m_delegate = delegate; }
     MediaPlayerDelegate *delegate() const { return m_delegate; }
-
     QVideoSink *drawable() const override { return m_drawable; }
-    void setDrawable(QVideoSink *sink) override;
-
+    void setDrawable(QVideoSink *s) override
+    {
+        m_calls << ((m_drawable = s) ? "drawable set" : "drawable none");
+    }
     bool isPlaying() const override { return playing; }
-    void pause() override;
+    void pause() override { m_calls << QStringLiteral("player.pause"); }
     PlaybackState state() const override { return playbackState; }
     Media *media() const override { return currentMedia.get(); }
     std::optional<qint64> time() const override { return timeMs; }
-
-    void jumpBackward(int seconds) override;
-    void jumpForward(int seconds) override;
-    void setVideoCropGeometry(const std::optional<QString> &geometry) override;
+    void jumpBackward(int s) override { m_calls << "jumpBackward " + QString::number(s); }
+    void jumpForward(int s) override { m_calls << "jumpForward " + QString::number(s); }
+    void setVideoCropGeometry(const std::optional<QString> &g) override
+    {
+        m_calls << "crop " + g.value_or("none");
+    }
     AudioOutput *audio() override { return audioOutput.get(); }
 
     // Creates the audio object, as the engine does once playback has started.
-    FakeAudioOutput &createAudio();
+    FakeAudioOutput &createAudio()
+    {
+        return *(audioOutput = std::make_unique<FakeAudioOutput>(m_calls));
+    }
     // Delivers events to the delegate the way the engine does (nothing when none is set).
-    void sendStateChanged();
-    void sendTimeChanged();
+    void sendStateChanged() { m_delegate ? m_delegate->mediaPlayerStateChanged(this) : void(); }
+    void sendTimeChanged() { m_delegate ? m_delegate->mediaPlayerTimeChanged(this) : void(); }
 
     bool playing = false;
     PlaybackState playbackState = PlaybackState::Stopped;
@@ -118,18 +115,24 @@ public:
         : options(std::move(engineOptions)), player(calls)
     {
     }
-
     void setMediaList(std::shared_ptr<MediaList> list) override;
     std::shared_ptr<MediaList> mediaList() const override { return m_list; }
-    void setRootMedia(std::shared_ptr<Media> media) override;
-    void setRepeatMode(int mode) override;
-
-    void play() override;
-    void pause() override;
-    void stop() override;
-
+    void setRootMedia(std::shared_ptr<Media> media) override
+    {
+        setMediaList(std::make_shared<FakeMediaList>(QList{media}));
+    }
+    void setRepeatMode(int m) override
+    {
+        calls << "setRepeatMode " + QString::number(repeatMode = m);
+    }
+    void play() override { calls << QStringLiteral("play"); }
+    void pause() override { calls << QStringLiteral("pause"); }
+    void stop() override { calls << QStringLiteral("stop"); }
     MediaPlayer *mediaPlayer() const override { return &player; }
     FakeMediaPlayer &fakePlayer() { return player; }
+    // The play, pause and stop asked for so far take effect: the player plays if the last of
+    // them was a play.
+    void takeEffect();
 
     QStringList options;
     QStringList calls;
@@ -144,9 +147,14 @@ class FakeMediaEngine : public MediaEngine
 {
 public:
     std::shared_ptr<MediaListPlayer> createListPlayer(const QStringList &options) override;
-    std::shared_ptr<Media> createMedia(const QUrl &url) override;
-    std::shared_ptr<MediaList> createMediaList(const QList<std::shared_ptr<Media>> &media) override;
-
+    std::shared_ptr<Media> createMedia(const QUrl &url) override
+    {
+        return std::make_shared<FakeMedia>(url);
+    }
+    std::shared_ptr<MediaList> createMediaList(const QList<std::shared_ptr<Media>> &media) override
+    {
+        return std::make_shared<FakeMediaList>(media);
+    }
     // A list player holding one media for the URL, as the opening paths build it.
     std::shared_ptr<FakeMediaListPlayer> openListPlayer(const QUrl &url);
 
