@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <chrono>
 
 namespace marquetrix {
 
@@ -22,10 +23,10 @@ UpdateChecker::UpdateChecker(QObject *parent)
 {
 }
 
+// Deleted rather than aborted: an abort would report to this half-destroyed checker.
 UpdateChecker::~UpdateChecker()
 {
-    if (m_reply)
-        m_reply->abort();
+    delete m_reply.data();
 }
 
 QUrl UpdateChecker::defaultFeedUrl()
@@ -57,34 +58,32 @@ void UpdateChecker::checkForUpdates()
         return;
     }
     QNetworkRequest request(m_feedUrl);
-    request.setTransferTimeout(m_timeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply *reply = m_network.get(request);
-    m_reply = reply;
+    m_reply = m_network.get(request);
     emit canCheckForUpdatesChanged();
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > kMaxFeedBytes)
-            reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { handleReply(reply); });
+    // The whole exchange is bounded, not only the pauses between bytes: a feed that trickles
+    // must not keep the check open.
+    BoundedReply::watch(m_reply, kMaxFeedBytes, std::chrono::milliseconds(m_timeoutMs),
+                        [this](const BoundedReply::Outcome &outcome) { handleOutcome(outcome); });
 }
 
-void UpdateChecker::handleReply(QNetworkReply *reply)
+void UpdateChecker::handleOutcome(const BoundedReply::Outcome &outcome)
 {
-    reply->deleteLater();
     m_reply = nullptr;
     emit canCheckForUpdatesChanged();
     m_latestVersion.clear();
     m_releaseUrl.clear();
-    if (reply->error() != QNetworkReply::NoError) {
-        qCWarning(lcMain, "Update check failed: %s", qUtf8Printable(reply->errorString()));
-        finish(Result::Failed,
-               QStringLiteral("Could not check for updates: %1").arg(reply->errorString()));
+    QString failure = outcome.failure;
+    if (failure.isEmpty() && (*outcome.status < 200 || *outcome.status > 299))
+        failure = QStringLiteral("the server answered %1").arg(*outcome.status);
+    if (!failure.isEmpty()) {
+        qCWarning(lcMain, "Update check failed: %s", qUtf8Printable(failure));
+        finish(Result::Failed, QStringLiteral("Could not check for updates: %1").arg(failure));
         return;
     }
     QString error;
-    const auto release = newestRelease(reply->readAll(), &error);
+    const auto release = newestRelease(outcome.body, &error);
     if (!release) {
         qCWarning(lcMain, "Update feed not understood: %s", qUtf8Printable(error));
         finish(Result::Failed,

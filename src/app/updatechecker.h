@@ -1,13 +1,15 @@
 #pragma once
 
+#include "boundedreply.h"
+
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
-class QNetworkReply;
 
 namespace marquetrix {
 
@@ -68,13 +70,13 @@ public:
     Q_INVOKABLE void checkForUpdates();
 
 private:
-    void handleReply(QNetworkReply *reply);
+    void handleOutcome(const BoundedReply::Outcome &outcome);
     void finish(Result result, const QString &message);
 
     QNetworkAccessManager m_network;
     QUrl m_feedUrl;
     QString m_currentVersion;
-    QNetworkReply *m_reply = nullptr;
+    QPointer<QNetworkReply> m_reply;
     Result m_result = Result::None;
     QString m_message;
     QString m_latestVersion;
