@@ -4,7 +4,6 @@
 
 #include "appwindow.h"
 #include "mediagenerator.h"
-#include "scriptedhttpserver.h"
 #include "testhttpserver.h"
 
 #include "credentialstore.h"
@@ -47,20 +46,16 @@ bool showDialog(AppWindow &app)
 
 // A resolver and the pages it resolves on one server: POSTs are resolver requests, GETs
 // are pages; the resolver's answer waits `delayMs`.
-void serveResolverAndPage(ScriptedHttpServer &server, const QUrl &media, const QByteArray &page,
+void serveResolverAndPage(TestHttpServer &server, const QUrl &media, const QByteArray &page,
                           int delayMs = 0)
 {
-    server.respond([=](const ScriptedHttpServer::Request &request) {
-        ScriptedHttpServer::Response response;
-        if (request.method == "POST") {
-            response.body = R"({"urls":[")" + media.toEncoded() + R"("]})";
-            response.delayMs = delayMs;
-        } else {
-            response.status = request.target.startsWith("/page") ? 200 : 404;
-            response.body = page;
-            response.contentType = "text/html";
-        }
-        return response;
+    server.setScript([=](const TestHttpServer::Request &request) {
+        if (request.method == "POST")
+            return TestHttpServer::Answer{.body = R"({"urls":[")" + media.toEncoded() + R"("]})",
+                                          .delayMs = delayMs};
+        return TestHttpServer::Answer{.status = request.target.startsWith("/page") ? 200 : 404,
+                                      .body = page,
+                                      .contentType = "text/html"};
     });
 }
 
@@ -96,9 +91,9 @@ void TestOpenUrlWindow::credentialsStayWithTheirHost()
     storeCredentials({.server = QStringLiteral("127.0.0.3"),
                       .username = QStringLiteral("alice"),
                       .password = QStringLiteral("first-host-secret")});
-    ScriptedHttpServer other;
+    TestHttpServer other;
+    other.answer({.status = 404});
     QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.2"))));
-    other.respond({.status = 404, .body = {}});
 
     AppWindow app;
     QVERIFY2(app.start(), qPrintable(app.failure()));
@@ -137,7 +132,7 @@ void TestOpenUrlWindow::closingWhileLoadingDropsTheResolve()
 {
     TestHttpServer media(m_media.directory());
     QVERIFY(media.start());
-    ScriptedHttpServer resolver;
+    TestHttpServer resolver;
     QVERIFY(resolver.start());
     serveResolverAndPage(resolver, media.url(QFileInfo(m_clip).fileName()), "<title>t</title>",
                          1500);
@@ -203,7 +198,7 @@ void TestOpenUrlWindow::pageTitleIsOnlyText()
 {
     TestHttpServer media(m_media.directory());
     QVERIFY(media.start());
-    ScriptedHttpServer pages;
+    TestHttpServer pages;
     QVERIFY(pages.start());
     const QByteArray title =
         "x<b>bold</b><img src=\"" + pages.url(QStringLiteral("/probe.png")).toEncoded() + "\">";
