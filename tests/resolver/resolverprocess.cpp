@@ -77,18 +77,20 @@ bool ResolverProcess::start()
     return m_url.isValid() && m_url.port() > 0;
 }
 
-ResolverReply ResolverProcess::post(const QByteArray &body)
+ResolverReply ResolverProcess::send(const QByteArray &verb, const QByteArray &body)
 {
-    return postAll({body}).value(0);
+    return postAll({body}, verb).value(0);
 }
 
 ResolverReply ResolverProcess::postLink(const QString &link)
 {
-    return post(
+    return send(
+        "POST",
         QJsonDocument(QJsonObject{{QStringLiteral("url"), link}}).toJson(QJsonDocument::Compact));
 }
 
-QList<ResolverReply> ResolverProcess::postAll(const QList<QByteArray> &bodies)
+QList<ResolverReply> ResolverProcess::postAll(const QList<QByteArray> &bodies,
+                                              const QByteArray &verb)
 {
     QList<ResolverReply> replies(bodies.size());
     QList<QNetworkReply *> pending;
@@ -99,7 +101,7 @@ QList<ResolverReply> ResolverProcess::postAll(const QList<QByteArray> &bodies)
         // What the network stack puts on a POST that names no type, as the app's does.
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QStringLiteral("application/x-www-form-urlencoded"));
-        pending << m_network.post(request, body);
+        pending << m_network.sendCustomRequest(request, verb, body);
     }
     for (qsizetype i = 0; i < pending.size(); ++i) {
         QNetworkReply *reply = pending[i];

@@ -33,10 +33,10 @@ public:
     bool start();
     QUrl url() const { return m_url; }
 
-    ResolverReply post(const QByteArray &body);
+    ResolverReply send(const QByteArray &verb, const QByteArray &body);
     ResolverReply postLink(const QString &link);
     // All at once; the replies in the order of the bodies.
-    QList<ResolverReply> postAll(const QList<QByteArray> &bodies);
+    QList<ResolverReply> postAll(const QList<QByteArray> &bodies, const QByteArray &verb = "POST");
 
     // Standard error so far, one entry per line.
     QStringList logLines();
