@@ -2,8 +2,6 @@
 // its own on which no service can be started (see CMakeLists.txt); the stalled service is a
 // fixture that owns the service's name and drops every call.
 
-#include "logcapture.h"
-
 #include "credentialstore.h"
 #include "fakeengine.h"
 #include "layoutstate.h"
