@@ -5,7 +5,6 @@
 #include <QHostAddress>
 #include <QList>
 #include <QMutex>
-#include <QString>
 #include <QThread>
 #include <QUrl>
 #include <atomic>
@@ -16,19 +15,10 @@ namespace marquetrix::test {
 
 class HttpWorker;
 
-// An HTTP/1.1 server on a loopback address for one test, on its own thread so that a test
-// blocking its GUI thread cannot starve the client it is testing. Serves the files below
-// root (with byte ranges) and 404 for anything else, unless a script answers first: a status
-// and body, or one of the ways servers misbehave. In Stall mode it never answers at all; a
-// cut makes every file end early, as a server that stops halfway does.
-//
-//   TestHttpServer http(media.directory());
-//   QVERIFY(http.start());
-//   player->play(http.url("clip.mp4"));
-//
-//   TestHttpServer resolver;
-//   resolver.answer({.body = R"({"urls":[]})"});
-//   QVERIFY(resolver.start(QHostAddress("127.0.0.2")));  // another host to the client
+// An HTTP/1.1 server on a loopback address, on its own thread so that a test blocking its GUI
+// thread cannot starve the client it tests. Serves the files below root (with byte ranges),
+// unless a script or a responder answers first. Stall mode never answers; a cut makes every
+// file end early, as a server that stops halfway does.
 class TestHttpServer
 {
 public:
@@ -37,13 +27,12 @@ public:
         Serve,
         Stall
     };
-    // What the server does where a file is cut: hold the connection open, or close it.
+    // Where a file is cut: hold the connection open, or close it.
     enum class Cut
     {
         Hold,
         Close
     };
-
     struct Request
     {
         QByteArray method;
@@ -52,42 +41,41 @@ public:
         QHash<QByteArray, QByteArray> headers;
         QByteArray body = {};
     };
-
     struct Answer
     {
+        // Stall reads the request and never answers, Close drops the connection, Endless is a
+        // 200 without a length whose body never ends.
         enum class Kind
         {
             Reply,
-            // Reads the request and never answers.
             Stall,
-            // Reads the request and closes the connection without a word.
             Close,
-            // A 200 without a length whose body never ends.
-            Endless,
+            Endless
         };
         Kind kind = Kind::Reply;
         int status = 200;
         QByteArray body = {};
         QByteArray contentType = "application/json";
-        // A reply held back this long.
         int delayMs = 0;
     };
     // Called on the server's thread: capture by value. No answer serves the file.
     using Script = std::function<std::optional<Answer>(const Request &)>;
 
-    explicit TestHttpServer(const QString &root = {});
+    explicit TestHttpServer(const QString &root = {}) : m_root(root) {}
     ~TestHttpServer();
 
     bool start(const QHostAddress &address = QHostAddress::LocalHost);
     void setMode(Mode mode) { m_stall = mode == Mode::Stall; }
-    // Before start(): raw answers of the test's own. Given the request's line and headers,
-    // returns the whole response, or nothing to go on as without it.
-    void setResponder(std::function<QByteArray(const QByteArray &request)> responder)
+    // Before start(): given the request's line and headers, the whole raw response, or nothing.
+    void setResponder(std::function<QByteArray(const QByteArray &)> responder)
     {
         m_responder = std::move(responder);
     }
-    void setScript(Script script);
-    // The same answer to every request.
+    void setScript(Script script)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_script = std::move(script);
+    }
     void answer(const Answer &answer)
     {
         setScript([answer](const Request &) { return answer; });
@@ -98,11 +86,14 @@ public:
         m_cutCloses = cut == Cut::Close;
         m_cutOffset = offset;
     }
-    // A URL for a path relative to root (a file name for files in root itself), or for an
-    // absolute path.
+    // For a path relative to root, or an absolute one.
     QUrl url(const QString &path) const;
     int requestCount() const { return m_requestCount.load(); }
-    QList<Request> requests() const;
+    QList<Request> requests() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
     // Bytes of endless bodies written so far.
     qint64 endlessBytesSent() const { return m_endlessBytes.load(); }
 
