@@ -67,8 +67,7 @@ class TestOpenUrlWindow : public QObject
 
 private slots:
     void initTestCase();
-    void credentialsStayWithTheirHost();
-    void closingWhileLoadingDropsTheResolve();
+    void credentialsAndClosingWhileLoading();
     void dialogHidesTheVideoBehindIt();
     void pageTitleIsOnlyText();
 
@@ -85,7 +84,9 @@ void TestOpenUrlWindow::initTestCase()
     QVERIFY2(!m_clip.isEmpty(), qPrintable(m_media.failure()));
 }
 
-void TestOpenUrlWindow::credentialsStayWithTheirHost()
+// Credentials stay with their host, each showing starts fresh, and closing the dialog while a
+// page resolves drops the resolve.
+void TestOpenUrlWindow::credentialsAndClosingWhileLoading()
 {
     // Stored for a host where nothing listens; the link then moves to a server on another.
     storeCredentials({.server = QStringLiteral("127.0.0.3"),
@@ -94,6 +95,14 @@ void TestOpenUrlWindow::credentialsStayWithTheirHost()
     TestHttpServer other;
     other.answer({.status = 404});
     QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.2"))));
+    TestHttpServer media(m_media.directory());
+    QVERIFY(media.start());
+    TestHttpServer resolver;
+    QVERIFY(resolver.start());
+    // Answers after the loading text has turned twice.
+    serveResolverAndPage(resolver, media.url(QFileInfo(m_clip).fileName()), "<title>t</title>",
+                         3500);
+    qputenv("MARQUETRIX_RESOLVER_URL", resolver.url(QStringLiteral("/resolve")).toEncoded());
 
     AppWindow app;
     QVERIFY2(app.start(), qPrintable(app.failure()));
@@ -126,22 +135,10 @@ void TestOpenUrlWindow::credentialsStayWithTheirHost()
     QVERIFY(showDialog(app));
     QCOMPARE(textOf(app, "videoUrlField"), QString());
     QCOMPARE(textOf(app, "passwordField"), QString());
-}
 
-void TestOpenUrlWindow::closingWhileLoadingDropsTheResolve()
-{
-    TestHttpServer media(m_media.directory());
-    QVERIFY(media.start());
-    TestHttpServer resolver;
-    QVERIFY(resolver.start());
-    serveResolverAndPage(resolver, media.url(QFileInfo(m_clip).fileName()), "<title>t</title>",
-                         1500);
-    qputenv("MARQUETRIX_RESOLVER_URL", resolver.url(QStringLiteral("/resolve")).toEncoded());
-
-    AppWindow app;
-    QVERIFY2(app.start(), qPrintable(app.failure()));
-    QVERIFY(showDialog(app));
-    // A link without a path is refused where it was typed.
+    // The tile of the missing clip has gone meanwhile. A link without a path is refused where
+    // it was typed.
+    QTRY_COMPARE_WITH_TIMEOUT(app.tileCount(), 0, 10000);
     app.type(QStringLiteral("https://example.com"));
     app.key(QStringLiteral("Return"));
     QTRY_COMPARE(
@@ -154,12 +151,14 @@ void TestOpenUrlWindow::closingWhileLoadingDropsTheResolve()
     QVERIFY(!app.item(QStringLiteral("videoUrlField"))->isEnabled());
     QVERIFY(!app.item(QStringLiteral("cancelButton"))->isEnabled());
     QVERIFY(!app.item(QStringLiteral("errorLine")));
+    QString shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown = textOf(app, "loadingLabel")).isEmpty(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(textOf(app, "loadingLabel") != shown, 3000);
     app.key(QStringLiteral("Escape"));
     QTRY_VERIFY(!dialogShown(app));
     // Long after the resolver answered, no tile came of it.
-    QTest::qWait(4000);
+    QTest::qWait(3000);
     QCOMPARE(app.tileCount(), 0);
-
     QVERIFY(showDialog(app));
     QCOMPARE(textOf(app, "openButton"), QStringLiteral("Open URL"));
     QVERIFY(app.item(QStringLiteral("videoUrlField"))->isEnabled());

@@ -124,7 +124,6 @@ private slots:
     void pageTitles();
     void dialog_data();
     void dialog();
-    void loadingTextsRotate();
     void receivedLinks_data();
     void receivedLinks();
     void keyring_data();
@@ -530,36 +529,6 @@ void TestOpening::dialog()
     QVERIFY(window.viewState.openToPlayer().isNull());
     QVERIFY(window.dialogReset());
     QCOMPARE(window.engine.listPlayers.size(), 1);
-}
-
-void TestOpening::loadingTextsRotate()
-{
-    TestHttpServer server;
-    server.answer({.kind = Kind::Stall});
-    QVERIFY(server.start());
-    Window window;
-    window.dialog.setUrl(server.url({}));
-    // Loading lasts past the dialog's first tick, 1.5 s in.
-    window.dialog.setResolverTiming({.attemptTimeout = std::chrono::milliseconds(700),
-                                     .retryDelay = std::chrono::milliseconds(20),
-                                     .maxRetryCount = 3,
-                                     .maxBodyBytes = 1024});
-    window.dialog.setVideoUrl(QStringLiteral("https://example.com/page"));
-    window.dialog.openEnteredURL();
-    QVERIFY(window.dialog.loadingText().isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(!window.dialog.loadingText().isEmpty(), 2500);
-    QSet<QString> seen;
-    for (int i = 0; i < 200; ++i) {
-        const QString before = window.dialog.loadingText();
-        window.dialog.rotateLoadingText();
-        QVERIFY(window.dialog.loadingText() != before);
-        seen.insert(window.dialog.loadingText());
-    }
-    QCOMPARE(seen.size(), VideoOpenerController::texts().size());
-    // Loading ends (every attempt timed out): the next tick empties the text.
-    QTRY_VERIFY_WITH_TIMEOUT(!window.dialog.loadingURL(), 10000);
-    window.dialog.rotateLoadingText();
-    QVERIFY(window.dialog.loadingText().isEmpty());
 }
 
 void TestOpening::receivedLinks_data()

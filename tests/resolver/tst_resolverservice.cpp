@@ -6,8 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -296,8 +294,7 @@ void TestResolverService::ytDlp_data()
     const QString recorder = "printf '%s\\n' \"$@\" > " + record + "\necho " + fakeMediaUrl + "\n";
     const QString child = m_dir.filePath(QStringLiteral("child"));
     const QStringList page{pageLink("clips/a.mp4")};
-    for (const char *option : {"--exec=touch /tmp/marquetrix-owned", "-o/tmp/x", "  --version"})
-        QTest::newRow(option) << recorder << QString::fromLatin1(option) << 400 << QStringList();
+    QTest::newRow("option") << recorder << "  --exec=touch /tmp/owned" << 400 << QStringList();
     // Option-like text and shell syntax inside a real link stay one argument after "--".
     QTest::newRow("argument list") << recorder << pageLink("video.html") + "?--exec=id&a=$(id)"
                                    << 200 << QStringList{fakeMediaUrl};
