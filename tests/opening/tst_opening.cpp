@@ -31,7 +31,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace marquetrix;
@@ -534,7 +533,6 @@ void TestOpening::dialog()
 void TestOpening::receivedLinks_data()
 {
     QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("local file") << QByteArray("file");
     QTest::newRow("page") << QByteArray(R"({"urls":["https://cdn.example/a.m3u8"]})");
     QTest::newRow("resolver fails") << QByteArray();
     QTest::newRow("resolver names nothing") << QByteArray(R"({"urls":[]})");
@@ -548,20 +546,6 @@ void TestOpening::receivedLinks()
     serveResolverAndPage(server, answer);
     QVERIFY(server.start());
     Window window;
-    if (answer == "file") {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("holiday clip.mkv"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QCOMPARE(window.opener.open(path.toUtf8()), Road::LocalFile);
-        QCOMPARE(window.opener.open(QUrl::fromLocalFile(path)), Road::LocalFile);
-        QCOMPARE(window.layoutState.videoMetas().size(), 2);
-        QCOMPARE(window.layoutState.videoMetas().first()->title(), "holiday clip.mkv");
-        QCOMPARE(window.openedUrl(), QUrl::fromLocalFile(path));
-        QCOMPARE(window.engine.listPlayers.first()->options, kLocalFileOptions);
-        return;
-    }
     window.opener.setResolverUrl(server.url(QStringLiteral("/resolve")));
     QCOMPARE(window.opener.open(server.url(QStringLiteral("/watch"))), Road::Resolver);
     if (!answer.contains("https")) {

@@ -2,12 +2,10 @@
 // started again when it ended, stopped with its owner, and its port closed when it cannot run.
 
 #include "embeddedresolver.h"
-#include "resolverbaseurl.h"
 #include "testhttpserver.h"
 #include "urlloader.h"
 
 #include <QFile>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -62,15 +60,6 @@ bool TestEmbeddedResolver::resolves(const QUrl &baseUrl)
 
 void TestEmbeddedResolver::startsOnDemandAgainAndStopsWithItsOwner()
 {
-    // Unconfigured, the app's requests go to the bundled service.
-    QSettings(QStringLiteral("Marquetrix"), QStringLiteral("Marquetrix"))
-        .remove(QStringLiteral("resolverUrl"));
-    qunsetenv("MARQUETRIX_RESOLVER_URL");
-    const QUrl shared = resolverBaseUrl();
-    QCOMPARE(shared.host(), QStringLiteral("127.0.0.1"));
-    QCOMPARE(resolverBaseUrl(), shared);
-    QVERIFY(resolves(shared));
-
     auto resolver = std::make_unique<EmbeddedResolver>(EmbeddedResolver::findProgram());
     QVERIFY(resolver->listen());
     QVERIFY(!resolver->isRunning());
