@@ -121,9 +121,7 @@ private slots:
     void requests();
     void ytDlp_data();
     void ytDlp();
-    void concurrencyIsBounded();
-    void slowClientsHoldNothingAndABurstIsAnswered();
-    void stopsAtOnceWhateverClientsDo();
+    void loadAndStop();
     void commandLine_data();
     void commandLine();
 
@@ -352,17 +350,26 @@ void TestResolverService::ytDlp()
     QTRY_VERIFY(processEnded(pid));
 }
 
-void TestResolverService::concurrencyIsBounded()
+// Two workers run yt-dlp at most; slow clients hold no worker and are cut off, a burst of 500
+// is answered meanwhile, and SIGTERM stops the service at once whatever its clients do.
+void TestResolverService::loadAndStop()
 {
     const QString events = m_dir.filePath(QStringLiteral("events"));
-    const QString bin = binDirectory(QStringLiteral("slow"), "echo start >> " + events +
-                                                                 "\n/bin/sleep 0.5\necho end >> " +
-                                                                 events + "\nexit 1\n");
-    ResolverProcess service({QStringLiteral("--workers"), QStringLiteral("2")}, bin);
+    const QString child = m_dir.filePath(QStringLiteral("stopped-child"));
+    const QString script = "case \"$*\" in\n*hang*) /bin/sleep 60 & echo $! > " + child +
+                           "; wait;;\n*slow*) echo start >> " + events +
+                           "; /bin/sleep 0.5; echo end >> " + events + ";;\nesac\nexit 1\n";
+    ResolverProcess service({QStringLiteral("--workers"), QStringLiteral("2"),
+                             QStringLiteral("--yt-dlp-timeout"), QStringLiteral("60")},
+                            binDirectory(QStringLiteral("load"), script));
     QVERIFY(service.start());
-    const QList<ResolverReply> replies =
-        service.postAll(QList<QByteArray>(5, linkBody(pageLink("video.html"))));
-    for (const ResolverReply &reply : replies)
+    const auto request = [](const QString &link) {
+        const QByteArray body = linkBody(link);
+        return "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+               QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    };
+    for (const ResolverReply &reply :
+         service.postAll(QList<QByteArray>(5, linkBody(pageLink("video.html?slow")))))
         QCOMPARE(reply.urls(), QStringList{pageLink("clips/a.mp4")});
     int running = 0;
     int most = 0;
@@ -371,21 +378,12 @@ void TestResolverService::concurrencyIsBounded()
         most = std::max(most, running);
     }
     QCOMPARE(most, 2);
-}
 
-void TestResolverService::slowClientsHoldNothingAndABurstIsAnswered()
-{
-    ResolverProcess service({QStringLiteral("--workers"), QStringLiteral("2")}, m_noYtDlp);
-    QVERIFY(service.start());
-    SlowClients slow(service.url(), 8);
-    QTRY_COMPARE(slow.connected(), 8);
+    // As many slow clients as the shared service has workers...
+    auto slow = std::make_unique<SlowClients>(m_service->url(), 8);
+    QTRY_COMPARE(slow->connected(), 8);
     QTest::qWait(500);
-
-    // Answered while they still trickle, all 500 of a burst...
-    const QByteArray body = linkBody(pageLink("video.html"));
-    const QByteArray request =
-        "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + QByteArray::number(body.size()) +
-        "\r\n\r\n" + body;
+    // ... a burst of 500 is answered while they still trickle...
     constexpr int clients = 500;
     std::vector<std::unique_ptr<QTcpSocket>> sockets;
     QList<QByteArray> answers(clients);
@@ -398,38 +396,27 @@ void TestResolverService::slowClientsHoldNothingAndABurstIsAnswered()
         QObject::connect(socket, &QTcpSocket::stateChanged, [&ended](auto state) {
             ended += state == QAbstractSocket::UnconnectedState ? 1 : 0;
         });
-        socket->connectToHost(QHostAddress::LocalHost, quint16(service.url().port()));
-        socket->write(request);
+        socket->connectToHost(QHostAddress::LocalHost, quint16(m_service->url().port()));
+        socket->write(request(pageLink("video.html")));
     }
     QTRY_COMPARE_WITH_TIMEOUT(ended, clients, 60000);
     QCOMPARE(std::count_if(answers.begin(), answers.end(),
                            [](const QByteArray &a) { return a.startsWith("HTTP/1.1 200 "); }),
              clients);
-    QCOMPARE(slow.connected(), 8);
+    QCOMPARE(slow->connected(), 8);
     // ... and they are cut off though they keep sending.
-    QTRY_COMPARE_WITH_TIMEOUT(slow.connected(), 0, 15000);
-}
+    QTRY_COMPARE_WITH_TIMEOUT(slow->connected(), 0, 15000);
 
-void TestResolverService::stopsAtOnceWhateverClientsDo()
-{
-    const QString childFile = m_dir.filePath(QStringLiteral("stopped-child"));
-    const QString bin = binDirectory(QStringLiteral("never-answers"),
-                                     "/bin/sleep 60 &\necho $! > " + childFile + "\nwait\n");
-    ResolverProcess service({QStringLiteral("--yt-dlp-timeout"), QStringLiteral("60")}, bin);
-    QVERIFY(service.start());
-    SlowClients slow(service.url(), 8);
+    slow = std::make_unique<SlowClients>(service.url(), 8);
     QTcpSocket resolving;
     resolving.connectToHost(QHostAddress::LocalHost, quint16(service.url().port()));
-    const QByteArray body = linkBody(pageLink("video.html"));
-    resolving.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
-                    QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    QTRY_VERIFY(readFile(childFile).trimmed().toLongLong() > 0);
-    QTRY_COMPARE(slow.connected(), 8);
-
+    resolving.write(request(pageLink("video.html?hang")));
+    QTRY_VERIFY(readFile(child).trimmed().toLongLong() > 0);
+    QTRY_COMPARE(slow->connected(), 8);
     const qint64 stoppedMs = service.terminate();
     QVERIFY(stoppedMs >= 0);
     QCOMPARE_LT(stoppedMs, 2000);
-    QTRY_VERIFY(processEnded(readFile(childFile).trimmed().toLongLong()));
+    QTRY_VERIFY(processEnded(readFile(child).trimmed().toLongLong()));
 }
 
 void TestResolverService::commandLine_data()

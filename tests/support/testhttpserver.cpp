@@ -118,7 +118,8 @@ void HttpWorker::serveFile(QTcpSocket *socket, const QByteArray &request,
                            const TestHttpServer::Request &r)
 {
     const QString root = m_owner->m_root;
-    const QString path = QDir(root).filePath(QUrl::fromPercentEncoding(r.target).mid(1));
+    const QString path =
+        QDir(root).filePath(QUrl::fromPercentEncoding(r.target.split('?').first()).mid(1));
     QFile file(path);
     if (root.isEmpty() || !QDir::cleanPath(path).startsWith(QDir::cleanPath(root)) ||
         (r.method != "GET" && r.method != "HEAD") || !file.open(QIODevice::ReadOnly)) {
