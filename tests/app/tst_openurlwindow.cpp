@@ -156,8 +156,8 @@ void TestOpenUrlWindow::credentialsAndClosingWhileLoading()
     QTRY_VERIFY_WITH_TIMEOUT(textOf(app, "loadingLabel") != shown, 3000);
     app.key(QStringLiteral("Escape"));
     QTRY_VERIFY(!dialogShown(app));
-    // Long after the resolver answered, no tile came of it.
-    QTest::qWait(3000);
+    // Long after the resolver answered (half a second after the second text), no tile came of it.
+    QTest::qWait(2000);
     QCOMPARE(app.tileCount(), 0);
     QVERIFY(showDialog(app));
     QCOMPARE(textOf(app, "openButton"), QStringLiteral("Open URL"));

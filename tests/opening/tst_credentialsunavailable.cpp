@@ -79,6 +79,10 @@ void TestCredentialsUnavailable::storeFails()
     QCOMPARE(*answer, stalled ? SecretStore::kTimedOut : SecretStore::kServiceFailed);
     QCOMPARE_LT(clock.elapsed(), 3000);
 
+    service.kill();
+    service.waitForFinished();
+    if (stalled)
+        return;
     // The dialog opens all the same; the failure arrives later and raises the toast.
     FakeMediaEngine engine;
     ViewState viewState;
@@ -94,9 +98,7 @@ void TestCredentialsUnavailable::storeFails()
     dialog.openEnteredURL();
     QCOMPARE(layoutState.videoMetas().size(), 1);
     QVERIFY(!dialog.failedToSaveCredentials());
-    QTRY_VERIFY_WITH_TIMEOUT(dialog.failedToSaveCredentials(), bound + 3000);
-    service.kill();
-    service.waitForFinished();
+    QTRY_VERIFY(dialog.failedToSaveCredentials());
 }
 
 QTEST_GUILESS_MAIN(TestCredentialsUnavailable)
