@@ -426,6 +426,7 @@ void TestResolverService::commandLine_data()
     QTest::addColumn<QString>("output");
     QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: marquetrix-resolver";
     QTest::newRow("unknown option") << QStringList{"--verbose"} << 2 << "unknown option";
+    QTest::newRow("listen without port") << QStringList{"--listen", "127.0.0.1"} << 2 << "--listen";
     QTest::newRow("port out of range")
         << QStringList{"--listen=127.0.0.1:70000"} << 2 << "--listen";
     QTest::newRow("no workers") << QStringList{"--workers", "0"} << 2 << "--workers";
