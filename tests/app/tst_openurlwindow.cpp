@@ -224,13 +224,13 @@ void TestOpenUrlWindow::pageTitleIsOnlyText()
     for (const QString &seen : std::as_const(titles))
         QVERIFY2(!seen.contains(QStringLiteral("page-secret")), qPrintable(seen));
 
-    // The pointer on the tile's title, until its tooltip has long been shown.
+    // The pointer on the tile's title, until its tooltip (0.8 s) has long been shown.
     const QPoint centre = app.centreOf(app.window()->contentItem());
     app.move(centre);
     QQuickItem *label = nullptr;
     QTRY_VERIFY((label = app.itemsWithText(QString::fromUtf8(title)).value(0)));
     app.move(app.centreOf(label));
-    QTest::qWait(3000);
+    QTest::qWait(2000);
     for (const auto &request : pages.requests())
         QVERIFY2(!request.target.contains("probe.png"), request.target);
     qunsetenv("MARQUETRIX_RESOLVER_URL");
