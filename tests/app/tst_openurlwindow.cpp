@@ -4,7 +4,6 @@
 
 #include "appwindow.h"
 #include "mediagenerator.h"
-#include "scriptedhttpserver.h"
 #include "testhttpserver.h"
 
 #include "credentialstore.h"
@@ -47,20 +46,16 @@ bool showDialog(AppWindow &app)
 
 // A resolver and the pages it resolves on one server: POSTs are resolver requests, GETs
 // are pages; the resolver's answer waits `delayMs`.
-void serveResolverAndPage(ScriptedHttpServer &server, const QUrl &media, const QByteArray &page,
+void serveResolverAndPage(TestHttpServer &server, const QUrl &media, const QByteArray &page,
                           int delayMs = 0)
 {
-    server.respond([=](const ScriptedHttpServer::Request &request) {
-        ScriptedHttpServer::Response response;
-        if (request.method == "POST") {
-            response.body = R"({"urls":[")" + media.toEncoded() + R"("]})";
-            response.delayMs = delayMs;
-        } else {
-            response.status = request.target.startsWith("/page") ? 200 : 404;
-            response.body = page;
-            response.contentType = "text/html";
-        }
-        return response;
+    server.setScript([=](const TestHttpServer::Request &request) {
+        if (request.method == "POST")
+            return TestHttpServer::Answer{.body = R"({"urls":[")" + media.toEncoded() + R"("]})",
+                                          .delayMs = delayMs};
+        return TestHttpServer::Answer{.status = request.target.startsWith("/page") ? 200 : 404,
+                                      .body = page,
+                                      .contentType = "text/html"};
     });
 }
 
@@ -72,8 +67,7 @@ class TestOpenUrlWindow : public QObject
 
 private slots:
     void initTestCase();
-    void credentialsStayWithTheirHost();
-    void closingWhileLoadingDropsTheResolve();
+    void credentialsAndClosingWhileLoading();
     void dialogHidesTheVideoBehindIt();
     void pageTitleIsOnlyText();
 
@@ -90,15 +84,25 @@ void TestOpenUrlWindow::initTestCase()
     QVERIFY2(!m_clip.isEmpty(), qPrintable(m_media.failure()));
 }
 
-void TestOpenUrlWindow::credentialsStayWithTheirHost()
+// Credentials stay with their host, each showing starts fresh, and closing the dialog while a
+// page resolves drops the resolve.
+void TestOpenUrlWindow::credentialsAndClosingWhileLoading()
 {
     // Stored for a host where nothing listens; the link then moves to a server on another.
     storeCredentials({.server = QStringLiteral("127.0.0.3"),
                       .username = QStringLiteral("alice"),
                       .password = QStringLiteral("first-host-secret")});
-    ScriptedHttpServer other;
+    TestHttpServer other;
+    other.answer({.status = 404});
     QVERIFY(other.start(QHostAddress(QStringLiteral("127.0.0.2"))));
-    other.respond({.status = 404, .body = {}});
+    TestHttpServer media(m_media.directory());
+    QVERIFY(media.start());
+    TestHttpServer resolver;
+    QVERIFY(resolver.start());
+    // Answers after the loading text has turned twice.
+    serveResolverAndPage(resolver, media.url(QFileInfo(m_clip).fileName()), "<title>t</title>",
+                         3500);
+    qputenv("MARQUETRIX_RESOLVER_URL", resolver.url(QStringLiteral("/resolve")).toEncoded());
 
     AppWindow app;
     QVERIFY2(app.start(), qPrintable(app.failure()));
@@ -131,22 +135,10 @@ void TestOpenUrlWindow::credentialsStayWithTheirHost()
     QVERIFY(showDialog(app));
     QCOMPARE(textOf(app, "videoUrlField"), QString());
     QCOMPARE(textOf(app, "passwordField"), QString());
-}
 
-void TestOpenUrlWindow::closingWhileLoadingDropsTheResolve()
-{
-    TestHttpServer media(m_media.directory());
-    QVERIFY(media.start());
-    ScriptedHttpServer resolver;
-    QVERIFY(resolver.start());
-    serveResolverAndPage(resolver, media.url(QFileInfo(m_clip).fileName()), "<title>t</title>",
-                         1500);
-    qputenv("MARQUETRIX_RESOLVER_URL", resolver.url(QStringLiteral("/resolve")).toEncoded());
-
-    AppWindow app;
-    QVERIFY2(app.start(), qPrintable(app.failure()));
-    QVERIFY(showDialog(app));
-    // A link without a path is refused where it was typed.
+    // The tile of the missing clip has gone meanwhile. A link without a path is refused where
+    // it was typed.
+    QTRY_COMPARE_WITH_TIMEOUT(app.tileCount(), 0, 10000);
     app.type(QStringLiteral("https://example.com"));
     app.key(QStringLiteral("Return"));
     QTRY_COMPARE(
@@ -159,12 +151,14 @@ void TestOpenUrlWindow::closingWhileLoadingDropsTheResolve()
     QVERIFY(!app.item(QStringLiteral("videoUrlField"))->isEnabled());
     QVERIFY(!app.item(QStringLiteral("cancelButton"))->isEnabled());
     QVERIFY(!app.item(QStringLiteral("errorLine")));
+    QString shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown = textOf(app, "loadingLabel")).isEmpty(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(textOf(app, "loadingLabel") != shown, 3000);
     app.key(QStringLiteral("Escape"));
     QTRY_VERIFY(!dialogShown(app));
-    // Long after the resolver answered, no tile came of it.
-    QTest::qWait(4000);
+    // Long after the resolver answered (half a second after the second text), no tile came of it.
+    QTest::qWait(2000);
     QCOMPARE(app.tileCount(), 0);
-
     QVERIFY(showDialog(app));
     QCOMPARE(textOf(app, "openButton"), QStringLiteral("Open URL"));
     QVERIFY(app.item(QStringLiteral("videoUrlField"))->isEnabled());
@@ -203,7 +197,7 @@ void TestOpenUrlWindow::pageTitleIsOnlyText()
 {
     TestHttpServer media(m_media.directory());
     QVERIFY(media.start());
-    ScriptedHttpServer pages;
+    TestHttpServer pages;
     QVERIFY(pages.start());
     const QByteArray title =
         "x<b>bold</b><img src=\"" + pages.url(QStringLiteral("/probe.png")).toEncoded() + "\">";
@@ -230,13 +224,13 @@ void TestOpenUrlWindow::pageTitleIsOnlyText()
     for (const QString &seen : std::as_const(titles))
         QVERIFY2(!seen.contains(QStringLiteral("page-secret")), qPrintable(seen));
 
-    // The pointer on the tile's title, until its tooltip has long been shown.
+    // The pointer on the tile's title, until its tooltip (0.8 s) has long been shown.
     const QPoint centre = app.centreOf(app.window()->contentItem());
     app.move(centre);
     QQuickItem *label = nullptr;
     QTRY_VERIFY((label = app.itemsWithText(QString::fromUtf8(title)).value(0)));
     app.move(app.centreOf(label));
-    QTest::qWait(3000);
+    QTest::qWait(2000);
     for (const auto &request : pages.requests())
         QVERIFY2(!request.target.contains("probe.png"), request.target);
     qunsetenv("MARQUETRIX_RESOLVER_URL");

@@ -1,45 +1,19 @@
+// The app's own resolver service when none is configured: found, started on the first request,
+// started again when it ended, stopped with its owner, and its port closed when it cannot run.
+
 #include "embeddedresolver.h"
-#include "resolverbaseurl.h"
 #include "testhttpserver.h"
 #include "urlloader.h"
 
-#include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 
-using marquetrix::buildResolverRequest;
-using marquetrix::EmbeddedResolver;
-using marquetrix::resolverBaseUrl;
-using marquetrix::ResolverTiming;
-using marquetrix::URLLoader;
+using namespace marquetrix;
 using marquetrix::test::TestHttpServer;
-
-namespace {
-
-constexpr int kResolveTimeoutMs = 30000;
-
-// Resolves a link the way the app does, through the resolver at baseUrl.
-QStringList resolve(const QUrl &baseUrl, const QString &link)
-{
-    ResolverTiming timing;
-    timing.retryDelay = std::chrono::milliseconds(200);
-    const std::unique_ptr<URLLoader> loader = buildResolverRequest(baseUrl, link, timing);
-    QSignalSpy loaded(loader.get(), &URLLoader::loaded);
-    QSignalSpy failed(loader.get(), &URLLoader::failed);
-    loader->load();
-    if (!QTest::qWaitFor([&] { return !loaded.isEmpty() || !failed.isEmpty(); },
-                         kResolveTimeoutMs) ||
-        loaded.isEmpty())
-        return {QStringLiteral("failed: ") + failed.value(0).value(0).toString()};
-    return loaded.first().first().toStringList();
-}
-
-} // namespace
 
 class TestEmbeddedResolver : public QObject
 {
@@ -47,15 +21,12 @@ class TestEmbeddedResolver : public QObject
 
 private slots:
     void initTestCase();
-
-    void unconfiguredUsesTheBundledService();
-    void startsOnFirstRequestAndStopsWithItsOwner();
-    void serviceThatEndsStartsAgain();
+    void startsOnDemandAgainAndStopsWithItsOwner();
     void serviceThatCannotStartClosesThePort();
 
 private:
-    QString pageLink() const { return m_http->url(QStringLiteral("watch.html")).toString(); }
-    QString mediaLink() const { return m_http->url(QStringLiteral("clips/a.mp4")).toString(); }
+    // Resolves the page the way the app does, through the resolver at baseUrl.
+    bool resolves(const QUrl &baseUrl);
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestHttpServer> m_http;
@@ -63,7 +34,6 @@ private:
 
 void TestEmbeddedResolver::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
     QFile page(m_dir.filePath(QStringLiteral("watch.html")));
     QVERIFY(page.open(QIODevice::WriteOnly));
     page.write("<html><body><video src=\"clips/a.mp4\"></video></body></html>");
@@ -71,52 +41,42 @@ void TestEmbeddedResolver::initTestCase()
     m_http = std::make_unique<TestHttpServer>(m_dir.path());
     QVERIFY(m_http->start());
     QVERIFY(!EmbeddedResolver::findProgram().isEmpty());
+    // No yt-dlp for the services: they read the page themselves, at once.
+    qputenv("PATH", m_dir.path().toUtf8());
 }
 
-void TestEmbeddedResolver::unconfiguredUsesTheBundledService()
+bool TestEmbeddedResolver::resolves(const QUrl &baseUrl)
 {
-    QSettings(QStringLiteral("Marquetrix"), QStringLiteral("Marquetrix"))
-        .remove(QStringLiteral("resolverUrl"));
-    qunsetenv("MARQUETRIX_RESOLVER_URL");
-
-    const QUrl baseUrl = resolverBaseUrl();
-    QCOMPARE(baseUrl.scheme(), QStringLiteral("http"));
-    QCOMPARE(baseUrl.host(), QStringLiteral("127.0.0.1"));
-    QVERIFY(baseUrl.port() > 0);
-    QCOMPARE(resolverBaseUrl(), baseUrl);
-    QCOMPARE(resolve(baseUrl, pageLink()), QStringList{mediaLink()});
+    ResolverTiming timing;
+    timing.retryDelay = std::chrono::milliseconds(200);
+    const auto loader = buildResolverRequest(baseUrl, m_http->url("watch.html").toString(), timing);
+    QSignalSpy loaded(loader.get(), &URLLoader::loaded);
+    QSignalSpy failed(loader.get(), &URLLoader::failed);
+    loader->load();
+    return QTest::qWaitFor([&] { return !loaded.isEmpty() || !failed.isEmpty(); }, 30000) &&
+           loaded.value(0).value(0).toStringList() ==
+               QStringList{m_http->url("clips/a.mp4").toString()};
 }
 
-void TestEmbeddedResolver::startsOnFirstRequestAndStopsWithItsOwner()
+void TestEmbeddedResolver::startsOnDemandAgainAndStopsWithItsOwner()
 {
     auto resolver = std::make_unique<EmbeddedResolver>(EmbeddedResolver::findProgram());
     QVERIFY(resolver->listen());
     QVERIFY(!resolver->isRunning());
-
-    QCOMPARE(resolve(resolver->baseUrl(), pageLink()), QStringList{mediaLink()});
+    QVERIFY(resolves(resolver->baseUrl()));
     QVERIFY(resolver->isRunning());
-    const auto pid = static_cast<pid_t>(resolver->processId());
-    QVERIFY(pid > 0);
+    const qint64 first = resolver->processId();
+
+    QSignalSpy ended(resolver.get(), &EmbeddedResolver::serviceEnded);
+    kill(pid_t(first), SIGKILL);
+    QVERIFY(ended.wait());
+    QVERIFY(!resolver->isRunning());
+    QVERIFY(resolves(resolver->baseUrl()));
+    const auto second = pid_t(resolver->processId());
+    QVERIFY(second != first && second > 0);
 
     resolver.reset();
-    QCOMPARE(kill(pid, 0), -1);
-}
-
-void TestEmbeddedResolver::serviceThatEndsStartsAgain()
-{
-    EmbeddedResolver resolver(EmbeddedResolver::findProgram());
-    QVERIFY(resolver.listen());
-    QCOMPARE(resolve(resolver.baseUrl(), pageLink()), QStringList{mediaLink()});
-    const qint64 first = resolver.processId();
-
-    QSignalSpy ended(&resolver, &EmbeddedResolver::serviceEnded);
-    kill(static_cast<pid_t>(first), SIGKILL);
-    QVERIFY(ended.wait());
-    QVERIFY(!resolver.isRunning());
-
-    QCOMPARE(resolve(resolver.baseUrl(), pageLink()), QStringList{mediaLink()});
-    QVERIFY(resolver.isRunning());
-    QVERIFY(resolver.processId() != first);
+    QCOMPARE(kill(second, 0), -1);
 }
 
 void TestEmbeddedResolver::serviceThatCannotStartClosesThePort()
@@ -127,13 +87,13 @@ void TestEmbeddedResolver::serviceThatCannotStartClosesThePort()
     QVERIFY(resolver.listen());
     QSignalSpy ended(&resolver, &EmbeddedResolver::serviceEnded);
     QTcpSocket first;
-    first.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(resolver.baseUrl().port()));
+    first.connectToHost(QHostAddress::LocalHost, quint16(resolver.baseUrl().port()));
     QVERIFY(ended.wait());
 
     // Later clients are refused at once instead of waiting for an answer that cannot come.
     QTcpSocket later;
     QSignalSpy refused(&later, &QTcpSocket::errorOccurred);
-    later.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(resolver.baseUrl().port()));
+    later.connectToHost(QHostAddress::LocalHost, quint16(resolver.baseUrl().port()));
     QVERIFY(refused.wait());
     QCOMPARE(later.error(), QAbstractSocket::ConnectionRefusedError);
 }

@@ -1,25 +1,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QMutex>
 #include <QThread>
 #include <QUrl>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace marquetrix::test {
 
 class HttpWorker;
 
-// A static-file HTTP/1.1 server on 127.0.0.1 for one test, on its own thread so that a
-// test blocking its GUI thread cannot starve the player it is testing. Serves the files
-// below root (with byte ranges), answers 404 for anything else, and in Stall mode
-// accepts connections and never answers. A cut makes every file end early, as a server
-// that stops halfway does.
-//
-//   TestHttpServer http(media.directory());
-//   QVERIFY(http.start());
-//   player->play(http.url("clip.mp4"));
+// An HTTP/1.1 server on a loopback address, on its own thread so that a test blocking its GUI
+// thread cannot starve the client it tests. Serves the files below root (with byte ranges),
+// unless a script or a responder answers first. Stall mode never answers; a cut makes every
+// file end early, as a server that stops halfway does.
 class TestHttpServer
 {
 public:
@@ -28,26 +27,58 @@ public:
         Serve,
         Stall
     };
-
-    explicit TestHttpServer(const QString &root);
-    ~TestHttpServer();
-
-    // What the server does where a file is cut: hold the connection open without sending
-    // more, or close it.
+    // Where a file is cut: hold the connection open, or close it.
     enum class Cut
     {
         Hold,
         Close
     };
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target;
+        // Names in lower case.
+        QHash<QByteArray, QByteArray> headers;
+        QByteArray body = {};
+    };
+    struct Answer
+    {
+        // Stall reads the request and never answers, Close drops the connection, Endless is a
+        // 200 without a length whose body never ends.
+        enum class Kind
+        {
+            Reply,
+            Stall,
+            Close,
+            Endless
+        };
+        Kind kind = Kind::Reply;
+        int status = 200;
+        QByteArray body = {};
+        QByteArray contentType = "application/json";
+        int delayMs = 0;
+    };
+    // Called on the server's thread: capture by value. No answer serves the file.
+    using Script = std::function<std::optional<Answer>(const Request &)>;
 
-    bool start();
+    explicit TestHttpServer(const QString &root = {}) : m_root(root) {}
+    ~TestHttpServer();
+
+    bool start(const QHostAddress &address = QHostAddress::LocalHost);
     void setMode(Mode mode) { m_stall = mode == Mode::Stall; }
-    // Before start(): answers of the test's own (redirects, answers that depend on the
-    // request's headers). Given the request's line and headers, returns the whole
-    // response, or nothing to serve the file.
-    void setResponder(std::function<QByteArray(const QByteArray &request)> responder)
+    // Before start(): given the request's line and headers, the whole raw response, or nothing.
+    void setResponder(std::function<QByteArray(const QByteArray &)> responder)
     {
         m_responder = std::move(responder);
+    }
+    void setScript(Script script)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_script = std::move(script);
+    }
+    void answer(const Answer &answer)
+    {
+        setScript([answer](const Request &) { return answer; });
     }
     // Sends no byte at or past offset of any file; a negative offset sends files whole.
     void cutAt(qint64 offset, Cut cut)
@@ -55,9 +86,16 @@ public:
         m_cutCloses = cut == Cut::Close;
         m_cutOffset = offset;
     }
-    // A URL for a path relative to root (a file name for files in root itself).
+    // For a path relative to root, or an absolute one.
     QUrl url(const QString &path) const;
-    int requestCount() const { return m_requests.load(); }
+    int requestCount() const { return m_requestCount.load(); }
+    QList<Request> requests() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
+    // Bytes of endless bodies written so far.
+    qint64 endlessBytesSent() const { return m_endlessBytes.load(); }
 
 private:
     friend class HttpWorker;
@@ -65,12 +103,17 @@ private:
     QString m_root;
     QThread m_thread;
     HttpWorker *m_worker = nullptr;
+    QString m_host;
     quint16 m_port = 0;
     std::atomic<bool> m_stall{false};
     std::function<QByteArray(const QByteArray &)> m_responder;
     std::atomic<qint64> m_cutOffset{-1};
     std::atomic<bool> m_cutCloses{false};
-    std::atomic<int> m_requests{0};
+    std::atomic<int> m_requestCount{0};
+    std::atomic<qint64> m_endlessBytes{0};
+    mutable QMutex m_mutex;
+    Script m_script;
+    QList<Request> m_requests;
 };
 
 } // namespace marquetrix::test
