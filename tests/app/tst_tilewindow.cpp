@@ -13,6 +13,7 @@
 #include "viewstate.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QMimeData>
 #include <QProcess>
 #include <QQuickItem>
@@ -507,7 +508,12 @@ void TestTileWindow::playAfterTheEndRepeatAllAndFailure()
 
     // A file that cannot play loses its tile and is named in the notice; a tap dismisses it.
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(m_media.garbageFile())});
+    const QString garbage = m_media.directory() + "/garbage.mp4";
+    QFile garbageFile(garbage);
+    QVERIFY(garbageFile.open(QIODevice::WriteOnly) &&
+            garbageFile.write(QByteArray(200000, '\x5a')) == 200000);
+    garbageFile.close();
+    files.setUrls({QUrl::fromLocalFile(garbage)});
     dragOver(app->window(), &files, true);
     QQuickItem *notice = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT((notice = app->item("failedToast")), 15000);
