@@ -52,29 +52,6 @@ QImage screen()
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage().scaled(480, 270);
 }
 
-// False when it failed or did not end within 20 s (a search for a window that never comes).
-bool xdotool(const QStringList &arguments)
-{
-    QProcess process;
-    process.start("xdotool", arguments);
-    const bool ended = process.waitForFinished(20000);
-    process.kill();
-    return ended && process.exitCode() == 0;
-}
-
-// Starts the program and waits until its window is mapped, then gives it the focus.
-bool startProgram(QProcess &app, const QString &path)
-{
-    app.start(path);
-    QProcess search;
-    search.start("xdotool", {"search", "--sync", "--onlyvisible", "--pid",
-                             QString::number(app.waitForStarted() ? app.processId() : 0)});
-    search.waitForFinished(20000);
-    const QString window = QString::fromLatin1(search.readAllStandardOutput()).split('\n').value(0);
-    // The window manager may have focused it already: activation is best effort.
-    return !window.isEmpty() && (xdotool({"windowactivate", "--sync", window}), true);
-}
-
 bool stops(QProcess &app)
 {
     app.terminate();
@@ -158,10 +135,10 @@ void TestAppEndToEnd::commandLine()
     QFETCH(int, exitCode);
     QFETCH(QString, stdoutPattern);
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // No display is needed to answer these.
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(display);
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     QVERIFY(process.waitForFinished(20000));
@@ -278,8 +255,8 @@ void TestAppEndToEnd::fileDialogWithoutItsModuleIsRefused()
     conf.close();
     QProcess app;
     const auto kill = qScopeGuard([&] { app.kill(), app.waitForFinished(); });
-    QVERIFY(startProgram(app, scratch.filePath("marquetrix")));
-    xdotool({"key", "--clearmodifiers", "ctrl+o"});
+    QVERIFY(AppWindow::launch(app, scratch.filePath("marquetrix")));
+    AppWindow::xdotool({"key", "--clearmodifiers", "ctrl+o"});
     QString log;
     QTRY_VERIFY_WITH_TIMEOUT(
         (log += QString::fromUtf8(app.readAllStandardError()),
@@ -302,16 +279,16 @@ void TestAppEndToEnd::desktopFileDialogOpensIntoItsWindow()
     app.setProcessEnvironment(environment);
     app.setProcessChannelMode(QProcess::ForwardedChannels);
     const auto kill = qScopeGuard([&] { app.kill(), app.waitForFinished(); });
-    QVERIFY(startProgram(app, program));
+    QVERIFY(AppWindow::launch(app, program));
     QTest::qWait(1000);
-    xdotool({"key", "--clearmodifiers", "ctrl+o"});
-    QVERIFY(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Open Files$"}));
+    AppWindow::xdotool({"key", "--clearmodifiers", "ctrl+o"});
+    QVERIFY(AppWindow::xdotool({"search", "--sync", "--onlyvisible", "--name", "^Open Files$"}));
     QTest::qWait(1000);
-    xdotool({"key", "--clearmodifiers", "ctrl+l"});
-    xdotool({"type", "--delay", "10", m_landscape});
+    AppWindow::xdotool({"key", "--clearmodifiers", "ctrl+l"});
+    AppWindow::xdotool({"type", "--delay", "10", m_landscape});
     // The dialog completes the typed path first.
     QTest::qWait(1000);
-    xdotool({"key", "Return"});
+    AppWindow::xdotool({"key", "Return"});
     // The clip plays in the window: its red quadrant fills a good part of the screen.
     QTRY_VERIFY_WITH_TIMEOUT(redColumnRanges(screen()).size() == 1, 20000);
     QVERIFY(stops(app));

@@ -27,42 +27,24 @@ namespace {
 
 const QString kProgram = QStringLiteral(MARQUETRIX_BINARY);
 
-bool nameOwned()
-{
-    return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-        QStringLiteral("org.marquetrix.Marquetrix"));
-}
-
-QStringList titles(const AppWindow &app)
-{
-    QStringList result;
-    for (const auto &meta : app.layoutState()->videoMetas())
-        result.append(meta->title());
-    return result;
-}
-
 // A call to the window's media-player interface, as a client makes it; the reply as gdbus
 // prints it.
 QString mpris(const QStringList &call)
 {
     QProcess gdbus;
-    gdbus.start(QStringLiteral("gdbus"),
-                QStringList{QStringLiteral("call"), QStringLiteral("--session"),
-                            QStringLiteral("--dest"),
-                            QStringLiteral("org.mpris.MediaPlayer2.marquetrix"),
-                            QStringLiteral("--object-path"),
-                            QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("--method")} +
-                    call);
+    gdbus.start("gdbus", QStringList{"call", "--session", "--dest",
+                                     "org.mpris.MediaPlayer2.marquetrix", "--object-path",
+                                     "/org/mpris/MediaPlayer2", "--method"} +
+                             call);
     // The window answers from this process's event loop.
     if (!QTest::qWaitFor([&] { return gdbus.state() == QProcess::NotRunning; }, 10000))
-        return QStringLiteral("(no answer)");
+        return "(no answer)";
     return QString::fromUtf8(gdbus.readAllStandardOutput() + gdbus.readAllStandardError());
 }
 
 QString playerProperty(const QString &name)
 {
-    return mpris({QStringLiteral("org.freedesktop.DBus.Properties.Get"),
-                  QStringLiteral("org.mpris.MediaPlayer2.Player"), name});
+    return mpris({"org.freedesktop.DBus.Properties.Get", "org.mpris.MediaPlayer2.Player", name});
 }
 
 bool allPlaying(const AppWindow &app, bool playing)
@@ -84,9 +66,8 @@ private slots:
     {
         m_clip = m_media.clip({.size = {320, 180}, .seconds = 3});
         QVERIFY2(!m_clip.isEmpty(), qPrintable(m_media.failure()));
-        for (const QString &name :
-             {QStringLiteral("b c.mp4"), QStringLiteral("d.mp4"), QStringLiteral("e.mp4")})
-            QVERIFY(QFile::copy(m_clip, m_media.directory() + QLatin1Char('/') + name));
+        for (const char *name : {"b c.mp4", "d.mp4", "e.mp4"})
+            QVERIFY(QFile::copy(m_clip, m_media.directory() + '/' + name));
     }
 
     // As a file manager's "Open With" does: a relative name (from the later start's own
@@ -105,17 +86,14 @@ private slots:
         later.setWorkingDirectory(m_media.directory());
         QElapsedTimer took;
         took.start();
-        later.start(kProgram, {QStringLiteral("b c.mp4"),
-                               QUrl::fromLocalFile(m_media.directory() + "/d.mp4").toString(),
+        later.start(kProgram, {"b c.mp4", QUrl::fromLocalFile(m_media.directory() + "/d.mp4").toString(),
                                m_media.directory() + "/e.mp4"});
         QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
         qInfo("The later start exited after %lld ms", took.elapsed());
         QCOMPARE(later.exitStatus(), QProcess::NormalExit);
         QCOMPARE(later.exitCode(), 0);
         QTRY_COMPARE(app.tileCount(), 4);
-        QCOMPARE(titles(app).mid(1),
-                 QStringList({QStringLiteral("b c.mp4"), QStringLiteral("d.mp4"),
-                              QStringLiteral("e.mp4")}));
+        QCOMPARE(app.titles().mid(1), QStringList({"b c.mp4", "d.mp4", "e.mp4"}));
     }
 
     // A window that holds the name but no longer answers (stopped, hung) must not keep the
@@ -123,29 +101,18 @@ private slots:
     void hungOwnerDoesNotBlockAStart()
     {
         QProcess owner;
-        owner.start(kProgram);
+        QProcess later;
         auto stop = qScopeGuard([&] {
             ::kill(static_cast<pid_t>(owner.processId()), SIGCONT);
-            owner.kill();
-            owner.waitForFinished();
+            for (QProcess *process : {&owner, &later})
+                process->kill(), process->waitForFinished();
         });
-        QTRY_VERIFY_WITH_TIMEOUT(nameOwned(), 10000);
+        owner.start(kProgram);
+        QTRY_VERIFY_WITH_TIMEOUT(QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                                     "org.marquetrix.Marquetrix"),
+                                 10000);
         ::kill(static_cast<pid_t>(owner.processId()), SIGSTOP);
-
-        QProcess later;
-        later.start(kProgram, {m_clip});
-        auto stopLater = qScopeGuard([&] {
-            later.kill();
-            later.waitForFinished();
-        });
-        QVERIFY(later.waitForStarted());
-        QProcess window;
-        window.start(QStringLiteral("xdotool"),
-                     {QStringLiteral("search"), QStringLiteral("--sync"),
-                      QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                      QString::number(later.processId())});
-        QVERIFY(window.waitForFinished(20000));
-        QCOMPARE(window.exitCode(), 0);
+        QVERIFY(AppWindow::launch(later, kProgram, {m_clip}));
         QCOMPARE(later.state(), QProcess::Running);
     }
 
@@ -160,43 +127,32 @@ private slots:
         MprisService service(app.controller(), app.window());
         QVERIFY(service.claim());
         QTRY_VERIFY(allPlaying(app, true));
-        QTRY_VERIFY(playerProperty(QStringLiteral("PlaybackStatus")).contains("'Playing'"));
+        QTRY_VERIFY(playerProperty("PlaybackStatus").contains("'Playing'"));
 
         QProcess monitor;
+        auto stopMonitor = qScopeGuard([&] { monitor.kill(), monitor.waitForFinished(); });
         // Line-buffered: to a pipe, gdbus would hold its output back.
-        monitor.start(QStringLiteral("stdbuf"),
-                      {QStringLiteral("-oL"), QStringLiteral("gdbus"), QStringLiteral("monitor"),
-                       QStringLiteral("--session"), QStringLiteral("--dest"),
-                       QStringLiteral("org.mpris.MediaPlayer2.marquetrix")});
-        auto stopMonitor = qScopeGuard([&] {
-            monitor.kill();
-            monitor.waitForFinished();
-        });
+        monitor.start("stdbuf", {"-oL", "gdbus", "monitor", "--session", "--dest",
+                                 "org.mpris.MediaPlayer2.marquetrix"});
         QVERIFY(monitor.waitForStarted());
         QTest::qWait(300);
 
-        mpris({QStringLiteral("org.mpris.MediaPlayer2.Player.PlayPause")});
+        mpris({"org.mpris.MediaPlayer2.Player.PlayPause"});
         QTRY_VERIFY(allPlaying(app, false));
-        QTRY_VERIFY(playerProperty(QStringLiteral("PlaybackStatus")).contains("'Paused'"));
+        QTRY_VERIFY(playerProperty("PlaybackStatus").contains("'Paused'"));
         // The pictures stand still (the frame in flight when the call came may still land).
         QImage before;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                before = app.grab();
-                QTest::qWait(500);
-                return app.grab() == before;
-            }(),
-            5000);
+        QTRY_VERIFY_WITH_TIMEOUT((before = app.grab(), QTest::qWait(500), app.grab() == before),
+                                 5000);
         QByteArray announced;
         QTRY_VERIFY((announced += monitor.readAllStandardOutput()).contains("'Paused'"));
 
-        mpris({QStringLiteral("org.mpris.MediaPlayer2.Player.PlayPause")});
+        mpris({"org.mpris.MediaPlayer2.Player.PlayPause"});
         QTRY_VERIFY(allPlaying(app, true));
         QTRY_VERIFY(app.grab() != before);
 
-        const QString metadata = playerProperty(QStringLiteral("Metadata"));
-        QVERIFY2(metadata.contains(app.layoutState()->videoMetas().constFirst()->title()),
-                 qPrintable(metadata));
+        const QString metadata = playerProperty("Metadata");
+        QVERIFY2(metadata.contains(app.titles().constFirst()), qPrintable(metadata));
         QVERIFY2(metadata.contains("'mpris:length': <int64 30"), qPrintable(metadata));
     }
 
