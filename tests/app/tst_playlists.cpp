@@ -93,7 +93,7 @@ private slots:
                  qPrintable(app.failure()));
         QTRY_COMPARE(app.tileCount(), 5);
         QCOMPARE(app.titles(), QStringList({"first.mp4", "second.mp4", "inner.mp4",
-                                      QFileInfo(hls).fileName(), "after.mp4"}));
+                                            QFileInfo(hls).fileName(), "after.mp4"}));
     }
 
     // 10,000 entries do not become 10,000 attempts: the window's worth, and a notice.

@@ -32,10 +32,10 @@ const QString kProgram = QStringLiteral(MARQUETRIX_BINARY);
 QString mpris(const QStringList &call)
 {
     QProcess gdbus;
-    gdbus.start("gdbus", QStringList{"call", "--session", "--dest",
-                                     "org.mpris.MediaPlayer2.marquetrix", "--object-path",
-                                     "/org/mpris/MediaPlayer2", "--method"} +
-                             call);
+    gdbus.start("gdbus",
+                QStringList{"call", "--session", "--dest", "org.mpris.MediaPlayer2.marquetrix",
+                            "--object-path", "/org/mpris/MediaPlayer2", "--method"} +
+                    call);
     // The window answers from this process's event loop.
     if (!QTest::qWaitFor([&] { return gdbus.state() == QProcess::NotRunning; }, 10000))
         return "(no answer)";
@@ -86,8 +86,9 @@ private slots:
         later.setWorkingDirectory(m_media.directory());
         QElapsedTimer took;
         took.start();
-        later.start(kProgram, {"b c.mp4", QUrl::fromLocalFile(m_media.directory() + "/d.mp4").toString(),
-                               m_media.directory() + "/e.mp4"});
+        later.start(kProgram,
+                    {"b c.mp4", QUrl::fromLocalFile(m_media.directory() + "/d.mp4").toString(),
+                     m_media.directory() + "/e.mp4"});
         QTRY_VERIFY_WITH_TIMEOUT(later.state() == QProcess::NotRunning, 10000);
         qInfo("The later start exited after %lld ms", took.elapsed());
         QCOMPARE(later.exitStatus(), QProcess::NormalExit);

@@ -25,6 +25,7 @@
 
 using namespace marquetrix;
 using namespace marquetrix::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,6 +40,16 @@ QPoint bareSpotOf(const QQuickItem *tile)
 {
     const QRect rect = AppWindow::rectOf(tile);
     return {rect.center().x(), rect.top() + rect.height() * 7 / 8};
+}
+
+// Shows the tile's bar as the pointer does; the item of that name on it, or null.
+QQuickItem *onBar(AppWindow *app, QQuickItem *tile, const QString &name)
+{
+    app->move(bareSpotOf(tile));
+    QQuickItem *item = nullptr;
+    return QTest::qWaitFor([&] { return (item = AppWindow::inside(tile, name)) != nullptr; })
+               ? item
+               : nullptr;
 }
 
 bool isHighlight(QRgb pixel)
@@ -152,10 +163,8 @@ void TestTileWindow::everyDialogOpensAndCloses()
     qunsetenv("MARQUETRIX_APPCAST_URL");
     QVERIFY(app);
     const auto choose = [&](const QString &menu, const QString &entry) {
-        if (!menu.isEmpty())
-            app->click(app->centreOf(app->itemsWithText(menu).value(0)));
-        QQuickItem *item = nullptr;
-        QTRY_VERIFY2((item = app->popupItem(entry)), qPrintable(entry));
+        QQuickItem *item = app->menuEntry(menu, entry);
+        QVERIFY2(item, qPrintable(entry));
         app->click(app->centreOf(item));
     };
     const auto shown = [&](const char *name) {
@@ -319,15 +328,9 @@ void TestTileWindow::menusAnswerPointerAndKeys()
     AppWindow *app = window("shapes");
     QVERIFY(app);
     ViewState *view = app->viewState();
-    const auto open = [&](const QString &menu, const QString &entry) {
-        app->click(app->centreOf(app->itemsWithText(menu).value(0)));
-        QQuickItem *item = nullptr;
-        return QTest::qWaitFor([&] { return (item = app->popupItem(entry)) != nullptr; }) ? item
-                                                                                          : nullptr;
-    };
     // The settings open from the Layout menu every time, and Escape closes them.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        QQuickItem *settings = open("&Layout", "Settings");
+        QQuickItem *settings = app->menuEntry("&Layout", "Settings");
         QVERIFY(settings);
         app->click(app->centreOf(settings));
         QTRY_VERIFY2(view->layoutSettingsVisible(), qPrintable(QString::number(attempt)));
@@ -344,12 +347,12 @@ void TestTileWindow::menusAnswerPointerAndKeys()
     app->key("space");
     QTRY_COMPARE(view->globalPause(), !paused);
     // The window-wide commands' titles follow their switches; menus show their keys.
-    QQuickItem *pauseAll = open("&Playback", paused ? "Pause all" : "Play all");
+    QQuickItem *pauseAll = app->menuEntry("&Playback", paused ? "Pause all" : "Play all");
     QVERIFY(pauseAll && app->popupItem("Ctrl+T"));
     app->click(app->centreOf(pauseAll));
     QTRY_COMPARE(view->globalPause(), paused);
     app->key("ctrl+t");
-    QVERIFY(open("&Playback", "Unmute all"));
+    QVERIFY(app->menuEntry("&Playback", "Unmute all"));
     app->key("Escape");
     QTRY_VERIFY(!app->popupItem("Unmute all"));
     app->key("ctrl+t");
@@ -359,7 +362,7 @@ void TestTileWindow::menusAnswerPointerAndKeys()
         app->key("ctrl+l");
     QVERIFY(app->layoutState()->videoMetas() != before);
     // The keys move in menus: Down and Return pick the first item.
-    QVERIFY(open("&Help", "Keyboard shortcuts"));
+    QVERIFY(app->menuEntry("&Help", "Keyboard shortcuts"));
     app->key("Down");
     app->key("Return");
     auto *help = app->window()->findChild<QWindow *>("helpWindow");
@@ -372,9 +375,8 @@ void TestTileWindow::menusAnswerPointerAndKeys()
     const auto focusChanges = app->log().filter("ContentView focus").size();
     QQuickItem *tile = app->tiles().value(0);
     const bool muted = stateOf(tile)->muted();
-    app->move(bareSpotOf(tile));
-    QQuickItem *mute = nullptr;
-    QTRY_VERIFY((mute = AppWindow::inside(tile, "muteButton")));
+    QQuickItem *mute = onBar(app, tile, "muteButton");
+    QVERIFY(mute);
     app->click(app->centreOf(mute));
     QTRY_COMPARE(stateOf(tile)->muted(), !muted);
     QTest::qWait(200);
@@ -415,18 +417,11 @@ void TestTileWindow::dragsLightUpTheirTarget()
     // in the background and a timer watches the target meanwhile.
     const QPoint from = window->mapToGlobal(bareSpotOf(pair[0]));
     const QPoint to = window->mapToGlobal(app->centreOf(pair[1]));
-    QStringList script{"mousemove", QString::number(from.x()), QString::number(from.y()),
-                       "mousedown", "1"};
+    QString script = QString("mousemove %1 %2 mousedown 1").arg(from.x()).arg(from.y());
     for (int step = 1; step <= 10; ++step) {
         const QPoint at = from + (to - from) * step / 10;
-        script << "sleep"
-               << "0.1"
-               << "mousemove" << QString::number(at.x()) << QString::number(at.y());
+        script += QString(" sleep 0.1 mousemove %1 %2").arg(at.x()).arg(at.y());
     }
-    script << "sleep"
-           << "1"
-           << "mouseup"
-           << "1";
     const QRect target = AppWindow::rectOf(pair[1]);
     const auto targetIndex = app->tiles().indexOf(pair[1]);
     bool lit = false;
@@ -436,7 +431,7 @@ void TestTileWindow::dragsLightUpTheirTarget()
     });
     watch.start(100);
     QProcess xdotool;
-    xdotool.start("xdotool", script);
+    xdotool.start("xdotool", (script + " sleep 1 mouseup 1").split(' '));
     QTRY_COMPARE_WITH_TIMEOUT(app->layoutState()->videoMetas().value(targetIndex)->id(), first,
                               10000);
     QVERIFY(xdotool.waitForFinished(5000) || xdotool.state() == QProcess::NotRunning);
@@ -451,9 +446,8 @@ void TestTileWindow::titleReadableAndCalm()
     QVERIFY(app);
     QQuickItem *tile = app->tiles().value(0);
     const QString title = stateOf(tile)->videoMeta()->title();
-    app->move(bareSpotOf(tile));
-    QQuickItem *label = nullptr;
-    QTRY_VERIFY((label = AppWindow::inside(tile, "title")));
+    QQuickItem *label = onBar(app, tile, "title");
+    QVERIFY(label);
     // Red ground under the title: the backdrop darkens it around the letters.
     const qreal padding = label->property("padding").toReal();
     const QPoint spot = label->mapToScene(QPointF(padding - 3, label->height() / 2)).toPoint();
@@ -479,9 +473,8 @@ void TestTileWindow::playAfterTheEndRepeatAllAndFailure()
     PlayerState *paused = stateOf(tiles.value(0));
     PlayerState *ended = stateOf(tiles.value(1));
     const auto clickPlay = [&](QQuickItem *tile) {
-        app->move(bareSpotOf(tile));
-        QQuickItem *play = nullptr;
-        QTRY_VERIFY((play = AppWindow::inside(tile, "playButton")));
+        QQuickItem *play = onBar(app, tile, "playButton");
+        QVERIFY(play);
         app->click(app->centreOf(play));
     };
     clickPlay(tiles[0]);
@@ -506,8 +499,11 @@ void TestTileWindow::playAfterTheEndRepeatAllAndFailure()
     QTRY_VERIFY(!ended->repeatEnabled());
 
     // A file that cannot play loses its tile and is named in the notice; a tap dismisses it.
+    QFile garbage(m_media.directory() + "/garbage.mp4");
+    QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(200 * 1024, '\x5a')));
+    garbage.close();
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(m_media.garbageFile())});
+    files.setUrls({QUrl::fromLocalFile(garbage.fileName())});
     dragOver(app->window(), &files, true);
     QQuickItem *notice = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT((notice = app->item("failedToast")), 15000);
@@ -523,24 +519,12 @@ void TestTileWindow::tileActionsStayReachable_data()
     // The bar's button that opens the menu; empty: a right click on the tile.
     QTest::addColumn<QString>("opener");
     QTest::addColumn<QString>("choice");
-    QTest::newRow("open menu") << "two"
-                               << "openButton"
-                               << "Open File";
-    QTest::newRow("context menu: loop") << "two"
-                                        << ""
-                                        << "Loop";
-    QTest::newRow("crop menu") << "two"
-                               << "cropButton"
-                               << "Portrait";
-    QTest::newRow("context menu: crop") << "two"
-                                        << ""
-                                        << "Original";
-    QTest::newRow("context menu: close") << "two"
-                                         << ""
-                                         << "Close";
-    QTest::newRow("tiny tile: more") << "tiny"
-                                     << "moreButton"
-                                     << "Loop";
+    QTest::newRow("open menu") << u"two"_s << u"openButton"_s << u"Open File"_s;
+    QTest::newRow("context menu: loop") << u"two"_s << QString() << u"Loop"_s;
+    QTest::newRow("crop menu") << u"two"_s << u"cropButton"_s << u"Portrait"_s;
+    QTest::newRow("context menu: crop") << u"two"_s << QString() << u"Original"_s;
+    QTest::newRow("context menu: close") << u"two"_s << QString() << u"Close"_s;
+    QTest::newRow("tiny tile: more") << u"tiny"_s << u"moreButton"_s << u"Loop"_s;
 }
 
 void TestTileWindow::tileActionsStayReachable()
@@ -560,9 +544,8 @@ void TestTileWindow::tileActionsStayReachable()
     if (opener.isEmpty()) {
         app->click(bareSpotOf(tile), Qt::RightButton);
     } else {
-        app->move(bareSpotOf(tile));
-        QQuickItem *button = nullptr;
-        QTRY_VERIFY((button = AppWindow::inside(tile, opener)));
+        QQuickItem *button = onBar(app, tile, opener);
+        QVERIFY(button);
         // Every button of the bar lies inside the tile, however small, and is named.
         auto *bar =
             AppWindow::inside(tile, "controlsLoader")->property("item").value<QQuickItem *>();

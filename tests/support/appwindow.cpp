@@ -187,6 +187,14 @@ QQuickItem *AppWindow::popupItem(const QString &text) const
     return nullptr;
 }
 
+QQuickItem *AppWindow::menuEntry(const QString &menu, const QString &entry)
+{
+    if (!menu.isEmpty())
+        click(centreOf(itemsWithText(menu).value(0)));
+    QQuickItem *item = nullptr;
+    return QTest::qWaitFor([&] { return (item = popupItem(entry)) != nullptr; }) ? item : nullptr;
+}
+
 QPoint AppWindow::centreOf(const QQuickItem *item) const
 {
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
@@ -261,7 +269,7 @@ void AppWindow::type(const QString &text)
 void AppWindow::resize(QSize size)
 {
     input({u"windowsize"_s, QString::number(m_window->winId()), QString::number(size.width()),
-             QString::number(size.height())});
+           QString::number(size.height())});
 }
 
 QImage AppWindow::grab() const

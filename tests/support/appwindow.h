@@ -55,6 +55,8 @@ public:
     QList<QQuickItem *> itemsWithText(const QString &text) const;
     // A visible item showing this text inside a popup (menu, context menu, tooltip), or null.
     QQuickItem *popupItem(const QString &text) const;
+    // Clicks the menu bar's menu of that title (if given) and waits for the entry in a popup.
+    QQuickItem *menuEntry(const QString &menu, const QString &entry);
     // An item's centre and rectangle in window coordinates.
     QPoint centreOf(const QQuickItem *item) const;
     static QRect rectOf(const QQuickItem *item);
