@@ -91,29 +91,19 @@ bool AppWindow::start(const QStringList &arguments)
                             QUrl(u"qrc:/qt-project.org/imports/Marquetrix/Main.qml"_s));
     m_root.reset(component.createWithInitialProperties(
         {{u"engine"_s, QVariant::fromValue<MediaEngine *>(m_engine.get())}}));
+    const auto fail = [this](const QString &why) { return m_failure = why, false; };
     m_window = qobject_cast<QQuickWindow *>(m_root.get());
-    if (!m_window) {
-        m_failure = u"no main window: "_s + component.errorString();
-        return false;
-    }
-    if (commandLine.fullscreen())
-        m_window->showFullScreen();
-    else
-        m_window->show();
+    if (!m_window)
+        return fail(u"no main window: "_s + component.errorString());
+    commandLine.fullscreen() ? m_window->showFullScreen() : m_window->show();
     if (ContentController *content = controller())
         content->openArguments(commandLine.items());
-    if (!QTest::qWaitForWindowExposed(m_window, 10000)) {
-        m_failure = u"the window was not mapped"_s;
-        return false;
-    }
-    if (!QTest::qWaitForWindowActive(m_window, 3000)) {
+    if (!QTest::qWaitForWindowExposed(m_window, 10000))
+        return fail(u"the window was not mapped"_s);
+    if (!QTest::qWaitForWindowActive(m_window, 3000))
         xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(m_window->winId())});
-        if (!QTest::qWaitForWindowActive(m_window, 5000)) {
-            m_failure = u"the window did not get the focus"_s;
-            return false;
-        }
-    }
-    return true;
+    return QTest::qWaitForWindowActive(m_window, 5000) ||
+           fail(u"the window did not get the focus"_s);
 }
 
 ContentController *AppWindow::controller() const
