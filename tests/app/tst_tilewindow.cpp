@@ -1,33 +1,41 @@
 // The real window on the real engine, driven by pointer and keys through the X server as a
 // user drives it: every dialog, menu and window it offers, and the tiles. Rows share a window where
 // what they leave behind does not matter to the next one: each setup is started once, in the order
-// the rows ask for it.
+// the rows ask for it. Playlist files, read in the forms other players write them, and opened
+// in the window in place of the playlist and in its order.
 
 #include "appwindow.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
 #include "mediagenerator.h"
 #include "playerstate.h"
+#include "playlistreader.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
 #include "viewstate.h"
 
 #include <QAccessible>
-#include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 using namespace marquetrix;
 using namespace marquetrix::test;
+using namespace Qt::StringLiterals;
 
 namespace {
+
+bool write(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
 
 PlayerState *stateOf(QQuickItem *tile)
 {
@@ -40,6 +48,16 @@ QPoint bareSpotOf(const QQuickItem *tile)
 {
     const QRect rect = AppWindow::rectOf(tile);
     return {rect.center().x(), rect.top() + rect.height() * 7 / 8};
+}
+
+// Shows the tile's bar as the pointer does; the item of that name on it, or null.
+QQuickItem *onBar(AppWindow *app, QQuickItem *tile, const QString &name)
+{
+    app->move(bareSpotOf(tile));
+    QQuickItem *item = nullptr;
+    return QTest::qWaitFor([&] { return (item = AppWindow::inside(tile, name)) != nullptr; })
+               ? item
+               : nullptr;
 }
 
 bool isHighlight(QRgb pixel)
@@ -65,18 +83,590 @@ class TestTileWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setApplicationVersion("1.2.3");
+    }
+
     void cleanupTestCase() { m_app.reset(); }
-    void everyDialogOpensAndCloses();
-    void playerKeys_data();
-    void playerKeys();
-    void menusAnswerPointerAndKeys();
-    void dragsLightUpTheirTarget();
-    void titleReadableAndCalm();
-    void playAfterTheEndRepeatAllAndFailure();
-    void tileActionsStayReachable_data();
-    void tileActionsStayReachable();
-    void resizeStretchesTheTilesAtOnce();
+
+    void everyDialogOpensAndCloses()
+    {
+        // The update check reads a feed served on 127.0.0.1; the settings start afresh.
+        QVERIFY(write(
+            m_media.directory() + "/appcast.xml",
+            "<rss xmlns:sparkle='http://www.andymatuschak.org/xml-namespaces/sparkle'><channel>"
+            "<item><enclosure url='https://e.org/m.tar.xz' sparkle:shortVersionString='9.0'/>"
+            "</item></channel></rss>"));
+        TestHttpServer http(m_media.directory());
+        QVERIFY(http.start());
+        qputenv("MARQUETRIX_APPCAST_URL", http.url("appcast.xml").toEncoded());
+        QSettings settings("Marquetrix", "Marquetrix");
+        settings.clear();
+        AppWindow *app = window("empty");
+        qunsetenv("MARQUETRIX_APPCAST_URL");
+        QVERIFY(app);
+        const auto choose = [&](const QString &menu, const QString &entry) {
+            QQuickItem *item = app->menuEntry(menu, entry);
+            QVERIFY2(item, qPrintable(entry));
+            app->click(app->centreOf(item));
+        };
+        const auto shown = [&](const char *name) {
+            return app->window()->findChild<QObject *>(name)->property("visible").toBool();
+        };
+        // The file dialog from the menu's key, the welcome link and the toolbar's menu.
+        app->key("ctrl+o");
+        QTRY_VERIFY(shown("fileDialog"));
+        app->key("Escape");
+        QTRY_VERIFY(!shown("fileDialog"));
+        app->click(app->centreOf(app->item("welcomeOpenFiles")));
+        QTRY_VERIFY(shown("fileDialog"));
+        choose("", "Cancel");
+        QTRY_VERIFY(!shown("fileDialog"));
+        app->click(app->centreOf(app->item("addVideoButton")));
+        choose("", "Open Files");
+        QTRY_VERIFY(shown("fileDialog"));
+        choose("", "Cancel");
+        QTRY_VERIFY(!shown("fileDialog"));
+
+        // The open-by-link dialog: a blank typed into its field is text, not the pause key.
+        choose("&File", "Open URL");
+        QQuickItem *field = nullptr;
+        QTRY_VERIFY((field = app->item("videoUrlField")));
+        app->click(app->centreOf(field));
+        app->type("a b");
+        QTRY_COMPARE(field->property("text").toString(), QStringLiteral("a b"));
+        QVERIFY(!app->viewState()->globalPause());
+        app->click(app->centreOf(app->item("cancelButton")));
+        QTRY_VERIFY(!app->item("videoUrlField"));
+
+        // The layout settings take effect at once and are kept; Return closes them.
+        choose("&Layout", "Settings");
+        QQuickItem *screenUsage = nullptr;
+        QTRY_VERIFY((screenUsage = app->item("algorithm0")));
+        QVERIFY(app->item("algorithm1")->property("checked").toBool());
+        app->click(screenUsage->mapToScene(QPointF(10, screenUsage->height() / 2)).toPoint());
+        QTRY_VERIFY(screenUsage->property("checked").toBool());
+        QCOMPARE(settings.value("layoutAlgorithm"), QVariant(0));
+        app->key("Return");
+        QTRY_VERIFY(!app->viewState()->layoutSettingsVisible());
+
+        // The update check tells what the feed offers.
+        choose("&Help", "Check for Updates\u2026");
+        QQuickItem *message = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((message = app->item("updateMessage")), 10000);
+        QCOMPARE(message->property("text").toString(),
+                 "Marquetrix 9.0 is available; you have 1.2.3.");
+        choose("", "OK");
+        QTRY_VERIFY(!app->item("updateMessage"));
+
+        // The About window, closed through the window manager; asked again, the same one shows.
+        QWindow *about = nullptr;
+        for (int time = 0; time < 2; ++time) {
+            choose("&Help", "About Marquetrix");
+            QWindow *up = nullptr;
+            const auto aboutUp = [&] {
+                for (QWindow *window : QGuiApplication::topLevelWindows())
+                    up =
+                        window->title() == u"About Marquetrix" && window->isExposed() ? window : up;
+                return up && up->isActive();
+            };
+            QTRY_VERIFY(aboutUp());
+            QCOMPARE(up, about ? about : up);
+            about = up;
+            const auto *version = about->findChild<QQuickItem *>("aboutVersion");
+            QCOMPARE(version->property("text").toString(), "Version 1.2.3");
+            app->key("alt+F4");
+            QTRY_VERIFY(!about->isVisible());
+        }
+        // A clip chosen by typing its path in the dialog plays in a tile, with what that loads.
+        app->key("ctrl+o");
+        QTRY_VERIFY(shown("fileDialog"));
+        app->key("ctrl+l");
+        app->type(m_media.clip({.size = {320, 180}, .seconds = 10}));
+        app->key("Return");
+        QTRY_COMPARE(app->tileCount(), 1);
+        QTRY_VERIFY(!shown("fileDialog"));
+        QVERIFY2(!app->logged("is not installed") && !app->logged("Failed to load"),
+                 qPrintable(app->log().join('\n')));
+    }
+
+    void playerKeys_data()
+    {
+        QTest::addColumn<QString>("chord");
+        // The pointer over the second tile, or over no tile (the first one was clicked last).
+        QTest::addColumn<bool>("overSecond");
+        QTest::addColumn<QString>("effect");
+        QTest::addColumn<double>("value");
+        // One window for all rows, in this order: volume and mute carry over to the next rows.
+        QTest::newRow("Right, pointer on a tile") << "Right" << true << "position" << 41.0;
+        QTest::newRow("Left, last clicked") << "Left" << false << "position" << 31.0;
+        QTest::newRow("shift+Right") << "shift+Right" << true << "position" << 96.0;
+        QTest::newRow("shift+Left") << "shift+Left" << false << "position" << 0.0;
+        QTest::newRow("7") << "7" << true << "position" << 84.0;
+        QTest::newRow("Home") << "Home" << false << "position" << 0.0;
+        QTest::newRow("Down") << "Down" << true << "volume" << 95.0;
+        QTest::newRow("Up at the top") << "Up" << false << "volume" << 100.0;
+        QTest::newRow("m") << "m" << false << "muted" << 1.0;
+        QTest::newRow("f") << "f" << true << "fullscreen" << 1.0;
+        QTest::newRow("F1") << "F1" << false << "help" << 1.0;
+        QTest::newRow("ctrl+?") << "ctrl+question" << false << "help" << 1.0;
+        QTest::newRow("End") << "End" << true << "position" << 120.2;
+    }
+
+    void playerKeys()
+    {
+        QFETCH(QString, chord);
+        QFETCH(bool, overSecond);
+        QFETCH(QString, effect);
+        QFETCH(double, value);
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        const QList<QQuickItem *> tiles = app->tiles();
+        PlayerState *target = stateOf(tiles[overSecond ? 1 : 0]);
+        PlayerState *other = stateOf(tiles[overSecond ? 0 : 1]);
+        // Paused, so that positions stay where the keys put them; the first tile clicked last.
+        if (!app->viewState()->globalPause()) {
+            app->key("space");
+            app->click(bareSpotOf(tiles[0]));
+        }
+        QTRY_VERIFY(!target->playing() && !other->playing());
+        app->move(bareSpotOf(tiles[overSecond ? 1 : 0]));
+        if (effect == u"position") {
+            app->key("3");
+            QTRY_VERIFY(qAbs(target->position() - 36) < 1);
+        }
+        // Without a tile under the pointer, the border shows which one the keys go to.
+        if (!overSecond) {
+            app->move(app->centreOf(app->item("addVideoButton")));
+            const QRect first = AppWindow::rectOf(tiles[0]);
+            QTRY_VERIFY(isHighlight(app->grab().pixel(first.center().x(), first.top())));
+        }
+        auto *help = app->window()->findChild<QWindow *>("helpWindow");
+        QVERIFY(help && !help->isVisible());
+        const float otherAt = other->position();
+        const float otherVolume = other->videoMeta()->volume();
+
+        app->key(chord);
+        if (effect == u"position") {
+            QTRY_VERIFY(qAbs(target->position() - value) < 1.5);
+            QCOMPARE(other->position(), otherAt);
+        } else if (effect == u"volume") {
+            QTRY_COMPARE(target->videoMeta()->volume(), float(value));
+            QCOMPARE(other->videoMeta()->volume(), otherVolume);
+        } else if (effect == u"muted") {
+            QTRY_VERIFY(target->muted());
+            QVERIFY(!other->muted());
+        } else if (effect == u"fullscreen") {
+            QTRY_COMPARE(app->window()->visibility(), QWindow::FullScreen);
+            QTRY_VERIFY(app->item("fullscreenBanner"));
+            app->key("Escape");
+            QTRY_VERIFY(app->window()->visibility() != QWindow::FullScreen);
+        } else {
+            QTRY_VERIFY(help->isVisible());
+            help->close();
+            QTRY_VERIFY(app->controller()->isFocused());
+        }
+    }
+
+    void menusAnswerPointerAndKeys()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        ViewState *view = app->viewState();
+        // The settings open from the Layout menu every time, and Escape closes them.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QQuickItem *settings = app->menuEntry("&Layout", "Settings");
+            QVERIFY(settings);
+            app->click(app->centreOf(settings));
+            QTRY_VERIFY2(view->layoutSettingsVisible(), qPrintable(QString::number(attempt)));
+            app->key("Escape");
+            QTRY_VERIFY(!view->layoutSettingsVisible());
+        }
+        // One click opens "Add video"; Escape closes it, and the keys are the window's again.
+        app->click(app->centreOf(app->item("addVideoButton")));
+        QTRY_VERIFY(app->popupItem("Open URL"));
+        app->key("Escape");
+        QTRY_VERIFY(!app->popupItem("Open URL"));
+        QTRY_VERIFY(app->controller()->isFocused());
+        const bool paused = view->globalPause();
+        app->key("space");
+        QTRY_COMPARE(view->globalPause(), !paused);
+        // The window-wide commands' titles follow their switches; menus show their keys.
+        QQuickItem *pauseAll = app->menuEntry("&Playback", paused ? "Pause all" : "Play all");
+        QVERIFY(pauseAll && app->popupItem("Ctrl+T"));
+        app->click(app->centreOf(pauseAll));
+        QTRY_COMPARE(view->globalPause(), paused);
+        app->key("ctrl+t");
+        QVERIFY(app->menuEntry("&Playback", "Unmute all"));
+        app->key("Escape");
+        QTRY_VERIFY(!app->popupItem("Unmute all"));
+        app->key("ctrl+t");
+        // Shuffle reorders the tiles: three stay in order once in 6 shuffles.
+        const auto before = app->layoutState()->videoMetas();
+        for (int i = 0; i < 6 && app->layoutState()->videoMetas() == before; ++i)
+            app->key("ctrl+l");
+        QVERIFY(app->layoutState()->videoMetas() != before);
+        // The keys move in menus: Down and Return pick the first item.
+        QVERIFY(app->menuEntry("&Help", "Keyboard shortcuts"));
+        app->key("Down");
+        app->key("Return");
+        auto *help = app->window()->findChild<QWindow *>("helpWindow");
+        QTRY_VERIFY(help->isVisible());
+        help->close();
+
+        // A click on a tile's control leaves the keys with the window.
+        QTRY_VERIFY(app->controller()->isFocused());
+        QTest::qWait(300);
+        const auto focusChanges = app->log().filter("ContentView focus").size();
+        QQuickItem *tile = app->tiles().value(0);
+        const bool muted = stateOf(tile)->muted();
+        QQuickItem *mute = onBar(app, tile, "muteButton");
+        QVERIFY(mute);
+        app->click(app->centreOf(mute));
+        QTRY_COMPARE(stateOf(tile)->muted(), !muted);
+        QTest::qWait(200);
+        QCOMPARE(app->log().filter("ContentView focus").size(), focusChanges);
+    }
+
+    void dragsLightUpTheirTarget()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        QQuickWindow *window = app->window();
+        // Two tiles of one shape: only those may trade places.
+        QList<QQuickItem *> pair;
+        for (QQuickItem *tile : app->tiles()) {
+            if (stateOf(tile)->videoMeta()->width() == 320)
+                pair << tile;
+        }
+        QCOMPARE(pair.size(), 2);
+        const QUuid first = stateOf(pair[0])->videoMeta()->id();
+
+        // A file dragged over the window lights the window up until it leaves; dropped, it opens.
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(m_media.clip({.size = {320, 180}, .seconds = 5}))});
+        dragOver(window, &files, false);
+        const QPoint edge(2, window->height() / 2);
+        QTRY_VERIFY(isHighlight(app->grab().pixel(edge)));
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(window, &leave);
+        QTRY_VERIFY(!isHighlight(app->grab().pixel(edge)));
+        const QList<QQuickItem *> before = app->tiles();
+        dragOver(window, &files, true);
+        QTRY_COMPARE(app->tiles().size(), 4);
+        // The tiles already there stay as they are, players and all.
+        QCOMPARE(app->tiles().first(3), before);
+
+        // A tile dragged over another lights the target up; dropped there it swaps the two. The
+        // drag runs its own event loop until the drop, so the pointer is moved by one xdotool run
+        // in the background and a timer watches the target meanwhile.
+        const QPoint from = window->mapToGlobal(bareSpotOf(pair[0]));
+        const QPoint to = window->mapToGlobal(app->centreOf(pair[1]));
+        QString script = QString("mousemove %1 %2 mousedown 1").arg(from.x()).arg(from.y());
+        for (int step = 1; step <= 10; ++step) {
+            const QPoint at = from + (to - from) * step / 10;
+            script += QString(" sleep 0.1 mousemove %1 %2").arg(at.x()).arg(at.y());
+        }
+        const QRect target = AppWindow::rectOf(pair[1]);
+        const auto targetIndex = app->tiles().indexOf(pair[1]);
+        bool lit = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            lit = lit || isHighlight(app->grab().pixel(target.left() + 2, target.center().y()));
+        });
+        watch.start(100);
+        QProcess xdotool;
+        xdotool.start("xdotool", (script + " sleep 1 mouseup 1").split(' '));
+        QTRY_COMPARE_WITH_TIMEOUT(app->layoutState()->videoMetas().value(targetIndex)->id(), first,
+                                  10000);
+        QVERIFY(xdotool.waitForFinished(5000) || xdotool.state() == QProcess::NotRunning);
+        QVERIFY2(lit, "the target tile did not light up under the drag");
+    }
+
+    // The title is readable on light video, and no tooltip pops up for a title shown whole as the
+    // pointer crosses it, nor lingers after full screen.
+    void titleReadableAndCalm()
+    {
+        AppWindow *app = window("two");
+        QVERIFY(app);
+        QQuickItem *tile = app->tiles().value(0);
+        const QString title = stateOf(tile)->videoMeta()->title();
+        QQuickItem *label = onBar(app, tile, "title");
+        QVERIFY(label);
+        // Red ground under the title: the backdrop darkens it around the letters.
+        const qreal padding = label->property("padding").toReal();
+        const QPoint spot = label->mapToScene(QPointF(padding - 3, label->height() / 2)).toPoint();
+        QTRY_VERIFY2(qRed(app->grab().pixel(spot)) < 170,
+                     qPrintable(QString::number(app->grab().pixel(spot), 16)));
+
+        app->move(app->centreOf(label));
+        QTest::qWait(1200);
+        QVERIFY2(!app->popupItem(title), "a tooltip for a title shown whole");
+        app->doubleClick(bareSpotOf(tile));
+        QTRY_COMPARE(app->window()->visibility(), QWindow::FullScreen);
+        QTest::qWait(500);
+        QVERIFY(!app->popupItem(title));
+        app->key("Escape");
+        QTRY_VERIFY(app->window()->visibility() != QWindow::FullScreen);
+    }
+
+    void playAfterTheEndRepeatAllAndFailure()
+    {
+        AppWindow *app = window("two");
+        QVERIFY(app);
+        const QList<QQuickItem *> tiles = app->tiles();
+        PlayerState *paused = stateOf(tiles.value(0));
+        PlayerState *ended = stateOf(tiles.value(1));
+        const auto clickPlay = [&](QQuickItem *tile) {
+            QQuickItem *play = onBar(app, tile, "playButton");
+            QVERIFY(play);
+            app->click(app->centreOf(play));
+        };
+        clickPlay(tiles[0]);
+        QTRY_VERIFY(!paused->playing());
+        QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
+
+        // One click plays on past the moment the old fault paused it again (0.03 to 0.23 s).
+        clickPlay(tiles[1]);
+        QTRY_VERIFY(ended->position() > 0.3f && ended->position() < 1.5f);
+        QTest::qWait(700);
+        QVERIFY(ended->playing());
+        QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
+        const float pausedAt = paused->position();
+
+        // Repeat all: the video at its end starts over and loops; the one the user paused stays.
+        app->key("ctrl+r");
+        QTRY_VERIFY(ended->playing() && ended->repeatEnabled());
+        QTest::qWait(1000);
+        QVERIFY(!paused->playing());
+        QCOMPARE(paused->position(), pausedAt);
+        app->key("ctrl+r");
+        QTRY_VERIFY(!ended->repeatEnabled());
+
+        // A file that cannot play loses its tile and is named in the notice; a tap dismisses it.
+        const QString garbage = m_media.directory() + "/garbage.mp4";
+        QVERIFY(write(garbage, QByteArray(200 * 1024, '\x5a')));
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(garbage)});
+        dragOver(app->window(), &files, true);
+        QQuickItem *notice = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((notice = app->item("failedToast")), 15000);
+        QTRY_VERIFY(app->controller()->failureNotice().contains(files.urls()[0].fileName()));
+        QCOMPARE(app->tiles(), tiles);
+        app->click(app->centreOf(notice));
+        QTRY_VERIFY(!app->viewState()->showFailedToOpenAlert());
+    }
+
+    void tileActionsStayReachable_data()
+    {
+        QTest::addColumn<QString>("setup");
+        // The bar's button that opens the menu; empty: a right click on the tile.
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("choice");
+        QTest::newRow("open menu") << u"two"_s << u"openButton"_s << u"Open File"_s;
+        QTest::newRow("context menu: loop") << u"two"_s << QString() << u"Loop"_s;
+        QTest::newRow("crop menu") << u"two"_s << u"cropButton"_s << u"Portrait"_s;
+        QTest::newRow("context menu: crop") << u"two"_s << QString() << u"Original"_s;
+        QTest::newRow("context menu: close") << u"two"_s << QString() << u"Close"_s;
+        QTest::newRow("tiny tile: more") << u"tiny"_s << u"moreButton"_s << u"Loop"_s;
+    }
+
+    void tileActionsStayReachable()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, opener);
+        QFETCH(QString, choice);
+        AppWindow *app = window(setup);
+        QVERIFY(app);
+        const QList<QQuickItem *> tiles = app->tiles();
+        QQuickItem *tile = *std::min_element(
+            tiles.begin(), tiles.end(), [](auto *a, auto *b) { return a->width() < b->width(); });
+        PlayerState *state = stateOf(tile);
+        const QRect tileRect = AppWindow::rectOf(tile);
+        const bool looped = state->repeatEnabled();
+
+        if (opener.isEmpty()) {
+            app->click(bareSpotOf(tile), Qt::RightButton);
+        } else {
+            QQuickItem *button = onBar(app, tile, opener);
+            QVERIFY(button);
+            // Every button of the bar lies inside the tile, however small, and is named.
+            auto *bar =
+                AppWindow::inside(tile, "controlsLoader")->property("item").value<QQuickItem *>();
+            for (QQuickItem *control : bar->findChildren<QQuickItem *>()) {
+                if (!control->inherits("QQuickAbstractButton") || !control->isVisible())
+                    continue;
+                QVERIFY2(tileRect.contains(AppWindow::rectOf(control)),
+                         qPrintable(control->objectName() + " cut off at " +
+                                    QString::number(tileRect.width())));
+                QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+                QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                         qPrintable(control->objectName()));
+            }
+            app->click(app->centreOf(button));
+        }
+        // The pointer goes to the menu, as a user's does; the menu stays.
+        QQuickItem *item = nullptr;
+        if (opener.isEmpty() && choice != u"Loop") { // The context menu's crop is a submenu.
+            QTRY_VERIFY((item = app->popupItem("Crop")));
+            app->click(app->centreOf(item));
+        }
+        QTRY_VERIFY((item = app->popupItem(choice)));
+        if (opener == u"moreButton") {
+            // The loop icon stands out from the menu's ground.
+            QTest::qWait(300);
+            const QRect rect = AppWindow::rectOf(item);
+            const QImage image = app->grab();
+            const int ground = qGray(image.pixel(rect.right() - 3, rect.bottom() - 2));
+            const double visible =
+                AppWindow::share(image, QRect(rect.topLeft(), QSize(rect.height(), rect.height())),
+                                 [&](QRgb pixel) { return qAbs(qGray(pixel) - ground) > 100; });
+            QVERIFY2(visible > 0.03, qPrintable(QString::number(visible)));
+        }
+        app->move(app->centreOf(item));
+        QTest::qWait(400);
+        QVERIFY2((item = app->popupItem(choice)), "the menu went away under the pointer");
+        app->click(app->centreOf(item));
+
+        if (choice == u"Close") {
+            // The tile goes, the other stays as it is.
+            QTRY_COMPARE(app->tiles().size(), tiles.size() - 1);
+            QVERIFY(!app->tiles().contains(tile));
+            return;
+        }
+        if (choice == u"Portrait" || choice == u"Original") {
+            const bool portrait = choice == u"Portrait";
+            QTRY_VERIFY(
+                (portrait ? tile->height() / tile->width() : tile->width() / tile->height()) > 1.5);
+        } else if (choice == u"Loop") {
+            QTRY_COMPARE(state->repeatEnabled(), !looped);
+        } else {
+            auto *dialog = tile->property("playerView")
+                               .value<QObject *>()
+                               ->findChild<QObject *>("tileFileDialog");
+            QTRY_VERIFY(dialog->property("visible").toBool());
+            QTest::qWait(500);
+            QVERIFY2(dialog->property("visible").toBool(), "the open panel went with the bar");
+            app->key("Escape");
+            QTRY_VERIFY(!dialog->property("visible").toBool());
+        }
+        // The tile is still the same: a crop reshapes it without rebuilding its player.
+        QCOMPARE(app->tiles().value(tiles.indexOf(tile)), tile);
+        QCOMPARE(stateOf(tile), state);
+    }
+
+    // As a drag of the window's edge: many small steps, each sooner than the search. The row of
+    // portrait tiles spans the window's width before, while and after.
+    void resizeStretchesTheTilesAtOnce()
+    {
+        AppWindow *app = window("tiny");
+        QVERIFY(app);
+        const auto right = [&] {
+            int edge = 0;
+            for (QQuickItem *tile : app->tiles())
+                edge = std::max(edge, AppWindow::rectOf(tile).right());
+            return edge;
+        };
+        QVERIFY(right() >= app->window()->width() - 4);
+        const QSize start = app->window()->size();
+        for (int step = 1; step <= 6; ++step)
+            app->resize(start + QSize(40 * step, 0));
+        // Read at once: the search waits until the resize has settled.
+        QTRY_COMPARE(app->window()->size(), start + QSize(240, 0));
+        QVERIFY2(right() >= app->window()->width() - 4, qPrintable(QString::number(right())));
+        // Once the resize settles the search lays the tiles out for the new size.
+        QQuickItem *tile = app->tiles().value(0);
+        QTRY_VERIFY(qAbs(tile->width() / tile->height() - 180.0 / 320) < 0.02);
+    }
+
+    void readPlaylists_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("xspf");
+        QTest::addColumn<QList<QByteArray>>("items");
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("m3u8 with titles, CRLF, relative, absolute and links")
+            << QByteArray("#EXTM3U\r\n#EXTINF:10,A title\r\nsub/a b.mp4\r\n  /abs/c.mkv \r\n\r\n"
+                          "https://host/v.mp4\r\nrtsp://cam/1\r\nfile:///abs/d.mp4\r\n")
+            << false
+            << QList<QByteArray>{"/pl/sub/a b.mp4", "/abs/c.mkv", "https://host/v.mp4",
+                                 "rtsp://cam/1", "file:///abs/d.mp4"}
+            << 0;
+        QTest::newRow("m3u line with control characters")
+            << QByteArray("a.mp4\nb\x01.mp4\nc.mp4") << false
+            << QList<QByteArray>{"/pl/a.mp4", "/pl/c.mp4"} << 1;
+        QTest::newRow("xspf: URIs, relative, a track without location")
+            << QByteArray("<?xml version=\"1.0\"?><playlist version=\"1\" "
+                          "xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+                          "<track><location>file:///abs/a%20b.mp4</location></track>"
+                          "<track><title>none</title></track>"
+                          "<track><location>rel/c.mp4</location></track>"
+                          "<track><location>https://host/x.m3u8</location></track>"
+                          "</trackList></playlist>")
+            << true << QList<QByteArray>{"/abs/a b.mp4", "/pl/rel/c.mp4", "https://host/x.m3u8"}
+            << 1;
+        QTest::newRow("xspf that breaks off")
+            << QByteArray("<playlist><trackList><track><location>a.mp4</location></track>"
+                          "<track><locat")
+            << true << QList<QByteArray>{"/pl/a.mp4"} << 1;
+    }
+
+    void readPlaylists()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, xspf);
+        const PlaylistReader::Playlist playlist = PlaylistReader::read(content, "/pl", xspf);
+        QTEST(playlist.items, "items");
+        QTEST(playlist.skipped, "skipped");
+        QVERIFY(!PlaylistReader::isStream(content));
+    }
+
+    // A playlist naming two clips, itself, and another playlist that names the first again:
+    // each clip opens once, in order, and what follows the playlist opens after its items. An
+    // HLS stream's .m3u8 is no list of videos: it plays as one.
+    void playlistOpensItsItemsInPlace()
+    {
+        const QString hls = m_media.hlsPlaylist();
+        const QString clip = m_media.clip({.size = {320, 180}});
+        QVERIFY2(!hls.isEmpty() && !clip.isEmpty(), qPrintable(m_media.failure()));
+        const QString dir = m_media.directory();
+        for (const char *name : {"/first.mp4", "/second.mp4", "/after.mp4", "/inner.mp4"})
+            QVERIFY(QFile::copy(clip, dir + name));
+        QVERIFY(write(dir + "/list.m3u8", "#EXTM3U\n#EXTINF:1,First\nfirst.mp4\n" +
+                                              QFile::encodeName(dir) +
+                                              "/second.mp4\nlist.m3u8\nnested.xspf\n"));
+        QVERIFY(write(dir + "/nested.xspf",
+                      "<playlist><trackList><track><location>inner.mp4</location></track>"
+                      "<track><location>list.m3u8</location></track></trackList></playlist>"));
+
+        m_app.reset(); // One window at a time.
+        m_setup.clear();
+        AppWindow app;
+        QVERIFY2(app.start({dir + "/list.m3u8", hls, dir + "/after.mp4"}),
+                 qPrintable(app.failure()));
+        QTRY_COMPARE(app.tileCount(), 5);
+        QCOMPARE(app.titles(), QStringList({"first.mp4", "second.mp4", "inner.mp4",
+                                            QFileInfo(hls).fileName(), "after.mp4"}));
+    }
+
+    // 10,000 entries do not become 10,000 attempts: the window's worth, and a notice.
+    void oversizedPlaylistOpensAWindowsWorth()
+    {
+        QByteArray content;
+        for (int i = 0; i < 10000; ++i)
+            content += "missing-" + QByteArray::number(i) + ".mp4\n";
+        const QString path = m_media.directory() + "/huge.m3u";
+        QVERIFY(write(path, content));
+        m_app.reset(); // One window at a time.
+        m_setup.clear();
+        AppWindow app;
+        QVERIFY2(app.start({path}), qPrintable(app.failure()));
+        QTRY_VERIFY(app.controller()->failureNotice().contains("first 64 of 10000"));
+        QTRY_VERIFY(app.controller()->failureNotice().contains("and 61 more"));
+        QCOMPARE(app.tileCount(), 0);
+    }
 
 private:
     AppWindow *window(const QString &setup);
@@ -85,12 +675,6 @@ private:
     std::unique_ptr<AppWindow> m_app;
     QString m_setup;
 };
-
-void TestTileWindow::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setApplicationVersion("1.2.3");
-}
 
 // The window of that setup: the one already up, or a new one whose tiles all play.
 AppWindow *TestTileWindow::window(const QString &setup)
@@ -132,529 +716,6 @@ AppWindow *TestTileWindow::window(const QString &setup)
                });
     };
     return QTest::qWaitFor(settled, 30000) ? m_app.get() : nullptr;
-}
-
-void TestTileWindow::everyDialogOpensAndCloses()
-{
-    // The update check reads a feed served on 127.0.0.1; the settings start afresh.
-    QTemporaryDir feedDir;
-    QFile feed(feedDir.filePath("appcast.xml"));
-    QVERIFY(feed.open(QIODevice::WriteOnly));
-    feed.write(R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-<channel><item><enclosure url="https://e.org/m.tar.xz" sparkle:shortVersionString="9.0"/>
-</item></channel></rss>)");
-    feed.close();
-    TestHttpServer http(feedDir.path());
-    QVERIFY(http.start());
-    qputenv("MARQUETRIX_APPCAST_URL", http.url("appcast.xml").toEncoded());
-    QSettings settings("Marquetrix", "Marquetrix");
-    settings.clear();
-    AppWindow *app = window("empty");
-    qunsetenv("MARQUETRIX_APPCAST_URL");
-    QVERIFY(app);
-    const auto choose = [&](const QString &menu, const QString &entry) {
-        if (!menu.isEmpty())
-            app->click(app->centreOf(app->itemsWithText(menu).value(0)));
-        QQuickItem *item = nullptr;
-        QTRY_VERIFY2((item = app->popupItem(entry)), qPrintable(entry));
-        app->click(app->centreOf(item));
-    };
-    const auto shown = [&](const char *name) {
-        return app->window()->findChild<QObject *>(name)->property("visible").toBool();
-    };
-    // The file dialog from the menu's key, the welcome link and the toolbar's menu.
-    app->key("ctrl+o");
-    QTRY_VERIFY(shown("fileDialog"));
-    app->key("Escape");
-    QTRY_VERIFY(!shown("fileDialog"));
-    app->click(app->centreOf(app->item("welcomeOpenFiles")));
-    QTRY_VERIFY(shown("fileDialog"));
-    choose("", "Cancel");
-    QTRY_VERIFY(!shown("fileDialog"));
-    app->click(app->centreOf(app->item("addVideoButton")));
-    choose("", "Open Files");
-    QTRY_VERIFY(shown("fileDialog"));
-    choose("", "Cancel");
-    QTRY_VERIFY(!shown("fileDialog"));
-
-    // The open-by-link dialog: a blank typed into its field is text, not the pause key.
-    choose("&File", "Open URL");
-    QQuickItem *field = nullptr;
-    QTRY_VERIFY((field = app->item("videoUrlField")));
-    app->click(app->centreOf(field));
-    app->type("a b");
-    QTRY_COMPARE(field->property("text").toString(), QStringLiteral("a b"));
-    QVERIFY(!app->viewState()->globalPause());
-    app->click(app->centreOf(app->item("cancelButton")));
-    QTRY_VERIFY(!app->item("videoUrlField"));
-
-    // The layout settings take effect at once and are kept; Return closes them.
-    choose("&Layout", "Settings");
-    QQuickItem *screenUsage = nullptr;
-    QTRY_VERIFY((screenUsage = app->item("algorithm0")));
-    QVERIFY(app->item("algorithm1")->property("checked").toBool());
-    app->click(screenUsage->mapToScene(QPointF(10, screenUsage->height() / 2)).toPoint());
-    QTRY_VERIFY(screenUsage->property("checked").toBool());
-    QCOMPARE(settings.value("layoutAlgorithm"), QVariant(0));
-    app->key("Return");
-    QTRY_VERIFY(!app->viewState()->layoutSettingsVisible());
-
-    // The update check tells what the feed offers.
-    choose("&Help", "Check for Updates\u2026");
-    QQuickItem *message = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((message = app->item("updateMessage")), 10000);
-    QCOMPARE(message->property("text").toString(), "Marquetrix 9.0 is available; you have 1.2.3.");
-    choose("", "OK");
-    QTRY_VERIFY(!app->item("updateMessage"));
-
-    // The About window, closed through the window manager; asked again, the same one shows.
-    QWindow *about = nullptr;
-    for (int time = 0; time < 2; ++time) {
-        choose("&Help", "About Marquetrix");
-        QWindow *up = nullptr;
-        const auto aboutUp = [&] {
-            for (QWindow *window : QGuiApplication::topLevelWindows())
-                up = window->title() == u"About Marquetrix" && window->isExposed() ? window : up;
-            return up && up->isActive();
-        };
-        QTRY_VERIFY(aboutUp());
-        QCOMPARE(up, about ? about : up);
-        about = up;
-        const auto *version = about->findChild<QQuickItem *>("aboutVersion");
-        QCOMPARE(version->property("text").toString(), "Version 1.2.3");
-        app->key("alt+F4");
-        QTRY_VERIFY(!about->isVisible());
-    }
-    // A clip chosen by typing its path in the dialog plays in a tile, with what that loads.
-    app->key("ctrl+o");
-    QTRY_VERIFY(shown("fileDialog"));
-    app->key("ctrl+l");
-    app->type(m_media.clip({.size = {320, 180}, .seconds = 10}));
-    app->key("Return");
-    QTRY_COMPARE(app->tileCount(), 1);
-    QTRY_VERIFY(!shown("fileDialog"));
-    QVERIFY2(!app->logged("is not installed") && !app->logged("Failed to load"),
-             qPrintable(app->log().join('\n')));
-}
-
-void TestTileWindow::playerKeys_data()
-{
-    QTest::addColumn<QString>("chord");
-    // The pointer over the second tile, or over no tile (the first one was clicked last).
-    QTest::addColumn<bool>("overSecond");
-    QTest::addColumn<QString>("effect");
-    QTest::addColumn<double>("value");
-    // One window for all rows, in this order: volume and mute carry over to the next rows.
-    QTest::newRow("Right, pointer on a tile") << "Right" << true << "position" << 41.0;
-    QTest::newRow("Left, last clicked") << "Left" << false << "position" << 31.0;
-    QTest::newRow("shift+Right") << "shift+Right" << true << "position" << 96.0;
-    QTest::newRow("shift+Left") << "shift+Left" << false << "position" << 0.0;
-    QTest::newRow("7") << "7" << true << "position" << 84.0;
-    QTest::newRow("Home") << "Home" << false << "position" << 0.0;
-    QTest::newRow("Down") << "Down" << true << "volume" << 95.0;
-    QTest::newRow("Up at the top") << "Up" << false << "volume" << 100.0;
-    QTest::newRow("m") << "m" << false << "muted" << 1.0;
-    QTest::newRow("f") << "f" << true << "fullscreen" << 1.0;
-    QTest::newRow("F1") << "F1" << false << "help" << 1.0;
-    QTest::newRow("ctrl+?") << "ctrl+question" << false << "help" << 1.0;
-    QTest::newRow("End") << "End" << true << "position" << 120.2;
-}
-
-void TestTileWindow::playerKeys()
-{
-    QFETCH(QString, chord);
-    QFETCH(bool, overSecond);
-    QFETCH(QString, effect);
-    QFETCH(double, value);
-    AppWindow *app = window("shapes");
-    QVERIFY(app);
-    const QList<QQuickItem *> tiles = app->tiles();
-    PlayerState *target = stateOf(tiles[overSecond ? 1 : 0]);
-    PlayerState *other = stateOf(tiles[overSecond ? 0 : 1]);
-    // Paused, so that positions stay where the keys put them; the first tile clicked last.
-    if (!app->viewState()->globalPause()) {
-        app->key("space");
-        app->click(bareSpotOf(tiles[0]));
-    }
-    QTRY_VERIFY(!target->playing() && !other->playing());
-    app->move(bareSpotOf(tiles[overSecond ? 1 : 0]));
-    if (effect == u"position") {
-        app->key("3");
-        QTRY_VERIFY(qAbs(target->position() - 36) < 1);
-    }
-    // Without a tile under the pointer, the border shows which one the keys go to.
-    if (!overSecond) {
-        app->move(app->centreOf(app->item("addVideoButton")));
-        const QRect first = AppWindow::rectOf(tiles[0]);
-        QTRY_VERIFY(isHighlight(app->grab().pixel(first.center().x(), first.top())));
-    }
-    auto *help = app->window()->findChild<QWindow *>("helpWindow");
-    QVERIFY(help && !help->isVisible());
-    const float otherAt = other->position();
-    const float otherVolume = other->videoMeta()->volume();
-
-    app->key(chord);
-    if (effect == u"position") {
-        QTRY_VERIFY(qAbs(target->position() - value) < 1.5);
-        QCOMPARE(other->position(), otherAt);
-    } else if (effect == u"volume") {
-        QTRY_COMPARE(target->videoMeta()->volume(), float(value));
-        QCOMPARE(other->videoMeta()->volume(), otherVolume);
-    } else if (effect == u"muted") {
-        QTRY_VERIFY(target->muted());
-        QVERIFY(!other->muted());
-    } else if (effect == u"fullscreen") {
-        QTRY_COMPARE(app->window()->visibility(), QWindow::FullScreen);
-        QTRY_VERIFY(app->item("fullscreenBanner"));
-        app->key("Escape");
-        QTRY_VERIFY(app->window()->visibility() != QWindow::FullScreen);
-    } else {
-        QTRY_VERIFY(help->isVisible());
-        help->close();
-        QTRY_VERIFY(app->controller()->isFocused());
-    }
-}
-
-void TestTileWindow::menusAnswerPointerAndKeys()
-{
-    AppWindow *app = window("shapes");
-    QVERIFY(app);
-    ViewState *view = app->viewState();
-    const auto open = [&](const QString &menu, const QString &entry) {
-        app->click(app->centreOf(app->itemsWithText(menu).value(0)));
-        QQuickItem *item = nullptr;
-        return QTest::qWaitFor([&] { return (item = app->popupItem(entry)) != nullptr; }) ? item
-                                                                                          : nullptr;
-    };
-    // The settings open from the Layout menu every time, and Escape closes them.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        QQuickItem *settings = open("&Layout", "Settings");
-        QVERIFY(settings);
-        app->click(app->centreOf(settings));
-        QTRY_VERIFY2(view->layoutSettingsVisible(), qPrintable(QString::number(attempt)));
-        app->key("Escape");
-        QTRY_VERIFY(!view->layoutSettingsVisible());
-    }
-    // One click opens "Add video"; Escape closes it, and the keys are the window's again.
-    app->click(app->centreOf(app->item("addVideoButton")));
-    QTRY_VERIFY(app->popupItem("Open URL"));
-    app->key("Escape");
-    QTRY_VERIFY(!app->popupItem("Open URL"));
-    QTRY_VERIFY(app->controller()->isFocused());
-    const bool paused = view->globalPause();
-    app->key("space");
-    QTRY_COMPARE(view->globalPause(), !paused);
-    // The window-wide commands' titles follow their switches; menus show their keys.
-    QQuickItem *pauseAll = open("&Playback", paused ? "Pause all" : "Play all");
-    QVERIFY(pauseAll && app->popupItem("Ctrl+T"));
-    app->click(app->centreOf(pauseAll));
-    QTRY_COMPARE(view->globalPause(), paused);
-    app->key("ctrl+t");
-    QVERIFY(open("&Playback", "Unmute all"));
-    app->key("Escape");
-    QTRY_VERIFY(!app->popupItem("Unmute all"));
-    app->key("ctrl+t");
-    // Shuffle reorders the tiles: three stay in order once in 6 shuffles.
-    const auto before = app->layoutState()->videoMetas();
-    for (int i = 0; i < 6 && app->layoutState()->videoMetas() == before; ++i)
-        app->key("ctrl+l");
-    QVERIFY(app->layoutState()->videoMetas() != before);
-    // The keys move in menus: Down and Return pick the first item.
-    QVERIFY(open("&Help", "Keyboard shortcuts"));
-    app->key("Down");
-    app->key("Return");
-    auto *help = app->window()->findChild<QWindow *>("helpWindow");
-    QTRY_VERIFY(help->isVisible());
-    help->close();
-
-    // A click on a tile's control leaves the keys with the window.
-    QTRY_VERIFY(app->controller()->isFocused());
-    QTest::qWait(300);
-    const auto focusChanges = app->log().filter("ContentView focus").size();
-    QQuickItem *tile = app->tiles().value(0);
-    const bool muted = stateOf(tile)->muted();
-    app->move(bareSpotOf(tile));
-    QQuickItem *mute = nullptr;
-    QTRY_VERIFY((mute = AppWindow::inside(tile, "muteButton")));
-    app->click(app->centreOf(mute));
-    QTRY_COMPARE(stateOf(tile)->muted(), !muted);
-    QTest::qWait(200);
-    QCOMPARE(app->log().filter("ContentView focus").size(), focusChanges);
-}
-
-void TestTileWindow::dragsLightUpTheirTarget()
-{
-    AppWindow *app = window("shapes");
-    QVERIFY(app);
-    QQuickWindow *window = app->window();
-    // Two tiles of one shape: only those may trade places.
-    QList<QQuickItem *> pair;
-    for (QQuickItem *tile : app->tiles()) {
-        if (stateOf(tile)->videoMeta()->width() == 320)
-            pair << tile;
-    }
-    QCOMPARE(pair.size(), 2);
-    const QUuid first = stateOf(pair[0])->videoMeta()->id();
-
-    // A file dragged over the window lights the window up until it leaves; dropped, it opens.
-    QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(m_media.clip({.size = {320, 180}, .seconds = 5}))});
-    dragOver(window, &files, false);
-    const QPoint edge(2, window->height() / 2);
-    QTRY_VERIFY(isHighlight(app->grab().pixel(edge)));
-    QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(window, &leave);
-    QTRY_VERIFY(!isHighlight(app->grab().pixel(edge)));
-    const QList<QQuickItem *> before = app->tiles();
-    dragOver(window, &files, true);
-    QTRY_COMPARE(app->tiles().size(), 4);
-    // The tiles already there stay as they are, players and all.
-    QCOMPARE(app->tiles().first(3), before);
-
-    // A tile dragged over another lights the target up; dropped there it swaps the two. The
-    // drag runs its own event loop until the drop, so the pointer is moved by one xdotool run
-    // in the background and a timer watches the target meanwhile.
-    const QPoint from = window->mapToGlobal(bareSpotOf(pair[0]));
-    const QPoint to = window->mapToGlobal(app->centreOf(pair[1]));
-    QStringList script{"mousemove", QString::number(from.x()), QString::number(from.y()),
-                       "mousedown", "1"};
-    for (int step = 1; step <= 10; ++step) {
-        const QPoint at = from + (to - from) * step / 10;
-        script << "sleep"
-               << "0.1"
-               << "mousemove" << QString::number(at.x()) << QString::number(at.y());
-    }
-    script << "sleep"
-           << "1"
-           << "mouseup"
-           << "1";
-    const QRect target = AppWindow::rectOf(pair[1]);
-    const auto targetIndex = app->tiles().indexOf(pair[1]);
-    bool lit = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, this, [&] {
-        lit = lit || isHighlight(app->grab().pixel(target.left() + 2, target.center().y()));
-    });
-    watch.start(100);
-    QProcess xdotool;
-    xdotool.start("xdotool", script);
-    QTRY_COMPARE_WITH_TIMEOUT(app->layoutState()->videoMetas().value(targetIndex)->id(), first,
-                              10000);
-    QVERIFY(xdotool.waitForFinished(5000) || xdotool.state() == QProcess::NotRunning);
-    QVERIFY2(lit, "the target tile did not light up under the drag");
-}
-
-// The title is readable on light video, and no tooltip pops up for a title shown whole as the
-// pointer crosses it, nor lingers after full screen.
-void TestTileWindow::titleReadableAndCalm()
-{
-    AppWindow *app = window("two");
-    QVERIFY(app);
-    QQuickItem *tile = app->tiles().value(0);
-    const QString title = stateOf(tile)->videoMeta()->title();
-    app->move(bareSpotOf(tile));
-    QQuickItem *label = nullptr;
-    QTRY_VERIFY((label = AppWindow::inside(tile, "title")));
-    // Red ground under the title: the backdrop darkens it around the letters.
-    const qreal padding = label->property("padding").toReal();
-    const QPoint spot = label->mapToScene(QPointF(padding - 3, label->height() / 2)).toPoint();
-    QTRY_VERIFY2(qRed(app->grab().pixel(spot)) < 170,
-                 qPrintable(QString::number(app->grab().pixel(spot), 16)));
-
-    app->move(app->centreOf(label));
-    QTest::qWait(1200);
-    QVERIFY2(!app->popupItem(title), "a tooltip for a title shown whole");
-    app->doubleClick(bareSpotOf(tile));
-    QTRY_COMPARE(app->window()->visibility(), QWindow::FullScreen);
-    QTest::qWait(500);
-    QVERIFY(!app->popupItem(title));
-    app->key("Escape");
-    QTRY_VERIFY(app->window()->visibility() != QWindow::FullScreen);
-}
-
-void TestTileWindow::playAfterTheEndRepeatAllAndFailure()
-{
-    AppWindow *app = window("two");
-    QVERIFY(app);
-    const QList<QQuickItem *> tiles = app->tiles();
-    PlayerState *paused = stateOf(tiles.value(0));
-    PlayerState *ended = stateOf(tiles.value(1));
-    const auto clickPlay = [&](QQuickItem *tile) {
-        app->move(bareSpotOf(tile));
-        QQuickItem *play = nullptr;
-        QTRY_VERIFY((play = AppWindow::inside(tile, "playButton")));
-        app->click(app->centreOf(play));
-    };
-    clickPlay(tiles[0]);
-    QTRY_VERIFY(!paused->playing());
-    QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
-
-    // One click plays on past the moment the old fault paused it again (0.03 to 0.23 s).
-    clickPlay(tiles[1]);
-    QTRY_VERIFY(ended->position() > 0.3f && ended->position() < 1.5f);
-    QTest::qWait(700);
-    QVERIFY(ended->playing());
-    QTRY_VERIFY_WITH_TIMEOUT(ended->videoMeta()->ended() && !ended->playing(), 10000);
-    const float pausedAt = paused->position();
-
-    // Repeat all: the video at its end starts over and loops; the one the user paused stays.
-    app->key("ctrl+r");
-    QTRY_VERIFY(ended->playing() && ended->repeatEnabled());
-    QTest::qWait(1000);
-    QVERIFY(!paused->playing());
-    QCOMPARE(paused->position(), pausedAt);
-    app->key("ctrl+r");
-    QTRY_VERIFY(!ended->repeatEnabled());
-
-    // A file that cannot play loses its tile and is named in the notice; a tap dismisses it.
-    QMimeData files;
-    const QString garbage = m_media.directory() + "/garbage.mp4";
-    QFile garbageFile(garbage);
-    QVERIFY(garbageFile.open(QIODevice::WriteOnly) &&
-            garbageFile.write(QByteArray(200000, '\x5a')) == 200000);
-    garbageFile.close();
-    files.setUrls({QUrl::fromLocalFile(garbage)});
-    dragOver(app->window(), &files, true);
-    QQuickItem *notice = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((notice = app->item("failedToast")), 15000);
-    QTRY_VERIFY(app->controller()->failureNotice().contains(files.urls()[0].fileName()));
-    QCOMPARE(app->tiles(), tiles);
-    app->click(app->centreOf(notice));
-    QTRY_VERIFY(!app->viewState()->showFailedToOpenAlert());
-}
-
-void TestTileWindow::tileActionsStayReachable_data()
-{
-    QTest::addColumn<QString>("setup");
-    // The bar's button that opens the menu; empty: a right click on the tile.
-    QTest::addColumn<QString>("opener");
-    QTest::addColumn<QString>("choice");
-    QTest::newRow("open menu") << "two"
-                               << "openButton"
-                               << "Open File";
-    QTest::newRow("context menu: loop") << "two"
-                                        << ""
-                                        << "Loop";
-    QTest::newRow("crop menu") << "two"
-                               << "cropButton"
-                               << "Portrait";
-    QTest::newRow("context menu: crop") << "two"
-                                        << ""
-                                        << "Original";
-    QTest::newRow("context menu: close") << "two"
-                                         << ""
-                                         << "Close";
-    QTest::newRow("tiny tile: more") << "tiny"
-                                     << "moreButton"
-                                     << "Loop";
-}
-
-void TestTileWindow::tileActionsStayReachable()
-{
-    QFETCH(QString, setup);
-    QFETCH(QString, opener);
-    QFETCH(QString, choice);
-    AppWindow *app = window(setup);
-    QVERIFY(app);
-    const QList<QQuickItem *> tiles = app->tiles();
-    QQuickItem *tile = *std::min_element(tiles.begin(), tiles.end(),
-                                         [](auto *a, auto *b) { return a->width() < b->width(); });
-    PlayerState *state = stateOf(tile);
-    const QRect tileRect = AppWindow::rectOf(tile);
-    const bool looped = state->repeatEnabled();
-
-    if (opener.isEmpty()) {
-        app->click(bareSpotOf(tile), Qt::RightButton);
-    } else {
-        app->move(bareSpotOf(tile));
-        QQuickItem *button = nullptr;
-        QTRY_VERIFY((button = AppWindow::inside(tile, opener)));
-        // Every button of the bar lies inside the tile, however small, and is named.
-        auto *bar =
-            AppWindow::inside(tile, "controlsLoader")->property("item").value<QQuickItem *>();
-        for (QQuickItem *control : bar->findChildren<QQuickItem *>()) {
-            if (!control->inherits("QQuickAbstractButton") || !control->isVisible())
-                continue;
-            QVERIFY2(tileRect.contains(AppWindow::rectOf(control)),
-                     qPrintable(control->objectName() + " cut off at " +
-                                QString::number(tileRect.width())));
-            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
-            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
-                     qPrintable(control->objectName()));
-        }
-        app->click(app->centreOf(button));
-    }
-    // The pointer goes to the menu, as a user's does; the menu stays.
-    QQuickItem *item = nullptr;
-    if (opener.isEmpty() && choice != u"Loop") { // The context menu's crop is a submenu.
-        QTRY_VERIFY((item = app->popupItem("Crop")));
-        app->click(app->centreOf(item));
-    }
-    QTRY_VERIFY((item = app->popupItem(choice)));
-    if (opener == u"moreButton") {
-        // The loop icon stands out from the menu's ground.
-        QTest::qWait(300);
-        const QRect rect = AppWindow::rectOf(item);
-        const QImage image = app->grab();
-        const int ground = qGray(image.pixel(rect.right() - 3, rect.bottom() - 2));
-        const double visible =
-            AppWindow::share(image, QRect(rect.topLeft(), QSize(rect.height(), rect.height())),
-                             [&](QRgb pixel) { return qAbs(qGray(pixel) - ground) > 100; });
-        QVERIFY2(visible > 0.03, qPrintable(QString::number(visible)));
-    }
-    app->move(app->centreOf(item));
-    QTest::qWait(400);
-    QVERIFY2((item = app->popupItem(choice)), "the menu went away under the pointer");
-    app->click(app->centreOf(item));
-
-    if (choice == u"Close") {
-        // The tile goes, the other stays as it is.
-        QTRY_COMPARE(app->tiles().size(), tiles.size() - 1);
-        QVERIFY(!app->tiles().contains(tile));
-        return;
-    }
-    if (choice == u"Portrait" || choice == u"Original") {
-        const bool portrait = choice == u"Portrait";
-        QTRY_VERIFY((portrait ? tile->height() / tile->width() : tile->width() / tile->height()) >
-                    1.5);
-    } else if (choice == u"Loop") {
-        QTRY_COMPARE(state->repeatEnabled(), !looped);
-    } else {
-        auto *dialog =
-            tile->property("playerView").value<QObject *>()->findChild<QObject *>("tileFileDialog");
-        QTRY_VERIFY(dialog->property("visible").toBool());
-        QTest::qWait(500);
-        QVERIFY2(dialog->property("visible").toBool(), "the open panel went with the bar");
-        app->key("Escape");
-        QTRY_VERIFY(!dialog->property("visible").toBool());
-    }
-    // The tile is still the same: a crop reshapes it without rebuilding its player.
-    QCOMPARE(app->tiles().value(tiles.indexOf(tile)), tile);
-    QCOMPARE(stateOf(tile), state);
-}
-
-// As a drag of the window's edge: many small steps, each sooner than the search. The row of
-// portrait tiles spans the window's width before, while and after.
-void TestTileWindow::resizeStretchesTheTilesAtOnce()
-{
-    AppWindow *app = window("tiny");
-    QVERIFY(app);
-    const auto right = [&] {
-        int edge = 0;
-        for (QQuickItem *tile : app->tiles())
-            edge = std::max(edge, AppWindow::rectOf(tile).right());
-        return edge;
-    };
-    QVERIFY(right() >= app->window()->width() - 4);
-    const QSize start = app->window()->size();
-    for (int step = 1; step <= 6; ++step)
-        app->resize(start + QSize(40 * step, 0));
-    // Read at once: the search waits until the resize has settled.
-    QTRY_COMPARE(app->window()->size(), start + QSize(240, 0));
-    QVERIFY2(right() >= app->window()->width() - 4, qPrintable(QString::number(right())));
-    // Once the resize settles the search lays the tiles out for the new size.
-    QQuickItem *tile = app->tiles().value(0);
-    QTRY_VERIFY(qAbs(tile->width() / tile->height() - 180.0 / 320) < 0.02);
 }
 
 QTEST_MAIN(TestTileWindow)

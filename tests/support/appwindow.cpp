@@ -91,29 +91,19 @@ bool AppWindow::start(const QStringList &arguments)
                             QUrl(u"qrc:/qt-project.org/imports/Marquetrix/Main.qml"_s));
     m_root.reset(component.createWithInitialProperties(
         {{u"engine"_s, QVariant::fromValue<MediaEngine *>(m_engine.get())}}));
+    const auto fail = [this](const QString &why) { return m_failure = why, false; };
     m_window = qobject_cast<QQuickWindow *>(m_root.get());
-    if (!m_window) {
-        m_failure = u"no main window: "_s + component.errorString();
-        return false;
-    }
-    if (commandLine.fullscreen())
-        m_window->showFullScreen();
-    else
-        m_window->show();
+    if (!m_window)
+        return fail(u"no main window: "_s + component.errorString());
+    commandLine.fullscreen() ? m_window->showFullScreen() : m_window->show();
     if (ContentController *content = controller())
         content->openArguments(commandLine.items());
-    if (!QTest::qWaitForWindowExposed(m_window, 10000)) {
-        m_failure = u"the window was not mapped"_s;
-        return false;
-    }
-    if (!QTest::qWaitForWindowActive(m_window, 3000)) {
+    if (!QTest::qWaitForWindowExposed(m_window, 10000))
+        return fail(u"the window was not mapped"_s);
+    if (!QTest::qWaitForWindowActive(m_window, 3000))
         xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(m_window->winId())});
-        if (!QTest::qWaitForWindowActive(m_window, 5000)) {
-            m_failure = u"the window did not get the focus"_s;
-            return false;
-        }
-    }
-    return true;
+    return QTest::qWaitForWindowActive(m_window, 5000) ||
+           fail(u"the window did not get the focus"_s);
 }
 
 ContentController *AppWindow::controller() const
@@ -135,6 +125,14 @@ ViewState *AppWindow::viewState() const
 int AppWindow::tileCount() const
 {
     return layoutState() ? int(layoutState()->videoMetas().size()) : 0;
+}
+
+QStringList AppWindow::titles() const
+{
+    QStringList result;
+    for (const auto &meta : layoutState()->videoMetas())
+        result.append(meta->title());
+    return result;
 }
 
 QList<QQuickItem *> AppWindow::tiles() const
@@ -179,6 +177,14 @@ QQuickItem *AppWindow::popupItem(const QString &text) const
     return nullptr;
 }
 
+QQuickItem *AppWindow::menuEntry(const QString &menu, const QString &entry)
+{
+    if (!menu.isEmpty())
+        click(centreOf(itemsWithText(menu).value(0)));
+    QQuickItem *item = nullptr;
+    return QTest::qWaitFor([&] { return (item = popupItem(entry)) != nullptr; }) ? item : nullptr;
+}
+
 QPoint AppWindow::centreOf(const QQuickItem *item) const
 {
     return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
@@ -189,9 +195,33 @@ QRect AppWindow::rectOf(const QQuickItem *item)
     return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toRect();
 }
 
-void AppWindow::xdotool(const QStringList &arguments)
+bool AppWindow::xdotool(const QStringList &arguments, QString *output)
 {
-    QProcess::execute(u"xdotool"_s, arguments);
+    QProcess process;
+    process.start(u"xdotool"_s, arguments);
+    // A search for a window that never comes would wait for ever.
+    const bool ended = process.waitForFinished(20000);
+    process.kill();
+    if (output)
+        *output = QString::fromLatin1(process.readAllStandardOutput());
+    return ended && process.exitCode() == 0;
+}
+
+bool AppWindow::launch(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    process.start(program, arguments);
+    QString windows;
+    xdotool({u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--pid"_s,
+             QString::number(process.waitForStarted() ? process.processId() : 0)},
+            &windows);
+    const QString window = windows.split(u'\n').value(0);
+    // The window manager may have focused it already: activation is best effort.
+    return !window.isEmpty() && (xdotool({u"windowactivate"_s, u"--sync"_s, window}), true);
+}
+
+void AppWindow::input(const QStringList &arguments)
+{
+    xdotool(arguments);
     // Lets the window take the events before the next step.
     QTest::qWait(50);
 }
@@ -201,35 +231,35 @@ void AppWindow::move(QPoint at)
     const QPoint to = m_window->mapToGlobal(at);
     // xdotool's --sync waits for a movement, some 15 s in vain when the pointer is there.
     if (QCursor::pos(m_window->screen()) != to)
-        xdotool({u"mousemove"_s, u"--sync"_s, QString::number(to.x()), QString::number(to.y())});
+        input({u"mousemove"_s, u"--sync"_s, QString::number(to.x()), QString::number(to.y())});
 }
 
 void AppWindow::click(QPoint at, Qt::MouseButton button)
 {
     move(at);
-    xdotool({u"click"_s, button == Qt::RightButton ? u"3"_s : u"1"_s});
+    input({u"click"_s, button == Qt::RightButton ? u"3"_s : u"1"_s});
 }
 
 void AppWindow::doubleClick(QPoint at)
 {
     move(at);
-    xdotool({u"click"_s, u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s, u"1"_s});
+    input({u"click"_s, u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s, u"1"_s});
 }
 
 void AppWindow::key(const QString &chord)
 {
-    xdotool({u"key"_s, u"--clearmodifiers"_s, chord});
+    input({u"key"_s, u"--clearmodifiers"_s, chord});
 }
 
 void AppWindow::type(const QString &text)
 {
-    xdotool({u"type"_s, u"--delay"_s, u"15"_s, text});
+    input({u"type"_s, u"--delay"_s, u"15"_s, text});
 }
 
 void AppWindow::resize(QSize size)
 {
-    xdotool({u"windowsize"_s, QString::number(m_window->winId()), QString::number(size.width()),
-             QString::number(size.height())});
+    input({u"windowsize"_s, QString::number(m_window->winId()), QString::number(size.width()),
+           QString::number(size.height())});
 }
 
 QImage AppWindow::grab() const

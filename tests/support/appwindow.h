@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QProcess;
 class QQmlEngine;
 class QQuickItem;
 class QQuickWindow;
@@ -43,6 +44,8 @@ public:
     LayoutState *layoutState() const;
     ViewState *viewState() const;
     int tileCount() const;
+    // The titles of the window's videos, in its order.
+    QStringList titles() const;
     // The tiles in the order of the window's list of videos.
     QList<QQuickItem *> tiles() const;
     // The first visible item of that object name (menus and popups included), or null.
@@ -52,6 +55,8 @@ public:
     QList<QQuickItem *> itemsWithText(const QString &text) const;
     // A visible item showing this text inside a popup (menu, context menu, tooltip), or null.
     QQuickItem *popupItem(const QString &text) const;
+    // Clicks the menu bar's menu of that title (if given) and waits for the entry in a popup.
+    QQuickItem *menuEntry(const QString &menu, const QString &entry);
     // An item's centre and rectangle in window coordinates.
     QPoint centreOf(const QQuickItem *item) const;
     static QRect rectOf(const QQuickItem *item);
@@ -77,8 +82,15 @@ public:
     QStringList log() const;
     bool logged(const QString &part) const;
 
+    // xdotool run to its end (20 s at most) outside any window; false if it failed.
+    static bool xdotool(const QStringList &arguments, QString *output = nullptr);
+    // Starts the program as a separate process and waits until its window is mapped, then
+    // gives it the focus.
+    static bool launch(QProcess &process, const QString &program,
+                       const QStringList &arguments = {});
+
 private:
-    void xdotool(const QStringList &arguments);
+    void input(const QStringList &arguments);
 
     std::unique_ptr<MediaEngine> m_engine;
     std::unique_ptr<QQmlEngine> m_qml;
