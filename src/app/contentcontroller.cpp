@@ -4,13 +4,13 @@
 #include "linkopener.h"
 #include "medialistplayer.h"
 #include "secretredaction.h"
+#include "tilecontroller.h"
 #include "videometadata.h"
 
 namespace marquetrix {
 
 namespace {
 
-constexpr int kTickMs = 300;
 constexpr qint64 kShowAfterMs = 2000;
 constexpr qint64 kHideAfterMs = 2500;
 // A link that neither opens nor fails by then (a resolver that never answers) no longer
@@ -25,7 +25,8 @@ ContentController::ContentController(QObject *parent)
     : QObject(parent), m_viewState(new ViewState(this)), m_layoutState(new LayoutState(this)),
       m_clock([] { return QDateTime::currentDateTime(); })
 {
-    m_idleTimer.setInterval(kTickMs);
+    // The window's idle rules tick with its tiles.
+    m_idleTimer.setInterval(TileController::tickMilliseconds);
     m_idleTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_idleTimer, &QTimer::timeout, this, &ContentController::tick);
     m_idleTimer.start();

@@ -20,10 +20,6 @@ FocusScope {
     readonly property LayoutState layoutState: controller.layoutState
     readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
                                        || FileDialogCheck.dialogShown
-    readonly property var videoNameFilters: [
-        "Videos (*.mp4 *.m4v *.mov *.avi *.mkv *.webm *.mpg *.mpeg *.m2v *.ts *.ogv *.flv *.wmv)",
-        "All files (*)"
-    ]
 
     // The open panel of the window's own menus and buttons: its files go to this window,
     // also when a desktop dialog holds the focus meanwhile.
@@ -224,7 +220,7 @@ FocusScope {
         objectName: "fileDialog"
         title: "Open Files"
         fileMode: FileDialog.OpenFiles
-        nameFilters: root.videoNameFilters
+        nameFilters: FileDialogCheck.videoFileFilters
         onAccepted: controller.openFiles(selectedFiles)
     }
 

@@ -168,8 +168,8 @@ Pane {
         }
     }
 
-    ErrorToast {
-        anchors.centerIn: parent
+    AlertToast {
+        failure: true
         title: "Failed to store credentials"
         duration: 2000
         shown: controller.failedToSaveCredentials

@@ -73,4 +73,17 @@ void FileDialogCheck::recount()
     }
 }
 
+QStringList FileDialogCheck::videoFileFilters()
+{
+    return {
+        QStringLiteral("Videos (*.mp4 *.m4v *.mov *.qt *.avi *.mpg *.mpeg *.m2v *.mkv *.webm "
+                       "*.ts *.mts *.m2ts *.ogv *.flv *.wmv *.3gp)"),
+        QStringLiteral("AVI videos (*.avi)"),
+        QStringLiteral("QuickTime movies (*.mov *.qt)"),
+        QStringLiteral("MPEG-4 movies (*.mp4 *.m4v)"),
+        QStringLiteral("MPEG-2 videos (*.mpg *.mpeg *.m2v)"),
+        QStringLiteral("All files (*)"),
+    };
+}
+
 } // namespace marquetrix

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
@@ -25,6 +26,10 @@ public:
     // Opens `dialog` (a QtQuick.Dialogs FileDialog) when its implementation loads.
     Q_INVOKABLE bool open(QObject *dialog);
     Q_SIGNAL void refused(const QString &reason);
+
+    // What every open panel of the application offers to pick.
+    Q_PROPERTY(QStringList videoFileFilters READ videoFileFilters CONSTANT)
+    static QStringList videoFileFilters();
 
     // A dialog opened here is up: the window leaves the keyboard to it meanwhile.
     Q_PROPERTY(bool dialogShown READ dialogShown NOTIFY dialogShownChanged)

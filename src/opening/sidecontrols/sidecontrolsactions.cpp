@@ -28,18 +28,6 @@ QString SideControlsActions::loopCaption() const
     return state && state->repeatEnabled() ? QStringLiteral("No loop") : QStringLiteral("Loop");
 }
 
-QStringList SideControlsActions::videoFileFilters()
-{
-    return {
-        QStringLiteral("Videos (*.mp4 *.m4v *.mov *.qt *.avi *.mpg *.mpeg *.m2v *.mkv *.webm "
-                       "*.ts *.mts *.m2ts *.ogv *.flv *.wmv *.3gp)"),
-        QStringLiteral("AVI videos (*.avi)"),
-        QStringLiteral("QuickTime movies (*.mov *.qt)"),
-        QStringLiteral("MPEG-4 movies (*.mp4 *.m4v)"),
-        QStringLiteral("MPEG-2 videos (*.mpg *.mpeg *.m2v)"),
-    };
-}
-
 void SideControlsActions::cropLandscape()
 {
     if (PlayerState *state = m_playerState)

@@ -40,8 +40,6 @@ public:
     Q_SIGNAL void loopCaptionChanged();
 
     // The open panel's filters: video, AVI, movie, MPEG-4 movie and MPEG-2 video.
-    Q_PROPERTY(QStringList videoFileFilters READ videoFileFilters CONSTANT)
-    static QStringList videoFileFilters();
 
     Q_INVOKABLE void cropLandscape();
     Q_INVOKABLE void cropPortrait();

@@ -202,7 +202,7 @@ Item {
 
         objectName: "tileFileDialog"
         fileMode: FileDialog.OpenFile
-        nameFilters: tileActions.videoFileFilters
+        nameFilters: FileDialogCheck.videoFileFilters
         onAccepted: tileActions.openFileIntoTile(selectedFile)
     }
 }

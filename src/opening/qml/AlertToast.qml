@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 
-// A centred notice for `duration` ms or until tapped; `dismissed` resets the flag behind it.
+// The one notice of the application: centred, for `duration` ms or until tapped; `dismissed`
+// resets the flag behind it. A failure shows a red cross above its title.
 Rectangle {
     id: toast
 
