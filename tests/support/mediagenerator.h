@@ -45,10 +45,6 @@ struct ClipRequest
 
 // Makes media files with ffmpeg's lavfi sources in a temporary directory that lives as
 // long as the generator; each distinct clip is encoded once per generator.
-//
-//   MediaGenerator media;
-//   const QString path = media.clip({.size = {640, 362}, .pattern = ClipPattern::Quadrants});
-//   QVERIFY2(!path.isEmpty(), qPrintable(media.failure()));
 class MediaGenerator
 {
 public:
