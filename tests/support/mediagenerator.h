@@ -15,17 +15,6 @@ enum class ClipPattern
     Quadrants,
 };
 
-// How the picture's RGB is turned into YCbCr and how the stream is tagged; Untagged is
-// ffmpeg's default conversion (BT.601, limited range).
-enum class ClipColour
-{
-    Untagged,
-    Bt601Limited,
-    Bt601Full,
-    Bt709Limited,
-    Bt709Full,
-};
-
 struct ClipRequest
 {
     QSize size{640, 360};
@@ -37,7 +26,9 @@ struct ClipRequest
     QString container = QStringLiteral("mp4");
     // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
     QString codec = QStringLiteral("h264");
-    ClipColour colour = ClipColour::Untagged;
+    // How the picture's RGB is turned into YCbCr and the stream tagged, as ffmpeg names the
+    // matrix and range ("bt709 pc"); empty: untagged, ffmpeg's BT.601 limited range.
+    QString colour = {};
     // An MP4 with its index first, as files for the web are made: a player can then play
     // the start of it before the rest has arrived.
     bool indexFirst = false;
