@@ -66,22 +66,22 @@ QStringList probeTs(const QByteArray &bytes)
     for (const QString &line : QString::fromUtf8(ffprobe.readAllStandardOutput()).split('\n')) {
         const QStringList f = line.split(',');
         if (f[0] == "stream") {
-        streams[f[1]] = (f.mid(3) << f[2]).join(' ');
+            streams[f[1]] = (f.mid(3) << f[2]).join(' ');
         } else if (f[0] == "packet" && f.size() >= 5) {
-        if (!keyFirst.contains(f[1]))
-            keyFirst[f[1]] = f[4].startsWith('K');
-        ordered &=
-            f[2].toLongLong() >= f[3].toLongLong() && f[3].toLongLong() > lastDts.value(f[1], -1);
-        lastDts[f[1]] = f[3].toLongLong();
+            if (!keyFirst.contains(f[1]))
+                keyFirst[f[1]] = f[4].startsWith('K');
+            ordered &= f[2].toLongLong() >= f[3].toLongLong() &&
+                       f[3].toLongLong() > lastDts.value(f[1], -1);
+            lastDts[f[1]] = f[3].toLongLong();
         }
-}
-QStringList summary;
-for (auto it = streams.cbegin(); it != streams.cend(); ++it) {
-    summary << *it;
-    if (it->startsWith("video"))
-        summary << (keyFirst.value(it.key()) ? "key" : "not key");
-}
-return summary << (ordered ? "ordered" : "disordered");
+    }
+    QStringList summary;
+    for (auto it = streams.cbegin(); it != streams.cend(); ++it) {
+        summary << *it;
+        if (it->startsWith("video"))
+            summary << (keyFirst.value(it.key()) ? "key" : "not key");
+    }
+    return summary << (ordered ? "ordered" : "disordered");
 }
 
 QStringList capturedLog;
@@ -120,18 +120,16 @@ private slots:
     void playsAsTransportStream()
     {
         QFETCH(QStringList, setup);
-        const QString &auth = setup[1];
-        const QString &content = setup[2];
         RtspTestServer server;
-        QVERIFY2(server.start({setup[0], auth, "viewer", "se:cret", content}),
+        QVERIFY2(server.start({setup[0], setup[1], "viewer", "se:cret", setup[2]}),
                  qPrintable(server.failure()));
         QUrl url = server.url();
-        if (auth != "none")
+        if (setup[1] != "none")
             url.setUserInfo("viewer:" + setup[3]);
         capturedLog.clear();
         RtspBridge bridge(url, 5s);
         bridge.start();
-        const bool video = content == "clip";
+        const bool video = setup[2] == "clip";
         const ReadOutcome outcome = readFrom(bridge, video ? 32 * 1024 : 8 * 1024, 20s);
         QVERIFY2(outcome.finished && outcome.last > 0,
                  qPrintable(bridge.error().value_or("no error")));
@@ -225,13 +223,11 @@ private slots:
     {
         // Announced length and time played, in ms: a live stream has no length and never
         // ends; one that broke off over 2 s short of its length has failed.
-        const QList<std::tuple<qint64, qint64, bool>> cases{{0, 60000, false},
-                                                            {-1, 60000, false},
-                                                            {60000, 60100, true},
-                                                            {60000, 58000, true},
-                                                            {60000, 57900, false}};
-        for (const auto &[length, played, ended] : cases)
-            QVERIFY2(RtspBridge::reachedAnnouncedEnd(length * 1000, played * 1000) == ended,
+        for (const auto &[length, played, ended] :
+             {std::tuple(0, 60000, false), std::tuple(-1, 60000, false),
+              std::tuple(60000, 60100, true), std::tuple(60000, 58000, true),
+              std::tuple(60000, 57900, false)})
+            QVERIFY2(RtspBridge::reachedAnnouncedEnd(length * 1000ll, played * 1000ll) == ended,
                      qPrintable(QStringLiteral("%1 of %2").arg(played).arg(length)));
     }
 

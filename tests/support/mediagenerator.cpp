@@ -10,11 +10,8 @@ namespace {
 
 QString lavfiSource(const ClipRequest &clip)
 {
-    const QString base = QStringLiteral("s=%1x%2:r=%3:d=%4")
-                             .arg(clip.size.width())
-                             .arg(clip.size.height())
-                             .arg(clip.fps)
-                             .arg(clip.seconds);
+    const QString base = QString::asprintf("s=%dx%d:r=%d:d=%g", clip.size.width(),
+                                           clip.size.height(), clip.fps, clip.seconds);
     if (clip.pattern == ClipPattern::TestSource)
         return QStringLiteral("testsrc2=") + base;
     const QString box = QStringLiteral(",drawbox=x=%1:y=%2:w=iw/2:h=ih/2:color=%3:t=fill");

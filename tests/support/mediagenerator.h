@@ -42,7 +42,6 @@ public:
     QString directory() const { return m_dir.path(); }
     // What went wrong with the last call that returned an empty path.
     QString failure() const { return m_failure; }
-    // Path of the encoded clip, or empty on failure.
     QString clip(const ClipRequest &request = {});
     // An HLS playlist of 1 s segments of a 3 s 640x360 clip, beside it in the directory.
     QString hlsPlaylist();

@@ -13,10 +13,8 @@ class RtspTestServer
 public:
     struct Options
     {
-        // "tcp", "udp" or "both".
-        QString transport = QStringLiteral("both");
-        // "none", "basic" or "digest".
-        QString auth = QStringLiteral("none");
+        QString transport = QStringLiteral("both"); // or "tcp", "udp"
+        QString auth = QStringLiteral("none");      // or "basic", "digest"
         QString user = {};
         QString password = {};
         // "clip", "audio" for the clip's sound alone, or "mjpeg" for a live Motion JPEG
