@@ -107,7 +107,6 @@ private slots:
     {
         // The server's transport, authentication and content; the password as the URL has it.
         QTest::addColumn<QStringList>("setup");
-        QTest::newRow("TCP or UDP") << QStringList{"both", "none", "clip", ""};
         // The bridge tries TCP first.
         QTest::newRow("UDP only") << QStringList{"udp", "none", "clip", ""};
         QTest::newRow("basic auth, ':' raw") << QStringList{"tcp", "basic", "clip", "se:cret"};

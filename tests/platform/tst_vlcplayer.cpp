@@ -35,8 +35,7 @@ namespace {
 // The progress bound of the engine under test; production uses 30 s.
 constexpr int boundMs = 2000;
 
-// A player delegate that records what the engine told it, as a caller would see it at
-// the moment of each event.
+// What the engine told a player's delegate, as a caller saw it at the moment of each event.
 struct Recorder : MediaPlayerDelegate
 {
     QList<State> states;

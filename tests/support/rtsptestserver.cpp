@@ -60,10 +60,8 @@ QUrl RtspTestServer::url(const QString &user, const QString &password, const QSt
                  .arg(m_tls ? QStringLiteral("rtsps") : QStringLiteral("rtsp"))
                  .arg(m_port)
                  .arg(path));
-    if (!user.isEmpty()) {
-        url.setUserName(user);
-        url.setPassword(password);
-    }
+    url.setUserName(user);
+    url.setPassword(password);
     return url;
 }
 
