@@ -10,11 +10,8 @@ namespace {
 
 QString lavfiSource(const ClipRequest &clip)
 {
-    const QString base = QStringLiteral("s=%1x%2:r=%3:d=%4")
-                             .arg(clip.size.width())
-                             .arg(clip.size.height())
-                             .arg(clip.fps)
-                             .arg(clip.seconds);
+    const QString base = QString::asprintf("s=%dx%d:r=%d:d=%g", clip.size.width(),
+                                           clip.size.height(), clip.fps, clip.seconds);
     if (clip.pattern == ClipPattern::TestSource)
         return QStringLiteral("testsrc2=") + base;
     const QString box = QStringLiteral(",drawbox=x=%1:y=%2:w=iw/2:h=ih/2:color=%3:t=fill");
@@ -22,19 +19,16 @@ QString lavfiSource(const ClipRequest &clip)
            box.arg(u"0", u"ih/2", u"blue") + box.arg(u"iw/2", u"ih/2", u"white");
 }
 
-QStringList colourArguments(ClipColour colour)
+QStringList colourArguments(const QString &colour)
 {
-    if (colour == ClipColour::Untagged)
+    if (colour.isEmpty())
         return {};
-    const bool bt709 = colour == ClipColour::Bt709Limited || colour == ClipColour::Bt709Full;
-    const QString range = colour == ClipColour::Bt601Full || colour == ClipColour::Bt709Full
-                              ? QStringLiteral("pc")
-                              : QStringLiteral("tv");
-    const QString standard = bt709 ? QStringLiteral("bt709") : QStringLiteral("smpte170m");
+    const QString matrix = colour.section(u' ', 0, 0);
+    const QString standard = matrix == u"bt709" ? matrix : QStringLiteral("smpte170m");
     // The drawn colours are converted from RGB with the matrix and range the tags name.
     return QStringLiteral("-vf format=gbrp,scale=out_color_matrix=%1:out_range=%2 -colorspace %3 "
                           "-color_primaries %3 -color_trc %3 -color_range %2")
-        .arg(bt709 ? u"bt709" : u"bt601", range, standard)
+        .arg(matrix, colour.section(u' ', 1, 1), standard)
         .split(u' ');
 }
 
@@ -97,14 +91,12 @@ QString MediaGenerator::hlsPlaylist()
 
 QString MediaGenerator::repeatingHlsPlaylist(int times)
 {
+    QFile file(m_dir.filePath(QStringLiteral("repeating-%1.m3u8").arg(times)));
+    const QByteArray text =
+        "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n" +
+        QByteArray("#EXTINF:1.0,\nstream-000.ts\n").repeated(times) + "#EXT-X-ENDLIST\n";
     if (hlsPlaylist().isEmpty())
         return {};
-    QFile file(m_dir.filePath(QStringLiteral("repeating-%1.m3u8").arg(times)));
-    QByteArray text = "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n"
-                      "#EXT-X-PLAYLIST-TYPE:VOD\n";
-    for (int i = 0; i < times; ++i)
-        text += "#EXTINF:1.0,\nstream-000.ts\n";
-    text += "#EXT-X-ENDLIST\n";
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         m_failure = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
         return {};

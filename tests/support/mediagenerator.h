@@ -15,17 +15,6 @@ enum class ClipPattern
     Quadrants,
 };
 
-// How the picture's RGB is turned into YCbCr and how the stream is tagged; Untagged is
-// ffmpeg's default conversion (BT.601, limited range).
-enum class ClipColour
-{
-    Untagged,
-    Bt601Limited,
-    Bt601Full,
-    Bt709Limited,
-    Bt709Full,
-};
-
 struct ClipRequest
 {
     QSize size{640, 360};
@@ -37,7 +26,9 @@ struct ClipRequest
     QString container = QStringLiteral("mp4");
     // "h264" or "vp9" (decoded to planar YUV with a range flag rather than a "J" format).
     QString codec = QStringLiteral("h264");
-    ClipColour colour = ClipColour::Untagged;
+    // How the picture's RGB is turned into YCbCr and the stream tagged, as ffmpeg names the
+    // matrix and range ("bt709 pc"); empty: untagged, ffmpeg's BT.601 limited range.
+    QString colour = {};
     // An MP4 with its index first, as files for the web are made: a player can then play
     // the start of it before the rest has arrived.
     bool indexFirst = false;
@@ -45,17 +36,12 @@ struct ClipRequest
 
 // Makes media files with ffmpeg's lavfi sources in a temporary directory that lives as
 // long as the generator; each distinct clip is encoded once per generator.
-//
-//   MediaGenerator media;
-//   const QString path = media.clip({.size = {640, 362}, .pattern = ClipPattern::Quadrants});
-//   QVERIFY2(!path.isEmpty(), qPrintable(media.failure()));
 class MediaGenerator
 {
 public:
     QString directory() const { return m_dir.path(); }
     // What went wrong with the last call that returned an empty path.
     QString failure() const { return m_failure; }
-    // Path of the encoded clip, or empty on failure.
     QString clip(const ClipRequest &request = {});
     // An HLS playlist of 1 s segments of a 3 s 640x360 clip, beside it in the directory.
     QString hlsPlaylist();

@@ -1,27 +1,15 @@
 #include "rtsptestserver.h"
 
-#include <QFileInfo>
-#include <QTemporaryDir>
+#include "mediagenerator.h"
+
 #include <csignal>
 
 namespace marquetrix::test {
 
 QString RtspTestServer::clip()
 {
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString file = dir.filePath(QStringLiteral("rtsp-clip.mp4"));
-        QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"),
-                     QStringLiteral("-loglevel error -y -f lavfi -i testsrc2=size=320x180:rate=25 "
-                                    "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 20 "
-                                    "-c:v libx264 -preset veryfast -g 25 -pix_fmt yuv420p "
-                                    "-c:a aac -b:a 64k -shortest")
-                             .split(u' ')
-                         << file);
-        const bool ok = ffmpeg.waitForFinished(120'000) && ffmpeg.exitCode() == 0;
-        return ok && QFileInfo::exists(file) ? file : QString();
-    }();
+    static MediaGenerator media;
+    static const QString path = media.clip({.size = {320, 180}, .seconds = 20});
     return path;
 }
 
@@ -72,10 +60,8 @@ QUrl RtspTestServer::url(const QString &user, const QString &password, const QSt
                  .arg(m_tls ? QStringLiteral("rtsps") : QStringLiteral("rtsp"))
                  .arg(m_port)
                  .arg(path));
-    if (!user.isEmpty()) {
-        url.setUserName(user);
-        url.setPassword(password);
-    }
+    url.setUserName(user);
+    url.setPassword(password);
     return url;
 }
 

@@ -6,23 +6,15 @@
 
 namespace marquetrix::test {
 
-// GStreamer's RTSP server on 127.0.0.1 for one test (rtspgstserver.py), started and stopped
-// by it. It serves a generated 20 s clip (320x180 H.264 with B-frames and a keyframe every
-// second, plus 48 kHz AAC) at the path /live on a free port.
-//
-//   RtspTestServer server;
-//   QVERIFY2(server.start({.transport = "tcp", .auth = "digest", .user = "u",
-//                          .password = "p:w"}), qPrintable(server.failure()));
-//   bridge(server.url("u", "p:w"));
+// GStreamer's RTSP server on 127.0.0.1 (rtspgstserver.py), serving at /live on a free port
+// a generated 20 s 320x180 H.264 clip with B-frames and a keyframe every second, plus AAC.
 class RtspTestServer
 {
 public:
     struct Options
     {
-        // "tcp", "udp" or "both".
-        QString transport = QStringLiteral("both");
-        // "none", "basic" or "digest".
-        QString auth = QStringLiteral("none");
+        QString transport = QStringLiteral("both"); // or "tcp", "udp"
+        QString auth = QStringLiteral("none");      // or "basic", "digest"
         QString user = {};
         QString password = {};
         // "clip", "audio" for the clip's sound alone, or "mjpeg" for a live Motion JPEG
@@ -34,10 +26,7 @@ public:
         QString clip = {};
     };
 
-    RtspTestServer() = default;
     ~RtspTestServer() { kill(); }
-    RtspTestServer(const RtspTestServer &) = delete;
-    RtspTestServer &operator=(const RtspTestServer &) = delete;
 
     // Waits until the server listens; false with failure() set when it could not start.
     bool start(const Options &options);
