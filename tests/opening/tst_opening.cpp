@@ -122,12 +122,8 @@ private slots:
     void pageTitles();
     void dialog_data();
     void dialog();
-    void receivedLinks_data();
-    void receivedLinks();
     void keyring_data();
     void keyring();
-    void unreadableItemsAnswerNone_data();
-    void unreadableItemsAnswerNone();
 };
 
 void TestOpening::links_data()
@@ -457,6 +453,21 @@ void TestOpening::dialog()
     const bool page = typed == u"page";
     if (page)
         typed = server.url(QStringLiteral("/watch/1")).toString();
+    if (page && tile.isEmpty()) {
+        // The same page dropped on the window or passed by another instance.
+        Window dropped;
+        dropped.opener.setResolverUrl(server.url(QStringLiteral("/resolve")));
+        QCOMPARE(dropped.opener.open(QUrl(typed)), Road::Resolver);
+        QTRY_VERIFY(dropped.viewState.showFailedToOpenAlert() ||
+                    !dropped.layoutState.videoMetas().isEmpty());
+        QCOMPARE(dropped.viewState.showFailedToOpenAlert(), opened.isEmpty());
+        if (!opened.isEmpty()) {
+            QCOMPARE(dropped.engine.listPlayers.first()->options, kResolvedStreamOptions);
+            QCOMPARE(dropped.openedUrl().toString(), opened);
+            QVERIFY(dropped.layoutState.videoMetas().first()->isStreamingURL());
+            QTRY_COMPARE(dropped.layoutState.videoMetas().first()->title(), title);
+        }
+    }
     Window window;
     window.dialog.setUrl(server.url(QStringLiteral("/resolve")));
     std::shared_ptr<VideoMetadata> record;
@@ -522,38 +533,6 @@ void TestOpening::dialog()
     QCOMPARE(window.engine.listPlayers.size(), 1);
 }
 
-void TestOpening::receivedLinks_data()
-{
-    QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("page") << QByteArray(R"({"urls":["https://cdn.example/a.m3u8"]})");
-    QTest::newRow("resolver fails") << QByteArray();
-    QTest::newRow("resolver names nothing") << QByteArray(R"({"urls":[]})");
-}
-
-// Links dropped on the window or passed by another instance.
-void TestOpening::receivedLinks()
-{
-    QFETCH(QByteArray, answer);
-    TestHttpServer server;
-    serveResolverAndPage(server, answer);
-    QVERIFY(server.start());
-    Window window;
-    window.opener.setResolverUrl(server.url(QStringLiteral("/resolve")));
-    QCOMPARE(window.opener.open(server.url(QStringLiteral("/watch"))), Road::Resolver);
-    if (!answer.contains("https")) {
-        QTRY_VERIFY(window.viewState.showFailedToOpenAlert());
-        QVERIFY(window.layoutState.videoMetas().isEmpty());
-        return;
-    }
-    QTRY_COMPARE(window.layoutState.videoMetas().size(), 1);
-    const auto record = window.layoutState.videoMetas().first();
-    QVERIFY(record->isStreamingURL());
-    QCOMPARE(window.engine.listPlayers.first()->options, kResolvedStreamOptions);
-    QCOMPARE(window.openedUrl(), QUrl(QStringLiteral("https://cdn.example/a.m3u8")));
-    QTRY_COMPARE(record->title(), QStringLiteral("Page title"));
-    QVERIFY(!window.viewState.showFailedToOpenAlert());
-}
-
 void TestOpening::keyring_data()
 {
     QTest::addColumn<QString>("username");
@@ -613,34 +592,21 @@ void TestOpening::keyring()
     getCredentialsLater(host, this, [&](std::optional<Credentials>) { control = true; });
     QTRY_VERIFY(control);
     QVERIFY(answered);
-}
 
-void TestOpening::unreadableItemsAnswerNone_data()
-{
-    QTest::addColumn<bool>("withUser");
-    QTest::newRow("no user name (another program's item)") << false;
-    QTest::newRow("password not UTF-8") << true;
-}
-
-void TestOpening::unreadableItemsAnswerNone()
-{
-    QFETCH(bool, withUser);
-    const QString host = uniqueHost(QStringLiteral("odd"));
+    // Items the store cannot read answer none: a password not UTF-8, and another program's
+    // item with the schema and the host but no user.
+    const QString odd = uniqueHost(QStringLiteral("odd"));
     int status = 1;
-    if (withUser) {
-        SecretStore::store(host, QStringLiteral("frank"), "\xff\xfe\xfd", this,
-                           [&](int s) { status = s; });
-        QTRY_COMPARE(status, SecretStore::kSuccess);
-    } else {
-        // As another program writes it: the schema and the host, but no user attribute.
+    if (username.isEmpty())
         status = QProcess::execute(QStringLiteral("sh"),
                                    {"-c", "printf pw | secret-tool store --label=other xdg:schema "
                                           "org.gnome.keyring.NetworkPassword server " +
-                                              host});
-        QCOMPARE(status, 0);
-    }
+                                              odd});
+    else
+        SecretStore::store(odd, username, "\xff\xfe\xfd", this, [&](int s) { status = s; });
+    QTRY_COMPARE(status, SecretStore::kSuccess);
     QTest::ignoreMessage(QtWarningMsg, "Found credentials but failed to read as map");
-    QVERIFY(!getCredentials(host));
+    QVERIFY(!getCredentials(odd));
 }
 
 QTEST_GUILESS_MAIN(TestOpening)
