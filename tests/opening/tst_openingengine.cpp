@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace marquetrix;
 using namespace marquetrix::test;
 
@@ -62,14 +63,14 @@ void TestOpeningEngine::linksPlay()
     dialog.setViewState(&viewState);
     dialog.setLayoutState(&layoutState);
     dialog.setEngine(&m_engine);
-    QVERIFY2(!camera || rtsp.start({.transport = QStringLiteral("tcp"),
-                                    .auth = QStringLiteral("digest"),
-                                    .user = QStringLiteral("viewer"),
+    QVERIFY2(!camera || rtsp.start({.transport = u"tcp"_s,
+                                    .auth = u"digest"_s,
+                                    .user = u"viewer"_s,
                                     .password = kSentinelPassword}),
              qPrintable(rtsp.failure()));
     dialog.setVideoUrl(
         (camera ? rtsp.url() : m_http->url(QFileInfo(m_media.clip()).fileName())).toString());
-    dialog.setUsername(QStringLiteral("viewer"));
+    dialog.setUsername(u"viewer"_s);
     dialog.setPassword(kSentinelPassword);
     dialog.openEnteredURL();
     QCOMPARE(layoutState.videoMetas().size(), 1);

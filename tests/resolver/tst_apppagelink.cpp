@@ -14,6 +14,7 @@
 #include <QTest>
 #include <csignal>
 
+using namespace Qt::StringLiterals;
 using namespace marquetrix::test;
 
 class TestAppPageLink : public QObject
@@ -36,7 +37,7 @@ void TestAppPageLink::pageLinkPlaysThroughTheBundledService()
     for (int i = 1; i <= 12; ++i)
         links += "<a href=\"" + QByteArray(more).replace("@", ":Secret7Pw@") +
                  QByteArray::number(i) + ".mp4\">more</a>";
-    QFile page(QDir(media.directory()).filePath(QStringLiteral("watch.html")));
+    QFile page(QDir(media.directory()).filePath(u"watch.html"_s));
     QVERIFY(page.open(QIODevice::WriteOnly));
     page.write("<html><head><title>App clip</title></head><body><video src=\"" +
                QFileInfo(clip).fileName().toUtf8() + "\"></video>" + links + "</body></html>");
@@ -48,16 +49,14 @@ void TestAppPageLink::pageLinkPlaysThroughTheBundledService()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"MARQUETRIX_RESOLVER_URL", "http_proxy", "HTTP_PROXY", "all_proxy"})
         environment.remove(QString::fromLatin1(name));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    environment.insert(QStringLiteral("PATH"), config.path());
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"),
-                       QStringLiteral("marquetrix.*.info=true"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(u"XDG_CONFIG_HOME"_s, config.path());
+    environment.insert(u"PATH"_s, config.path());
+    environment.insert(u"QT_LOGGING_RULES"_s, u"marquetrix.*.info=true"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     QProcess app;
     app.setProcessEnvironment(environment);
     app.setProcessChannelMode(QProcess::MergedChannels);
-    app.start(QStringLiteral(MARQUETRIX_APP_PROGRAM),
-              {http.url(QStringLiteral("watch.html")).toString()});
+    app.start(QStringLiteral(MARQUETRIX_APP_PROGRAM), {http.url(u"watch.html"_s).toString()});
     QVERIFY(app.waitForStarted());
     QByteArray log;
     QVERIFY2(QTest::qWaitFor([&] { return (log += app.readAll()).contains("and playing"); }, 60000),
@@ -69,8 +68,7 @@ void TestAppPageLink::pageLinkPlaysThroughTheBundledService()
              log.constData());
 
     QProcess pgrep;
-    pgrep.start(QStringLiteral("pgrep"),
-                {"-P", QString::number(app.processId()), "-x", "marquetrix-reso"});
+    pgrep.start(u"pgrep"_s, {"-P", QString::number(app.processId()), "-x", "marquetrix-reso"});
     QVERIFY(pgrep.waitForFinished());
     const QList<QByteArray> services = pgrep.readAll().trimmed().split('\n');
     QCOMPARE(services.size(), 1);

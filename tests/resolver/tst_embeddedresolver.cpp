@@ -12,6 +12,7 @@
 #include <QTest>
 #include <csignal>
 
+using namespace Qt::StringLiterals;
 using namespace marquetrix;
 using marquetrix::test::TestHttpServer;
 
@@ -34,7 +35,7 @@ private:
 
 void TestEmbeddedResolver::initTestCase()
 {
-    QFile page(m_dir.filePath(QStringLiteral("watch.html")));
+    QFile page(m_dir.filePath(u"watch.html"_s));
     QVERIFY(page.open(QIODevice::WriteOnly));
     page.write("<html><body><video src=\"clips/a.mp4\"></video></body></html>");
     page.close();
@@ -83,7 +84,7 @@ void TestEmbeddedResolver::serviceThatCannotStartClosesThePort()
 {
     // A program that ends without ever serving stands for a broken installation.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ended as it started"));
-    EmbeddedResolver resolver(QStringLiteral("/bin/false"));
+    EmbeddedResolver resolver(u"/bin/false"_s);
     QVERIFY(resolver.listen());
     QSignalSpy ended(&resolver, &EmbeddedResolver::serviceEnded);
     QTcpSocket first;

@@ -2,11 +2,12 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using marquetrix::resolver::extractMediaUrls;
 
 namespace {
 
-const QUrl pageUrl(QStringLiteral("https://example.org/shows/episode/page.html"));
+const QUrl pageUrl(u"https://example.org/shows/episode/page.html"_s);
 
 QStringList extract(const QByteArray &html, const std::string &charset = {})
 {

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using marquetrix::test::TestHttpServer;
 
 namespace {
@@ -47,42 +48,32 @@ struct ResolverReply
 
 // The built service as a child on a free port of 127.0.0.1, with a PATH of the test's choosing
 // (where yt-dlp is found, or not), posted to the way the app does.
-class ResolverProcess
+struct ResolverProcess
 {
-public:
     ResolverProcess(const QStringList &arguments, const QString &path)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("PATH"), path);
+        environment.insert(u"PATH"_s, path);
         // Pages on 127.0.0.1 are reached directly whatever the machine's proxy settings.
         for (const char *proxy :
              {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "ALL_PROXY"})
             environment.remove(QString::fromLatin1(proxy));
-        m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(MARQUETRIX_RESOLVER_PROGRAM),
-                        QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")} +
-                            arguments);
-        m_network.setProxy(QNetworkProxy::NoProxy);
-        m_network.setTransferTimeout(kTimeoutMs);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(MARQUETRIX_RESOLVER_PROGRAM),
+                      QStringList{u"--listen"_s, u"127.0.0.1:0"_s} + arguments);
+        QByteArray out;
+        while (!out.contains('\n') && process.waitForReadyRead(10000))
+            out += process.readAllStandardOutput();
+        if (out.startsWith("listening on "))
+            url = QUrl(QString::fromUtf8(out.mid(13, out.indexOf('\n') - 13)));
+        network.setProxy(QNetworkProxy::NoProxy);
+        network.setTransferTimeout(kTimeoutMs);
     }
     ~ResolverProcess()
     {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-        m_process.waitForFinished();
+        if (!terminate())
+            process.kill();
     }
-    // Waits until the service says where it listens.
-    bool start()
-    {
-        QByteArray out;
-        while (!out.contains('\n') && m_process.waitForReadyRead(10000))
-            out += m_process.readAllStandardOutput();
-        if (out.startsWith("listening on "))
-            m_url = QUrl(QString::fromUtf8(out.mid(13, out.indexOf('\n') - 13)));
-        return m_url.port() > 0;
-    }
-    QUrl url() const { return m_url; }
     // All at once; the replies in the order of the bodies.
     QList<ResolverReply> postAll(const QList<QByteArray> &bodies, const QByteArray &verb = "POST")
     {
@@ -90,11 +81,11 @@ public:
         QElapsedTimer clock;
         clock.start();
         for (const QByteArray &body : bodies) {
-            QNetworkRequest request(m_url);
+            QNetworkRequest request(url);
             // What the network stack puts on a POST that names no type, as the app's does.
             request.setHeader(QNetworkRequest::ContentTypeHeader,
-                              QStringLiteral("application/x-www-form-urlencoded"));
-            pending << m_network.sendCustomRequest(request, verb, body);
+                              u"application/x-www-form-urlencoded"_s);
+            pending << network.sendCustomRequest(request, verb, body);
         }
         QList<ResolverReply> replies;
         for (QNetworkReply *reply : pending) {
@@ -106,58 +97,50 @@ public:
         }
         return replies;
     }
-    ResolverReply send(const QByteArray &verb, const QByteArray &body)
-    {
-        return postAll({body}, verb).value(0);
-    }
-    ResolverReply postLink(const QString &link) { return send("POST", linkBody(link)); }
+    ResolverReply postLink(const QString &link) { return postAll({linkBody(link)}).value(0); }
     // Standard error so far, one entry per line.
     QStringList logLines()
     {
-        m_log += m_process.readAllStandardError();
-        return QString::fromUtf8(m_log).split(u'\n', Qt::SkipEmptyParts);
+        log += process.readAllStandardError();
+        return QString::fromUtf8(log).split(u'\n', Qt::SkipEmptyParts);
     }
-    // Sends SIGTERM: the milliseconds until the service ended, -1 if it did not.
+    // Sends SIGTERM: the milliseconds until the service ended, 0 if it did not.
     qint64 terminate()
     {
         QElapsedTimer clock;
         clock.start();
-        m_process.terminate();
-        return m_process.waitForFinished(kTimeoutMs) ? clock.elapsed() : -1;
+        process.terminate();
+        return process.waitForFinished(kTimeoutMs) ? std::max(clock.elapsed(), 1LL) : 0;
     }
 
-private:
-    QProcess m_process;
-    QNetworkAccessManager m_network;
-    QUrl m_url;
-    QByteArray m_log;
+    QProcess process;
+    QNetworkAccessManager network;
+    QUrl url;
+    QByteArray log;
 };
 
-const QString fakeMediaUrl = QStringLiteral("https://media.example.org/from-yt-dlp.mp4");
-
-QByteArray redirectTo(const QByteArray &location)
-{
-    return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
-}
+const QString fakeMediaUrl = u"https://media.example.org/from-yt-dlp.mp4"_s;
 
 // Beside the site's files: /loop redirects to itself, /hops/N/PATH takes N + 1 redirects
-// to PATH, and browser-only.html shows its video to browsers alone.
-QByteArray answerOfTheTest(const QByteArray &request)
+// to PATH, browser-only.html shows its video to browsers alone, and /silent never answers.
+std::optional<TestHttpServer::Answer> answerOfTheTest(const TestHttpServer::Request &request)
 {
-    static const QRegularExpression hops(QStringLiteral("^/hops/(\\d+)/(.*)$"));
-    const QString path = QString::fromLatin1(request.split(' ').value(1));
+    static const QRegularExpression hops(u"^/hops/(\\d+)/(.*)$"_s);
+    const QString path = QString::fromLatin1(request.target);
     const QRegularExpressionMatch hop = hops.match(path);
-    if (path == u"/loop")
-        return redirectTo("/loop");
-    if (hop.hasMatch()) {
-        const int left = hop.captured(1).toInt();
-        return redirectTo(
-            left > 0 ? QStringLiteral("/hops/%1/%2").arg(left - 1).arg(hop.captured(2)).toLatin1()
-                     : '/' + hop.captured(2).toLatin1());
-    }
-    if (path == u"/browser-only.html" && !request.contains("Gecko/"))
-        return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 9\r\n\r\nno video!";
-    return {};
+    QString to = path == u"/loop" ? path : QString();
+    if (hop.hasMatch() && hop.captured(1).toInt() > 0)
+        to = u"/hops/%1/%2"_s.arg(hop.captured(1).toInt() - 1).arg(hop.captured(2));
+    else if (hop.hasMatch())
+        to = u'/' + hop.captured(2);
+    if (!to.isEmpty())
+        return TestHttpServer::Answer{.status = 302,
+                                      .headers = "Location: " + to.toLatin1() + "\r\n"};
+    if (path == u"/silent")
+        return TestHttpServer::Answer{.kind = TestHttpServer::Answer::Kind::Stall};
+    if (path == u"/browser-only.html" && !request.headers.value("user-agent").contains("Gecko/"))
+        return TestHttpServer::Answer{.body = "no video!", .contentType = "text/html"};
+    return std::nullopt;
 }
 
 bool writeFile(const QString &path, const QByteArray &content)
@@ -209,7 +192,7 @@ private:
 // Gone, or a zombie waiting for whoever adopted it: either way no longer running.
 bool processEnded(qint64 pid)
 {
-    const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray stat = readFile(u"/proc/%1/stat"_s.arg(pid));
     return kill(pid_t(pid), 0) != 0 || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
 }
 
@@ -246,31 +229,26 @@ private:
 void TestResolverService::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    const QString site = m_dir.filePath(QStringLiteral("site"));
+    const QString site = m_dir.filePath(u"site"_s);
     QVERIFY(writeFile(site + "/video.html", "<!DOCTYPE html><html><head><title>Clip</title>"
                                             "<body><video controls src=\"clips/a.mp4\"></video>"));
     QVERIFY(writeFile(site + "/browser-only.html", "<video src=\"clips/a.mp4\"></video>"));
     QVERIFY(writeFile(site + "/nothing.html", "<h1>No video</h1><img src=\"p.jpg\">"
                                               "<a href=\"other.html\">more</a>"));
     m_http = std::make_unique<TestHttpServer>(site);
-    m_http->setResponder(answerOfTheTest);
-    m_http->setScript([](const TestHttpServer::Request &request) {
-        return request.target == "/silent" ? std::optional(TestHttpServer::Answer{
-                                                 .kind = TestHttpServer::Answer::Kind::Stall})
-                                           : std::nullopt;
-    });
+    m_http->setScript(answerOfTheTest);
     QVERIFY(m_http->start());
     // Not installed: what PATH holds under its name is no program.
-    m_noYtDlp = m_dir.filePath(QStringLiteral("bin-none"));
+    m_noYtDlp = m_dir.filePath(u"bin-none"_s);
     QVERIFY(QDir().mkpath(m_noYtDlp + "/yt-dlp"));
-    m_service = std::make_unique<ResolverProcess>(
-        QStringList{QStringLiteral("--fetch-timeout"), QStringLiteral("1.5")}, m_noYtDlp);
-    QVERIFY(m_service->start());
+    m_service =
+        std::make_unique<ResolverProcess>(QStringList{u"--fetch-timeout"_s, u"1.5"_s}, m_noYtDlp);
+    QVERIFY(m_service->url.port() > 0);
 }
 
 QString TestResolverService::binDirectory(const QString &name, const QString &ytDlpScript)
 {
-    const QString dir = m_dir.filePath(QStringLiteral("bin-") + name);
+    const QString dir = m_dir.filePath(u"bin-"_s + name);
     writeFile(dir + "/yt-dlp", ("#!/bin/sh\n" + ytDlpScript).toUtf8());
     QFile::setPermissions(dir + "/yt-dlp", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     return dir;
@@ -282,8 +260,8 @@ void TestResolverService::pages_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("expected");
     const QStringList video{pageLink("clips/a.mp4")};
-    QUrl withPassword = m_http->url(QStringLiteral("video.html"));
-    withPassword.setUserInfo(QStringLiteral("viewer:Secret7Pw"));
+    QUrl withPassword = m_http->url(u"video.html"_s);
+    withPassword.setUserInfo(u"viewer:Secret7Pw"_s);
     QTest::newRow("video element") << pageLink("video.html") << 200 << video;
     QTest::newRow("nothing") << pageLink("nothing.html") << 200 << QStringList();
     // Links resolve against where the redirects ended.
@@ -296,7 +274,7 @@ void TestResolverService::pages_data()
     QTest::newRow("silent page") << pageLink("silent") << 504 << QStringList();
     QTest::newRow("password in the link")
         << withPassword.toString() << 200
-        << QStringList{withPassword.resolved(QUrl(QStringLiteral("clips/a.mp4"))).toString()};
+        << QStringList{withPassword.resolved(QUrl(u"clips/a.mp4"_s)).toString()};
 }
 
 void TestResolverService::pages()
@@ -348,7 +326,7 @@ void TestResolverService::requests()
     QFETCH(QByteArray, verb);
     QFETCH(QByteArray, body);
     QFETCH(int, status);
-    const ResolverReply reply = m_service->send(verb, body);
+    const ResolverReply reply = m_service->postAll({body}, verb).value(0);
     QCOMPARE(reply.status, status);
     QVERIFY2(status == 200 ? reply.urls() == QStringList{pageLink("clips/a.mp4")}
                            : !reply.json().value("error").toString().isEmpty(),
@@ -359,7 +337,7 @@ void TestResolverService::requests()
         return;
     // Sent in chunks, the length is not announced: the bound holds all the same.
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, quint16(m_service->url().port()));
+    socket.connectToHost(QHostAddress::LocalHost, quint16(m_service->url.port()));
     const QByteArray chunk(20000, ' ');
     socket.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n" +
                  QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n0\r\n\r\n");
@@ -377,9 +355,9 @@ void TestResolverService::ytDlp_data()
     // What the answer names: empty for a refused link, the page's own video where yt-dlp
     // failed or was stopped.
     QTest::addColumn<QStringList>("expected");
-    const QString record = m_dir.filePath(QStringLiteral("argv"));
+    const QString record = m_dir.filePath(u"argv"_s);
     const QString recorder = "printf '%s\\n' \"$@\" > " + record + "\necho " + fakeMediaUrl + "\n";
-    const QString child = m_dir.filePath(QStringLiteral("child"));
+    const QString child = m_dir.filePath(u"child"_s);
     const QStringList page{pageLink("clips/a.mp4")};
     QTest::newRow("option") << recorder << "  --exec=touch /tmp/owned" << 400 << QStringList();
     // Option-like text and shell syntax inside a real link stay one argument after "--".
@@ -396,7 +374,7 @@ void TestResolverService::ytDlp_data()
     QTest::newRow("processor time")
         << "echo https://media.example.org/cpu-$(ulimit -t).mp4\n"
         << pageLink("video.html") << 200 << QStringList{"https://media.example.org/cpu-30.mp4"};
-    const QString real = QStandardPaths::findExecutable(QStringLiteral("yt-dlp"));
+    const QString real = QStandardPaths::findExecutable(u"yt-dlp"_s);
     if (!real.isEmpty())
         QTest::newRow("real yt-dlp") << "exec " + real + " \"$@\"\n"
                                      << pageLink("video.html") << 200 << page;
@@ -409,13 +387,13 @@ void TestResolverService::ytDlp()
     QFETCH(int, status);
     QFETCH(QStringList, expected);
     const QString tag = QString::fromLatin1(QTest::currentDataTag());
-    const QString record = m_dir.filePath(QStringLiteral("argv"));
-    const QString child = m_dir.filePath(QStringLiteral("child"));
+    const QString record = m_dir.filePath(u"argv"_s);
+    const QString child = m_dir.filePath(u"child"_s);
     QFile::remove(record);
-    const QString timeout = tag == u"hung" ? QStringLiteral("1") : QStringLiteral("30");
-    ResolverProcess service({QStringLiteral("--yt-dlp-timeout"), timeout},
+    const QString timeout = tag == u"hung" ? u"1"_s : u"30"_s;
+    ResolverProcess service({u"--yt-dlp-timeout"_s, timeout},
                             binDirectory(QString::number(qHash(tag)), script) + ":/usr/bin:/bin");
-    QVERIFY(service.start());
+    QVERIFY(service.url.port() > 0);
     const ResolverReply reply = service.postLink(link);
     QCOMPARE(reply.status, status);
     QCOMPARE(reply.urls(), expected);
@@ -443,15 +421,14 @@ void TestResolverService::ytDlp()
 // is answered meanwhile, and SIGTERM stops the service at once whatever its clients do.
 void TestResolverService::loadAndStop()
 {
-    const QString events = m_dir.filePath(QStringLiteral("events"));
-    const QString child = m_dir.filePath(QStringLiteral("stopped-child"));
+    const QString events = m_dir.filePath(u"events"_s);
+    const QString child = m_dir.filePath(u"stopped-child"_s);
     const QString script = "case \"$*\" in\n*hang*) /bin/sleep 60 & echo $! > " + child +
                            "; wait;;\n*slow*) echo start >> " + events +
                            "; /bin/sleep 0.5; echo end >> " + events + ";;\nesac\nexit 1\n";
-    ResolverProcess service({QStringLiteral("--workers"), QStringLiteral("2"),
-                             QStringLiteral("--yt-dlp-timeout"), QStringLiteral("60")},
-                            binDirectory(QStringLiteral("load"), script));
-    QVERIFY(service.start());
+    ResolverProcess service({u"--workers"_s, u"2"_s, u"--yt-dlp-timeout"_s, u"60"_s},
+                            binDirectory(u"load"_s, script));
+    QVERIFY(service.url.port() > 0);
     const auto request = [](const QString &link) {
         const QByteArray body = linkBody(link);
         return "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
@@ -469,7 +446,7 @@ void TestResolverService::loadAndStop()
     QCOMPARE(most, 2);
 
     // As many slow clients as the shared service has workers...
-    auto slow = std::make_unique<SlowClients>(m_service->url(), 8);
+    auto slow = std::make_unique<SlowClients>(m_service->url, 8);
     QTRY_COMPARE(slow->connected(), 8);
     QTest::qWait(500);
     // ... a burst of 500 is answered while they still trickle...
@@ -485,7 +462,7 @@ void TestResolverService::loadAndStop()
         QObject::connect(socket, &QTcpSocket::stateChanged, [&ended](auto state) {
             ended += state == QAbstractSocket::UnconnectedState ? 1 : 0;
         });
-        socket->connectToHost(QHostAddress::LocalHost, quint16(m_service->url().port()));
+        socket->connectToHost(QHostAddress::LocalHost, quint16(m_service->url.port()));
         socket->write(request(pageLink("video.html")));
     }
     QTRY_COMPARE_WITH_TIMEOUT(ended, clients, 60000);
@@ -496,15 +473,14 @@ void TestResolverService::loadAndStop()
     // ... and they are cut off though they keep sending.
     QTRY_COMPARE_WITH_TIMEOUT(slow->connected(), 0, 15000);
 
-    slow = std::make_unique<SlowClients>(service.url(), 8);
+    slow = std::make_unique<SlowClients>(service.url, 8);
     QTcpSocket resolving;
-    resolving.connectToHost(QHostAddress::LocalHost, quint16(service.url().port()));
+    resolving.connectToHost(QHostAddress::LocalHost, quint16(service.url.port()));
     resolving.write(request(pageLink("video.html?hang")));
     QTRY_VERIFY(readFile(child).trimmed().toLongLong() > 0);
     QTRY_COMPARE(slow->connected(), 8);
     const qint64 stoppedMs = service.terminate();
-    QVERIFY(stoppedMs >= 0);
-    QCOMPARE_LT(stoppedMs, 2000);
+    QVERIFY(stoppedMs > 0 && stoppedMs < 2000);
     QTRY_VERIFY(processEnded(readFile(child).trimmed().toLongLong()));
 }
 
@@ -530,7 +506,7 @@ void TestResolverService::commandLine_data()
     // Its parent's pipe closed while it still starts: the stop must not be lost.
     QTest::newRow("parent gone") << QStringList{"--listen", "127.0.0.1:0", "--until-stdin-closes"}
                                  << 0 << "";
-    QTest::newRow("port in use") << QStringList{"--listen", m_service->url().authority()} << 1
+    QTest::newRow("port in use") << QStringList{"--listen", m_service->url.authority()} << 1
                                  << "cannot listen";
 }
 
