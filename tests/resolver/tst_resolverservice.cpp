@@ -1,11 +1,17 @@
-// The resolver service as a process, answering over HTTP for pages served on 127.0.0.1, with
-// a yt-dlp of the test's making (or none) on its PATH.
+// The resolver: its page reading on its own; the service as a process, answering over HTTP for
+// pages served on 127.0.0.1, with a yt-dlp of the test's making (or none) on its PATH; the
+// app's own service when none is configured; and the app given a page link.
 
+#include "embeddedresolver.h"
+#include "mediaextractor.h"
+#include "mediagenerator.h"
 #include "testhttpserver.h"
+#include "urlloader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +30,9 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using namespace marquetrix;
+using marquetrix::resolver::extractMediaUrls;
+using marquetrix::test::MediaGenerator;
 using marquetrix::test::TestHttpServer;
 
 namespace {
@@ -196,6 +205,17 @@ bool processEnded(qint64 pid)
     return kill(pid_t(pid), 0) != 0 || stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
 }
 
+const QUrl pageUrl(u"https://example.org/shows/episode/page.html"_s);
+
+QStringList extract(const QByteArray &html, const std::string &charset = {})
+{
+    QStringList urls;
+    for (const std::string &url :
+         extractMediaUrls(pageUrl, std::string_view(html.data(), html.size()), charset))
+        urls << QString::fromStdString(url);
+    return urls;
+}
+
 } // namespace
 
 class TestResolverService : public QObject
@@ -213,11 +233,19 @@ private slots:
     void loadAndStop();
     void commandLine_data();
     void commandLine();
+    void extracts_data();
+    void extracts();
+    void hostilePagesStayCheap();
+    void embeddedStartsOnDemandAgainAndStopsWithItsOwner();
+    void embeddedThatCannotStartClosesThePort();
+    void pageLinkPlaysThroughTheBundledService();
 
 private:
     // A directory to use as PATH, holding a yt-dlp script with this body.
     QString binDirectory(const QString &name, const QString &ytDlpScript);
     QString pageLink(const QString &path) const { return m_http->url(path).toString(); }
+    // Resolves the page the way the app does, through the resolver at baseUrl.
+    bool resolves(const QUrl &baseUrl);
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestHttpServer> m_http;
@@ -524,6 +552,230 @@ void TestResolverService::commandLine()
     const QString printed =
         QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
     QVERIFY2(printed.contains(output), qPrintable(printed));
+}
+
+void TestResolverService::extracts_data()
+{
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<QStringList>("expected");
+    // As the server names it.
+    QTest::addColumn<QString>("charset");
+    const auto row = [](const char *tag, const QByteArray &html, const QStringList &paths) {
+        QStringList expected;
+        // Paths relative to the page's folder, or absolute URLs.
+        for (const QString &path : paths)
+            expected << (path.contains(u':') ? path : "https://example.org/shows/episode/" + path);
+        QTest::newRow(tag) << html << expected << QString();
+    };
+    row("video src, relative", "<video src=\"clip.mp4\" controls></video>", {"clip.mp4"});
+    row("source children: parent, root, absolute, scheme-relative",
+        "<video><source src=\"../a.webm\"><source src=\"/b.mp4\">"
+        "<source src=\"http://cdn.example.net/c.m3u8\"><source src=\"//cdn.example.net/d.mp4\">",
+        {"https://example.org/shows/a.webm", "https://example.org/b.mp4",
+         "http://cdn.example.net/c.m3u8", "https://cdn.example.net/d.mp4"});
+    row("any source of a video", "<video><source src=\"/stream?id=7\"></video>",
+        {"https://example.org/stream?id=7"});
+    row("the same URL once, at its first place",
+        "<video src=\"a.mp4\"><source src=\"a.mp4\"><source src=\"b.mp4\"></video>"
+        "<a href=\"./a.mp4\">download</a>",
+        {"a.mp4", "b.mp4"});
+    row("og:video family, any case",
+        "<meta property=\"og:image\" content=\"/p.jpg\">"
+        "<META PROPERTY=\"OG:VIDEO:SECURE_URL\" CONTENT=\"https://cdn.example.org/x.mp4\">"
+        "<meta property=\"og:video:url\" content=\"/y.mp4\">"
+        "<meta name=\"twitter:player:stream\" content=\"/z.m3u8\">",
+        {"https://cdn.example.org/x.mp4", "https://example.org/y.mp4",
+         "https://example.org/z.m3u8"});
+    row("links count only to media files",
+        "<a href=\"next.html\">next</a><a href=\"live/index.m3u8\">live</a>"
+        "<a href=\"/dl/CLIP.MP4?token=1#t=3\">download</a><a>none</a>",
+        {"live/index.m3u8", "https://example.org/dl/CLIP.MP4?token=1#t=3"});
+    row("base href decides, as in a browser",
+        "<base href=\"https://static.example.net/v/\"><video src=\"x.mp4\"></video>",
+        {"https://static.example.net/v/x.mp4"});
+    row("document order across kinds",
+        "<meta property=\"og:video\" content=\"/1.mp4\"><a href=\"/2.mp4\"></a>"
+        "<script>load('/3.m3u8')</script><video src=\"/4.mp4\"></video>",
+        {"https://example.org/1.mp4", "https://example.org/2.mp4", "https://example.org/3.m3u8",
+         "https://example.org/4.mp4"});
+    row("only web URLs",
+        "<video src=\"blob:https://example.org/9f1c\"></video>"
+        "<video><source src=\"data:video/mp4;base64,AAAA\"></video>"
+        "<video src=\"file:///home/me/x.mp4\"></video>"
+        "<a href=\"javascript:play('x.mp4')\">play</a><a "
+        "href=\"rtsp://camera.local/x.mp4\">cam</a>",
+        {});
+    row("audio is not video", "<audio src=\"/a.mp4\"><source src=\"/b.mp4\"></audio>", {});
+    row("blanks around attribute values",
+        "<video src=\"  clip.mp4 \n\"></video><video src=\"   \"></video>", {"clip.mp4"});
+    row("read on past deep nesting",
+        "<video src=\"/first.mp4\"></video>" + QByteArray("<div>").repeated(600) +
+            "<video src=\"/deep.mp4\"></video>" + QByteArray("</div>").repeated(600) +
+            "<video src=\"/after.mp4\"></video>",
+        {"https://example.org/first.mp4", "https://example.org/deep.mp4",
+         "https://example.org/after.mp4"});
+    row("unclosed markup", "<div><p>Watch<video src=clip.mp4><p>more<div>", {"clip.mp4"});
+    row("script: escaped slashes of JSON",
+        "<script>var c = {\"hls\":\"https:\\/\\/cdn.example.org\\/m.m3u8\","
+        "\"mp4\":\"https:\\u002F\\u002Fcdn.example.org\\u002Fm.mp4?a=1\\u0026b=2\"};</script>",
+        {"https://cdn.example.org/m.m3u8", "https://cdn.example.org/m.mp4?a=1&b=2"});
+    row("script: JSON-LD contentUrl",
+        "<script type=\"application/ld+json\">{\"@type\": \"VideoObject\", \"contentUrl\": "
+        "\"https://example.org/media/v.mp4\", \"thumbnailUrl\": \"https://e.org/t.jpg\"}</script>",
+        {"https://example.org/media/v.mp4"});
+    row("script: bare URL in a comment, after a stray apostrophe",
+        "<script>// don't autoplay\n// see https://cdn.example.org/a.m3u8 for more\n"
+        "play(\"b.mp4\");</script>",
+        {"https://cdn.example.org/a.m3u8", "b.mp4"});
+    row("script: strings that are not media",
+        "<script>load('app.js'); fetch(\"https://example.org/api/v1\"); "
+        "var s = 'a.mp4 is missing';</script>",
+        {});
+    row("not markup", QByteArray::fromHex("0001fffe2062696e617279207f00"), {});
+    const QByteArray video = "<video src=\"vid\xc3\xa9o.mp4\"></video>";
+    const QStringList accented{"https://example.org/shows/episode/vid%C3%A9o.mp4"};
+    QTest::newRow("named by the server") << video << accented << "UTF-8";
+    QTest::newRow("named by the page") << "<meta charset=\"utf-8\">" + video << accented << "";
+    QTest::newRow("the server's name wins")
+        << "<meta charset=\"iso-8859-1\">" + video << accented << "utf-8";
+    QTest::newRow("unknown to the parser")
+        << "<meta charset=\"utf-8\">" + video << accented << "x-no-such-charset";
+    QTest::newRow("Latin-1, far into the page and past deep nesting")
+        << "<p>" + QByteArray(100000, 'x') + "</p>" + QByteArray("<div>").repeated(300) +
+               "<video src=\"vid\xe9o.mp4\"></video>"
+        << accented << "ISO-8859-1";
+}
+
+void TestResolverService::extracts()
+{
+    QFETCH(QByteArray, html);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, charset);
+    QCOMPARE(extract(html, charset.toStdString()), expected);
+}
+
+void TestResolverService::hostilePagesStayCheap()
+{
+    // Deep nesting, a page of quotes and one of unterminated strings: each must come back
+    // (the parser's depth bound, the scan's line and length bounds), with what precedes
+    // the trouble still found.
+    const QByteArray lead = "<video src=\"/first.mp4\"></video>";
+    const QStringList first{"https://example.org/first.mp4"};
+    QCOMPARE(extract(lead + QByteArray("<div>").repeated(800000)), first);
+    QCOMPARE(extract(lead + "<script>" + QByteArray("'\"").repeated(1000000) + "</script>"), first);
+    QCOMPARE(extract(lead + "<script>" + QByteArray("\"x.mp4").repeated(500000) + "</script>"),
+             first + QStringList{"https://example.org/shows/episode/x.mp4"});
+}
+
+bool TestResolverService::resolves(const QUrl &baseUrl)
+{
+    ResolverTiming timing;
+    timing.retryDelay = std::chrono::milliseconds(200);
+    const auto loader = buildResolverRequest(baseUrl, pageLink(u"video.html"_s), timing);
+    QSignalSpy loaded(loader.get(), &URLLoader::loaded);
+    QSignalSpy failed(loader.get(), &URLLoader::failed);
+    loader->load();
+    return QTest::qWaitFor([&] { return !loaded.isEmpty() || !failed.isEmpty(); }, 30000) &&
+           loaded.value(0).value(0).toStringList() == QStringList{pageLink(u"clips/a.mp4"_s)};
+}
+
+void TestResolverService::embeddedStartsOnDemandAgainAndStopsWithItsOwner()
+{
+    // No yt-dlp for the services: they read the page themselves, at once.
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", m_noYtDlp.toUtf8());
+    QVERIFY(!EmbeddedResolver::findProgram().isEmpty());
+    auto resolver = std::make_unique<EmbeddedResolver>(EmbeddedResolver::findProgram());
+    QVERIFY(resolver->listen());
+    QVERIFY(!resolver->isRunning());
+    QVERIFY(resolves(resolver->baseUrl()));
+    QVERIFY(resolver->isRunning());
+    const qint64 first = resolver->processId();
+
+    QSignalSpy ended(resolver.get(), &EmbeddedResolver::serviceEnded);
+    kill(pid_t(first), SIGKILL);
+    QVERIFY(ended.wait());
+    QVERIFY(!resolver->isRunning());
+    QVERIFY(resolves(resolver->baseUrl()));
+    const auto second = pid_t(resolver->processId());
+    QVERIFY(second != first && second > 0);
+
+    resolver.reset();
+    QCOMPARE(kill(second, 0), -1);
+}
+
+void TestResolverService::embeddedThatCannotStartClosesThePort()
+{
+    // A program that ends without ever serving stands for a broken installation.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ended as it started"));
+    EmbeddedResolver resolver(u"/bin/false"_s);
+    QVERIFY(resolver.listen());
+    QSignalSpy ended(&resolver, &EmbeddedResolver::serviceEnded);
+    QTcpSocket first;
+    first.connectToHost(QHostAddress::LocalHost, quint16(resolver.baseUrl().port()));
+    QVERIFY(ended.wait());
+
+    // Later clients are refused at once instead of waiting for an answer that cannot come.
+    QTcpSocket later;
+    QSignalSpy refused(&later, &QTcpSocket::errorOccurred);
+    later.connectToHost(QHostAddress::LocalHost, quint16(resolver.baseUrl().port()));
+    QVERIFY(refused.wait());
+    QCOMPARE(later.error(), QAbstractSocket::ConnectionRefusedError);
+}
+
+// The app itself, given a page link on its command line with no resolver configured: the
+// bundled service finds the clip on the page and the tile plays it, and the log shows the
+// page's links without their passwords, and only so many. Killed without a chance to clean
+// up, the app leaves no service behind.
+void TestResolverService::pageLinkPlaysThroughTheBundledService()
+{
+    MediaGenerator media;
+    const QString clip = media.clip();
+    QVERIFY2(!clip.isEmpty(), qPrintable(media.failure()));
+    TestHttpServer http(media.directory());
+    QVERIFY(http.start());
+    const QByteArray more = "http://viewer@" + http.url({}).authority().toUtf8() + "/more-";
+    QByteArray links;
+    for (int i = 1; i <= 12; ++i)
+        links += "<a href=\"" + QByteArray(more).replace("@", ":Secret7Pw@") +
+                 QByteArray::number(i) + ".mp4\">more</a>";
+    QVERIFY(writeFile(QDir(media.directory()).filePath(u"watch.html"_s),
+                      "<title>App clip</title><video src=\"" + QFileInfo(clip).fileName().toUtf8() +
+                          "\"></video>" + links));
+
+    // A settings folder of its own: nothing configured, whatever other tests stored. No
+    // yt-dlp: the service reads the page itself, and names its links too.
+    QTemporaryDir config;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"MARQUETRIX_RESOLVER_URL", "http_proxy", "HTTP_PROXY", "all_proxy"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(u"XDG_CONFIG_HOME"_s, config.path());
+    environment.insert(u"PATH"_s, config.path());
+    environment.insert(u"QT_LOGGING_RULES"_s, u"marquetrix.*.info=true"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    QProcess app;
+    app.setProcessEnvironment(environment);
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.start(QStringLiteral(MARQUETRIX_APP_PROGRAM), {http.url(u"watch.html"_s).toString()});
+    QVERIFY(app.waitForStarted());
+    QByteArray log;
+    QVERIFY2(QTest::qWaitFor([&] { return (log += app.readAll()).contains("and playing"); }, 60000),
+             log.right(4000).constData());
+    const QByteArray clipUrl = http.url(QFileInfo(clip).fileName()).toEncoded();
+    QVERIFY2(log.contains("Got video urls [\"" + clipUrl + "\", \"" + more + "1.mp4\""),
+             log.constData());
+    QVERIFY2(log.contains(more + "9.mp4\"] and 3 more") && !log.contains("Secret7Pw"),
+             log.constData());
+
+    QProcess pgrep;
+    pgrep.start(u"pgrep"_s, {"-P", QString::number(app.processId()), "-x", "marquetrix-reso"});
+    QVERIFY(pgrep.waitForFinished());
+    const QList<QByteArray> services = pgrep.readAll().trimmed().split('\n');
+    QCOMPARE(services.size(), 1);
+    kill(pid_t(app.processId()), SIGKILL);
+    QVERIFY(app.waitForFinished());
+    QTRY_VERIFY(processEnded(services.first().toLongLong()));
 }
 
 QTEST_GUILESS_MAIN(TestResolverService)
