@@ -629,11 +629,8 @@ void TestOpening::linksPlay()
     TestHttpServer http(m_media.directory());
     QVERIFY(http.start());
     marquetrix::test::RtspTestServer rtsp;
-    ViewState viewState;
-    LayoutState layoutState;
-    VideoOpenerController dialog;
-    dialog.setViewState(&viewState);
-    dialog.setLayoutState(&layoutState);
+    Window window;
+    VideoOpenerController &dialog = window.dialog;
     dialog.setEngine(&m_engine);
     QVERIFY2(!camera || rtsp.start({.transport = u"tcp"_s,
                                     .auth = u"digest"_s,
@@ -645,13 +642,13 @@ void TestOpening::linksPlay()
     dialog.setUsername(u"viewer"_s);
     dialog.setPassword(kSentinelPassword);
     dialog.openEnteredURL();
-    QCOMPARE(layoutState.videoMetas().size(), 1);
-    const auto record = layoutState.videoMetas().first();
+    QCOMPARE(window.layoutState.videoMetas().size(), 1);
+    const auto record = window.layoutState.videoMetas().first();
     record->mediaPlayer()->play();
     MediaPlayer *player = record->mediaPlayer()->mediaPlayer();
     QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying() && player->time().value_or(0) > 0, 20000);
     record->mediaPlayer()->stop();
-    layoutState.setVideoMetas({});
+    window.layoutState.setVideoMetas({});
 }
 
 QTEST_MAIN(TestOpening)

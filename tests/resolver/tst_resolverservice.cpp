@@ -10,12 +10,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
@@ -27,7 +24,6 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 using namespace marquetrix;
