@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
 using namespace marquetrix;
 
 class TestCredentialsUnavailable : public QObject
@@ -40,8 +41,7 @@ void TestCredentialsUnavailable::storeFails()
     QProcess service;
     if (stalled) {
         service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        service.start(QStringLiteral("/usr/bin/python3"),
-                      {QStringLiteral(MARQUETRIX_STALLED_SECRET_SERVICE)});
+        service.start(u"/usr/bin/python3"_s, {QStringLiteral(MARQUETRIX_STALLED_SECRET_SERVICE)});
         QVERIFY(service.waitForReadyRead(10000));
         QCOMPARE(service.readLine().trimmed(), QByteArray("ready"));
     }
@@ -54,9 +54,7 @@ void TestCredentialsUnavailable::storeFails()
     clock.start();
     int status = 0;
     try {
-        storeCredentials({.server = QStringLiteral("a.example"),
-                          .username = QStringLiteral("alice"),
-                          .password = QStringLiteral("pw")});
+        storeCredentials({.server = u"a.example"_s, .username = u"alice"_s, .password = u"pw"_s});
     } catch (const KeychainError &error) {
         status = error.status();
     }
@@ -71,8 +69,7 @@ void TestCredentialsUnavailable::storeFails()
     std::optional<int> answer;
     clock.restart();
     SecretStore::lookup(
-        QStringLiteral("a.example"), this,
-        [&](int s, const std::optional<SecretStore::Item> &) { answer = s; },
+        u"a.example"_s, this, [&](int s, const std::optional<SecretStore::Item> &) { answer = s; },
         std::chrono::milliseconds(300));
     QVERIFY(!answer);
     QTRY_VERIFY_WITH_TIMEOUT(answer, 3000);
@@ -91,9 +88,9 @@ void TestCredentialsUnavailable::storeFails()
     dialog.setViewState(&viewState);
     dialog.setLayoutState(&layoutState);
     dialog.setEngine(&engine);
-    dialog.setVideoUrl(QStringLiteral("https://a.example/v.mp4"));
-    dialog.setUsername(QStringLiteral("alice"));
-    dialog.setPassword(QStringLiteral("pw"));
+    dialog.setVideoUrl(u"https://a.example/v.mp4"_s);
+    dialog.setUsername(u"alice"_s);
+    dialog.setPassword(u"pw"_s);
     dialog.setSaveCredentials(true);
     dialog.openEnteredURL();
     QCOMPARE(layoutState.videoMetas().size(), 1);

@@ -1,7 +1,9 @@
 // Opening by link below the window: the link rules, the resolver client and page titles
 // against HTTP servers on 127.0.0.1, the dialog's and the window's link logic on a fake
-// engine, and the credential store on the test session's keyring. Every password typed is
-// the sentinel, which the test's output must never show (see CMakeLists.txt).
+// engine, the credential store on the test session's keyring, and links opened with credentials
+// playing on the real engine (a clip on a web server, a camera asking for digest authentication).
+// Every password typed is the sentinel, which the test's output must never show (see
+// CMakeLists.txt).
 
 #include "sentinel.h"
 #include "testhttpserver.h"
@@ -12,18 +14,26 @@
 #include "layoutstate.h"
 #include "linkopener.h"
 #include "linkrules.h"
+#include "media.h"
+#include "mediagenerator.h"
+#include "medialist.h"
+#include "medialistplayer.h"
+#include "mediaplayer.h"
 #include "networksession.h"
 #include "openedrecord.h"
 #include "pagetitle.h"
 #include "resolverbaseurl.h"
+#include "rtsptestserver.h"
 #include "secretredaction.h"
 #include "secretstore.h"
 #include "urlloader.h"
 #include "videometadata.h"
 #include "videoopenercontroller.h"
 #include "viewstate.h"
+#include "vlcmediaengine.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -33,6 +43,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace marquetrix;
 using marquetrix::test::TestHttpServer;
 using Answer = TestHttpServer::Answer;
@@ -44,8 +55,7 @@ Q_DECLARE_METATYPE(LinkOpener::Road)
 
 namespace {
 
-const QString kOpenFailure =
-    QStringLiteral("Failed to open video. Please check the URL and try again.");
+const QString kOpenFailure = u"Failed to open video. Please check the URL and try again."_s;
 
 // Quick retries, so that failing four times stays fast; the product's pauses are checked once.
 const ResolverTiming kQuick{.attemptTimeout = std::chrono::milliseconds(2000),
@@ -55,20 +65,7 @@ const ResolverTiming kQuick{.attemptTimeout = std::chrono::milliseconds(2000),
 
 QString uniqueHost(const QString &name)
 {
-    return QStringLiteral("%1-%2.example")
-        .arg(name, QUuid::createUuid().toString(QUuid::Id128).left(12));
-}
-
-// A resolver and the pages it resolves on one server: POSTs are resolver requests, GETs pages.
-// No answer: the resolver fails.
-void serveResolverAndPage(TestHttpServer &server, const QByteArray &answer)
-{
-    server.setScript([answer](const TestHttpServer::Request &request) {
-        const bool post = request.method == "POST";
-        return Answer{.status = post && answer.isEmpty() ? 404 : 200,
-                      .body = post ? answer : "<title>Page title</title>",
-                      .contentType = post ? "application/json" : "text/html"};
-    });
+    return u"%1-%2.example"_s.arg(name, QUuid::createUuid().toString(QUuid::Id128).left(12));
 }
 
 // The window around the dialog and the link opener: the state objects and a fake engine.
@@ -122,12 +119,14 @@ private slots:
     void pageTitles();
     void dialog_data();
     void dialog();
-    void receivedLinks_data();
-    void receivedLinks();
     void keyring_data();
     void keyring();
-    void unreadableItemsAnswerNone_data();
-    void unreadableItemsAnswerNone();
+    void linksPlay_data();
+    void linksPlay();
+
+private:
+    marquetrix::test::MediaGenerator m_media;
+    VlcMediaEngine m_engine;
 };
 
 void TestOpening::links_data()
@@ -185,7 +184,7 @@ void TestOpening::links()
     QVERIFY(!shownLink(prefixed).contains(kSentinelPassword));
     QCOMPARE(urlWithCredentials(QUrl(prefixed), {}, {}), QUrl(prefixed));
     Window window;
-    window.opener.setResolverUrl(QUrl(QStringLiteral("http://127.0.0.1:9/")));
+    window.opener.setResolverUrl(QUrl(u"http://127.0.0.1:9/"_s));
     QCOMPARE(window.opener.open(text.toUtf8()), road);
     QCOMPARE(window.viewState.showFailedToOpenAlert(), road == Road::Rejected);
     if (road != Road::Direct)
@@ -243,7 +242,7 @@ void TestOpening::resolverAddress_data()
     QTest::addColumn<QString>("environment");
     // Empty for the service bundled with the app.
     QTest::addColumn<QString>("address");
-    const QString local = QStringLiteral("http://127.0.0.1:9/r");
+    const QString local = u"http://127.0.0.1:9/r"_s;
     QTest::newRow("bundled") << QString() << QString() << QString();
     QTest::newRow("environment") << QString() << local << local;
     QTest::newRow("setting first") << "https://r.lan/" << local << "https://r.lan/";
@@ -256,10 +255,10 @@ void TestOpening::resolverAddress()
     QFETCH(QString, setting);
     QFETCH(QString, environment);
     QFETCH(QString, address);
-    QSettings settings(QStringLiteral("Marquetrix"), QStringLiteral("Marquetrix"));
-    settings.setValue(QStringLiteral("resolverUrl"), setting);
+    QSettings settings(u"Marquetrix"_s, u"Marquetrix"_s);
+    settings.setValue(u"resolverUrl"_s, setting);
     if (setting.isEmpty())
-        settings.remove(QStringLiteral("resolverUrl"));
+        settings.remove(u"resolverUrl"_s);
     settings.sync();
     qputenv("MARQUETRIX_RESOLVER_URL", environment.toUtf8());
     if (environment.isEmpty())
@@ -267,7 +266,7 @@ void TestOpening::resolverAddress()
     const auto bundled = EmbeddedResolver::sharedBaseUrl();
     QVERIFY(bundled);
     QCOMPARE(resolverBaseUrl().toString(), address.isEmpty() ? bundled->toString() : address);
-    settings.remove(QStringLiteral("resolverUrl"));
+    settings.remove(u"resolverUrl"_s);
     qunsetenv("MARQUETRIX_RESOLVER_URL");
 }
 
@@ -307,15 +306,14 @@ void TestOpening::resolverClient()
     TestHttpServer server;
     server.answer({.kind = kind, .status = status, .body = body});
     QVERIFY(server.start());
-    const QString link = QStringLiteral("https://example.com/watch?v=1&t=\"2\"");
+    const QString link = u"https://example.com/watch?v=1&t=\"2\""_s;
     // A stall always ends in the attempt's timeout: no need to wait long for it.
     ResolverTiming timing = kQuick;
     if (kind == Kind::Stall)
         timing.attemptTimeout = std::chrono::milliseconds(300);
     const bool product = status == 404;
-    auto loader =
-        product ? buildResolverRequest(server.url(QStringLiteral("/api/resolve")), link)
-                : buildResolverRequest(server.url(QStringLiteral("/api/resolve")), link, timing);
+    auto loader = product ? buildResolverRequest(server.url(u"/api/resolve"_s), link)
+                          : buildResolverRequest(server.url(u"/api/resolve"_s), link, timing);
     QCOMPARE(loader->request().transferTimeout(),
              int(product ? 20000 : timing.attemptTimeout.count()));
     QElapsedTimer clock;
@@ -373,11 +371,11 @@ void TestOpening::pageTitles()
     server.answer({.kind = kind, .status = status, .body = body, .contentType = "text/html"});
     QVERIFY(server.start());
     const auto record = std::make_shared<VideoMetadata>(QUuid::createUuid(), nullptr);
-    record->setTitle(QStringLiteral("typed"));
+    record->setTitle(u"typed"_s);
     bool failed = false;
     QSignalSpy finished(&sharedNetworkSession(), &QNetworkAccessManager::finished);
     fetchPageTitle(
-        server.url(QStringLiteral("/watch?v=1")), record, this, [&] { failed = true; },
+        server.url(u"/watch?v=1"_s), record, this, [&] { failed = true; },
         std::chrono::milliseconds(500));
     QVERIFY(finished.wait(10000));
     QCOMPARE(record->title(), title);
@@ -451,18 +449,39 @@ void TestOpening::dialog()
     QFETCH(QString, tile);
     QFETCH(QString, opened);
     QFETCH(QString, title);
+    // A resolver and its pages on one server: POSTs resolve, GETs are pages.
     TestHttpServer server;
-    serveResolverAndPage(server, answer);
+    server.setScript([answer](const TestHttpServer::Request &request) {
+        const bool post = request.method == "POST";
+        return Answer{.status = post && answer.isEmpty() ? 404 : 200,
+                      .body = post ? answer : "<title>Page title</title>",
+                      .contentType = post ? "application/json" : "text/html"};
+    });
     QVERIFY(server.start());
     const bool page = typed == u"page";
     if (page)
-        typed = server.url(QStringLiteral("/watch/1")).toString();
+        typed = server.url(u"/watch/1"_s).toString();
+    if (page && tile.isEmpty()) {
+        // The same page dropped on the window or passed by another instance.
+        Window dropped;
+        dropped.opener.setResolverUrl(server.url(u"/resolve"_s));
+        QCOMPARE(dropped.opener.open(QUrl(typed)), Road::Resolver);
+        QTRY_VERIFY(dropped.viewState.showFailedToOpenAlert() ||
+                    !dropped.layoutState.videoMetas().isEmpty());
+        QCOMPARE(dropped.viewState.showFailedToOpenAlert(), opened.isEmpty());
+        if (!opened.isEmpty()) {
+            QCOMPARE(dropped.engine.listPlayers.first()->options, kResolvedStreamOptions);
+            QCOMPARE(dropped.openedUrl().toString(), opened);
+            QVERIFY(dropped.layoutState.videoMetas().first()->isStreamingURL());
+            QTRY_COMPARE(dropped.layoutState.videoMetas().first()->title(), title);
+        }
+    }
     Window window;
-    window.dialog.setUrl(server.url(QStringLiteral("/resolve")));
+    window.dialog.setUrl(server.url(u"/resolve"_s));
     std::shared_ptr<VideoMetadata> record;
     if (tile == u"tile") {
-        record = openedRecord(window.engine, QUrl(QStringLiteral("file:///a.mp4")),
-                              kLocalFileOptions, QStringLiteral("a.mp4"));
+        record =
+            openedRecord(window.engine, QUrl(u"file:///a.mp4"_s), kLocalFileOptions, u"a.mp4"_s);
         window.layoutState.appendVideoMeta(record);
     }
     window.viewState.setOpenToPlayer(tile.isEmpty() ? QUuid()
@@ -501,7 +520,7 @@ void TestOpening::dialog()
         if (page)
             window.layoutState.insertVideoMeta(0, next);
         QTRY_COMPARE(next->title(), title);
-        QCOMPARE(record->title(), page ? QStringLiteral("a.mp4") : title);
+        QCOMPARE(record->title(), page ? u"a.mp4"_s : title);
         return;
     }
     const auto opener = window.layoutState.videoMetas().first();
@@ -522,38 +541,6 @@ void TestOpening::dialog()
     QCOMPARE(window.engine.listPlayers.size(), 1);
 }
 
-void TestOpening::receivedLinks_data()
-{
-    QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("page") << QByteArray(R"({"urls":["https://cdn.example/a.m3u8"]})");
-    QTest::newRow("resolver fails") << QByteArray();
-    QTest::newRow("resolver names nothing") << QByteArray(R"({"urls":[]})");
-}
-
-// Links dropped on the window or passed by another instance.
-void TestOpening::receivedLinks()
-{
-    QFETCH(QByteArray, answer);
-    TestHttpServer server;
-    serveResolverAndPage(server, answer);
-    QVERIFY(server.start());
-    Window window;
-    window.opener.setResolverUrl(server.url(QStringLiteral("/resolve")));
-    QCOMPARE(window.opener.open(server.url(QStringLiteral("/watch"))), Road::Resolver);
-    if (!answer.contains("https")) {
-        QTRY_VERIFY(window.viewState.showFailedToOpenAlert());
-        QVERIFY(window.layoutState.videoMetas().isEmpty());
-        return;
-    }
-    QTRY_COMPARE(window.layoutState.videoMetas().size(), 1);
-    const auto record = window.layoutState.videoMetas().first();
-    QVERIFY(record->isStreamingURL());
-    QCOMPARE(window.engine.listPlayers.first()->options, kResolvedStreamOptions);
-    QCOMPARE(window.openedUrl(), QUrl(QStringLiteral("https://cdn.example/a.m3u8")));
-    QTRY_COMPARE(record->title(), QStringLiteral("Page title"));
-    QVERIFY(!window.viewState.showFailedToOpenAlert());
-}
-
 void TestOpening::keyring_data()
 {
     QTest::addColumn<QString>("username");
@@ -571,9 +558,9 @@ void TestOpening::keyring()
 {
     QFETCH(QString, username);
     QFETCH(QString, password);
-    const QString host = uniqueHost(QStringLiteral("stored"));
+    const QString host = uniqueHost(u"stored"_s);
     Window window;
-    window.dialog.setVideoUrl(QStringLiteral("https://%1/cam.mp4").arg(host));
+    window.dialog.setVideoUrl(u"https://%1/cam.mp4"_s.arg(host));
     window.dialog.setUsername(username);
     window.dialog.setPassword(password);
     window.dialog.setSaveCredentials(true);
@@ -583,18 +570,16 @@ void TestOpening::keyring()
     std::optional<Credentials> found = getCredentials(host);
     QCOMPARE(found->server + ' ' + found->username + ':' + found->password,
              host + ' ' + username + ':' + password);
-    QVERIFY(!getCredentials(uniqueHost(QStringLiteral("other"))));
-    QCOMPARE(window.opener.open(QUrl(QStringLiteral("https://%1:8443/v.mp4?x=1").arg(host))),
-             Road::Direct);
+    QVERIFY(!getCredentials(uniqueHost(u"other"_s)));
+    QCOMPARE(window.opener.open(QUrl(u"https://%1:8443/v.mp4?x=1"_s.arg(host))), Road::Direct);
     QTRY_COMPARE(window.layoutState.videoMetas().size(), 2);
     const QUrl opened = window.openedUrl(1);
     QCOMPARE(opened.userName() + ':' + opened.password(), username + ':' + password);
-    QCOMPARE(opened.toString(QUrl::RemoveUserInfo),
-             QStringLiteral("https://%1:8443/v.mp4").arg(host));
+    QCOMPARE(opened.toString(QUrl::RemoveUserInfo), u"https://%1:8443/v.mp4"_s.arg(host));
 
     bool stored = false;
-    storeCredentialsLater({.server = host, .username = username, .password = QStringLiteral("new")},
-                          this, [&](std::optional<KeychainError> error) { stored = !error; });
+    storeCredentialsLater({.server = host, .username = username, .password = u"new"_s}, this,
+                          [&](std::optional<KeychainError> error) { stored = !error; });
     QVERIFY(!stored);
     QTRY_VERIFY(stored);
     bool answered = false;
@@ -604,7 +589,7 @@ void TestOpening::keyring()
     });
     QVERIFY(!answered);
     QTRY_VERIFY(answered);
-    QCOMPARE(found.value_or(Credentials{}).password, QStringLiteral("new"));
+    QCOMPARE(found.value_or(Credentials{}).password, u"new"_s);
     // A caller that has gone away is not called.
     auto *gone = new QObject;
     getCredentialsLater(host, gone, [&](std::optional<Credentials>) { answered = false; });
@@ -613,35 +598,58 @@ void TestOpening::keyring()
     getCredentialsLater(host, this, [&](std::optional<Credentials>) { control = true; });
     QTRY_VERIFY(control);
     QVERIFY(answered);
-}
 
-void TestOpening::unreadableItemsAnswerNone_data()
-{
-    QTest::addColumn<bool>("withUser");
-    QTest::newRow("no user name (another program's item)") << false;
-    QTest::newRow("password not UTF-8") << true;
-}
-
-void TestOpening::unreadableItemsAnswerNone()
-{
-    QFETCH(bool, withUser);
-    const QString host = uniqueHost(QStringLiteral("odd"));
+    // Items the store cannot read answer none: a password not UTF-8, and another program's
+    // item with the schema and the host but no user.
+    const QString odd = uniqueHost(u"odd"_s);
     int status = 1;
-    if (withUser) {
-        SecretStore::store(host, QStringLiteral("frank"), "\xff\xfe\xfd", this,
-                           [&](int s) { status = s; });
-        QTRY_COMPARE(status, SecretStore::kSuccess);
-    } else {
-        // As another program writes it: the schema and the host, but no user attribute.
-        status = QProcess::execute(QStringLiteral("sh"),
+    if (username.isEmpty())
+        status = QProcess::execute(u"sh"_s,
                                    {"-c", "printf pw | secret-tool store --label=other xdg:schema "
                                           "org.gnome.keyring.NetworkPassword server " +
-                                              host});
-        QCOMPARE(status, 0);
-    }
+                                              odd});
+    else
+        SecretStore::store(odd, username, "\xff\xfe\xfd", this, [&](int s) { status = s; });
+    QTRY_COMPARE(status, SecretStore::kSuccess);
     QTest::ignoreMessage(QtWarningMsg, "Found credentials but failed to read as map");
-    QVERIFY(!getCredentials(host));
+    QVERIFY(!getCredentials(odd));
 }
 
-QTEST_GUILESS_MAIN(TestOpening)
+void TestOpening::linksPlay_data()
+{
+    QTest::addColumn<bool>("camera");
+    QTest::newRow("web server") << false;
+    QTest::newRow("camera asking for digest authentication") << true;
+}
+
+void TestOpening::linksPlay()
+{
+    QFETCH(bool, camera);
+    QVERIFY2(!m_media.clip().isEmpty(), qPrintable(m_media.failure()));
+    TestHttpServer http(m_media.directory());
+    QVERIFY(http.start());
+    marquetrix::test::RtspTestServer rtsp;
+    Window window;
+    VideoOpenerController &dialog = window.dialog;
+    dialog.setEngine(&m_engine);
+    QVERIFY2(!camera || rtsp.start({.transport = u"tcp"_s,
+                                    .auth = u"digest"_s,
+                                    .user = u"viewer"_s,
+                                    .password = kSentinelPassword}),
+             qPrintable(rtsp.failure()));
+    dialog.setVideoUrl(
+        (camera ? rtsp.url() : http.url(QFileInfo(m_media.clip()).fileName())).toString());
+    dialog.setUsername(u"viewer"_s);
+    dialog.setPassword(kSentinelPassword);
+    dialog.openEnteredURL();
+    QCOMPARE(window.layoutState.videoMetas().size(), 1);
+    const auto record = window.layoutState.videoMetas().first();
+    record->mediaPlayer()->play();
+    MediaPlayer *player = record->mediaPlayer()->mediaPlayer();
+    QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying() && player->time().value_or(0) > 0, 20000);
+    record->mediaPlayer()->stop();
+    window.layoutState.setVideoMetas({});
+}
+
+QTEST_MAIN(TestOpening)
 #include "tst_opening.moc"

@@ -84,10 +84,7 @@ void HttpWorker::read(QTcpSocket *socket)
     ++m_owner->m_requestCount;
     if (m_owner->m_stall)
         return;
-    if (const QByteArray raw = m_owner->m_responder ? m_owner->m_responder(head) : QByteArray();
-        !raw.isEmpty())
-        socket->write(raw);
-    else if (const auto answer = script ? script(request) : std::nullopt)
+    if (const auto answer = script ? script(request) : std::nullopt)
         QTimer::singleShot(answer->delayMs, socket,
                            [this, socket, a = *answer] { reply(socket, a); });
     else
@@ -107,9 +104,9 @@ void HttpWorker::reply(QTcpSocket *socket, const TestHttpServer::Answer &answer)
         });
         feedEndless(socket);
     } else if (answer.kind == Kind::Reply) {
-        socket->write(
-            head(answer.status, answer.contentType, answer.body.size(), "Connection: close\r\n") +
-            answer.body);
+        socket->write(head(answer.status, answer.contentType, answer.body.size(),
+                           "Connection: close\r\n" + answer.headers) +
+                      answer.body);
         socket->disconnectFromHost();
     }
 }

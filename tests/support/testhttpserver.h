@@ -17,7 +17,7 @@ class HttpWorker;
 
 // An HTTP/1.1 server on a loopback address, on its own thread so that a test blocking its GUI
 // thread cannot starve the client it tests. Serves the files below root (with byte ranges),
-// unless a script or a responder answers first. Stall mode never answers; a cut makes every
+// unless a script answers first. Stall mode never answers; a cut makes every
 // file end early, as a server that stops halfway does.
 class TestHttpServer
 {
@@ -57,6 +57,8 @@ public:
         QByteArray body = {};
         QByteArray contentType = "application/json";
         int delayMs = 0;
+        // More header lines, each ending in CRLF.
+        QByteArray headers = {};
     };
     // Called on the server's thread: capture by value. No answer serves the file.
     using Script = std::function<std::optional<Answer>(const Request &)>;
@@ -66,11 +68,6 @@ public:
 
     bool start(const QHostAddress &address = QHostAddress::LocalHost);
     void setMode(Mode mode) { m_stall = mode == Mode::Stall; }
-    // Before start(): given the request's line and headers, the whole raw response, or nothing.
-    void setResponder(std::function<QByteArray(const QByteArray &)> responder)
-    {
-        m_responder = std::move(responder);
-    }
     void setScript(Script script)
     {
         QMutexLocker lock(&m_mutex);
@@ -106,7 +103,6 @@ private:
     QString m_host;
     quint16 m_port = 0;
     std::atomic<bool> m_stall{false};
-    std::function<QByteArray(const QByteArray &)> m_responder;
     std::atomic<qint64> m_cutOffset{-1};
     std::atomic<bool> m_cutCloses{false};
     std::atomic<int> m_requestCount{0};
