@@ -300,10 +300,7 @@ private slots:
         const QUrl nowhere("http://127.0.0.1:9/a.xml"); // Nothing listens on discard.
         TestHttpServer http(QDir::tempPath());
         http.setMode(xml == "stall" ? TestHttpServer::Mode::Stall : TestHttpServer::Mode::Serve);
-        http.setResponder([&xml](const QByteArray &) {
-            return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(xml.size()) +
-                   "\r\nConnection: close\r\n\r\n" + xml;
-        });
+        http.answer({.body = xml, .contentType = "application/rss+xml"});
         QVERIFY(http.start());
 
         UpdateChecker checker;
