@@ -64,7 +64,6 @@ public:
     // Real input at window coordinates.
     void move(QPoint at);
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton);
-    void doubleClick(QPoint at);
     // xdotool key names, one chord: "ctrl+o", "Escape", "Return", "shift+Right".
     void key(const QString &chord);
     void type(const QString &text);
@@ -80,7 +79,6 @@ public:
 
     // Everything logged since the window was built (Qt and QML warnings included).
     QStringList log() const;
-    bool logged(const QString &part) const;
 
     // xdotool run to its end (20 s at most) outside any window; false if it failed.
     static bool xdotool(const QStringList &arguments, QString *output = nullptr);
