@@ -144,41 +144,6 @@ private slots:
             QVERIFY(QFile::copy(m_landscape, m_media.directory() + '/' + name));
     }
 
-    void commandLine_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("stdoutPattern");
-        QTest::newRow("version") << QStringList{"--version"} << 0
-                                 << "^Marquetrix \\d+\\.\\d+\\.\\d+\n$";
-        QTest::newRow("help, files given too")
-            << QStringList{"a.mp4", "--help"} << 0
-            << "Usage: marquetrix \\[options\\] \\[FILE\\|URL...\\].*--fullscreen";
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "^$";
-    }
-
-    void commandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, stdoutPattern);
-        QProcess process;
-        // No display is needed to answer these.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY"})
-            environment.remove(display);
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        QVERIFY(process.waitForFinished(20000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), exitCode);
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        QVERIFY2(QRegularExpression(stdoutPattern, QRegularExpression::DotMatchesEverythingOption)
-                     .match(out)
-                     .hasMatch(),
-                 qPrintable(out));
-    }
-
     void windowShowsTheClipsGiven_data()
     {
         QTest::addColumn<QList<QByteArray>>("arguments");
