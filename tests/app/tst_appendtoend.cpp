@@ -1,11 +1,6 @@
-// The real program under X, as a separate process (a crash is a failed test, not a lost one):
-// its command line without a display; clips given as arguments (names whatever their bytes,
-// file URLs, an rtsps link, missing files) each shown in a tile of their own; a prompt quit
-// while a stream is busy; a file dialog whose module is missing refused with a message; the
-// desktop's own file dialog opening its files in the window it came from. On the test
-// session's private bus: a later start hands its items to the running window, and a
-// media-player client (gdbus, as media-key daemons and player widgets speak to players)
-// plays, pauses and reads the tiles.
+// The real program under X as a separate process (a crash is a failed test, not a lost one),
+// and on the session's private bus a later start and a media-player client (gdbus, as
+// media-key daemons speak to players) reaching the running window.
 
 #include "appwindow.h"
 #include "contentcontroller.h"
