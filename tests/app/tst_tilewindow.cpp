@@ -114,6 +114,7 @@ private slots:
         const auto shown = [&](const char *name) {
             return app->window()->findChild<QObject *>(name)->property("visible").toBool();
         };
+        app->key("space"); // With no video, pause does nothing.
         // The file dialog from the menu's key, the welcome link and the toolbar's menu.
         app->key("ctrl+o");
         QTRY_VERIFY(shown("fileDialog"));
@@ -129,7 +130,8 @@ private slots:
         choose("", "Cancel");
         QTRY_VERIFY(!shown("fileDialog"));
 
-        // The open-by-link dialog: a blank typed into its field is text, not the pause key.
+        // The open-by-link dialog: a blank typed into its field is text, not the pause key (nor
+        // was the one pressed before).
         choose("&File", "Open URL");
         QQuickItem *field = nullptr;
         QTRY_VERIFY((field = app->item("videoUrlField")));
