@@ -32,9 +32,20 @@ if(NOT status EQUAL 0)
     message(FATAL_ERROR "appstreamcli validate: ${out}")
 endif()
 # The installed program answers on its own, without a display.
-execute_process(COMMAND ${SCRATCH}/bin/marquetrix --version
+set(headless ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY)
+execute_process(COMMAND ${headless} ${SCRATCH}/bin/marquetrix --version
     RESULT_VARIABLE status OUTPUT_VARIABLE out)
 if(NOT status EQUAL 0 OR NOT out MATCHES "^Marquetrix [0-9]+\\.[0-9]+\\.[0-9]+\n$")
     message(FATAL_ERROR "marquetrix --version: ${status} ${out}")
+endif()
+execute_process(COMMAND ${headless} ${SCRATCH}/bin/marquetrix a.mp4 --help
+    RESULT_VARIABLE status OUTPUT_VARIABLE out)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^Usage: marquetrix \\[options\\] \\[FILE\\|URL...\\].*--fullscreen")
+    message(FATAL_ERROR "marquetrix a.mp4 --help: ${status} ${out}")
+endif()
+execute_process(COMMAND ${headless} ${SCRATCH}/bin/marquetrix --frobnicate
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT out STREQUAL "" OR err STREQUAL "")
+    message(FATAL_ERROR "marquetrix --frobnicate: ${status} ${out}")
 endif()
 file(REMOVE_RECURSE ${SCRATCH})

@@ -240,12 +240,6 @@ void AppWindow::click(QPoint at, Qt::MouseButton button)
     input({u"click"_s, button == Qt::RightButton ? u"3"_s : u"1"_s});
 }
 
-void AppWindow::doubleClick(QPoint at)
-{
-    move(at);
-    input({u"click"_s, u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s, u"1"_s});
-}
-
 void AppWindow::key(const QString &chord)
 {
     input({u"key"_s, u"--clearmodifiers"_s, chord});
@@ -292,11 +286,6 @@ QStringList AppWindow::log() const
 {
     const QMutexLocker lock(&logMutex);
     return logLines;
-}
-
-bool AppWindow::logged(const QString &part) const
-{
-    return !log().filter(part).isEmpty();
 }
 
 } // namespace marquetrix::test

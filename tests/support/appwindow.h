@@ -22,20 +22,16 @@ class ViewState;
 
 namespace marquetrix::test {
 
-// The application's real main window (Main.qml on the real libVLC engine) in the test's
-// process, driven as a user drives it: pointer and keys go through the X server (XTEST, by
-// xdotool) to the window the window manager placed and focused, and the test checks what the
-// screen shows. The window's state may be read (tiles, titles, where an item stands, to aim
-// at it) but never written: every change comes from input. Needs the X server and window
-// manager of scripts/test-session; a crash of the application is a crash of the test.
+// The real main window on the real engine in the test's process, driven through the X server
+// (xdotool) as a user drives it. Its state may be read, to aim and to check, never written.
+// Needs scripts/test-session; a crash of the application is a crash of the test.
 class AppWindow
 {
 public:
     AppWindow();
     ~AppWindow();
 
-    // Builds the window with these command-line arguments (files, links, --fullscreen) and
-    // waits until it is mapped and holds the focus.
+    // Waits until the window is mapped and holds the focus.
     bool start(const QStringList &arguments = {});
     QString failure() const { return m_failure; }
 
@@ -44,9 +40,8 @@ public:
     LayoutState *layoutState() const;
     ViewState *viewState() const;
     int tileCount() const;
-    // The titles of the window's videos, in its order.
     QStringList titles() const;
-    // The tiles in the order of the window's list of videos.
+    // In the order of the window's list of videos.
     QList<QQuickItem *> tiles() const;
     // The first visible item of that object name (menus and popups included), or null.
     QQuickItem *item(const QString &objectName) const;
@@ -57,35 +52,31 @@ public:
     QQuickItem *popupItem(const QString &text) const;
     // Clicks the menu bar's menu of that title (if given) and waits for the entry in a popup.
     QQuickItem *menuEntry(const QString &menu, const QString &entry);
-    // An item's centre and rectangle in window coordinates.
+    // In window coordinates.
     QPoint centreOf(const QQuickItem *item) const;
     static QRect rectOf(const QQuickItem *item);
 
-    // Real input at window coordinates.
     void move(QPoint at);
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton);
-    void doubleClick(QPoint at);
     // xdotool key names, one chord: "ctrl+o", "Escape", "Return", "shift+Right".
     void key(const QString &chord);
     void type(const QString &text);
     // As the window manager would, on a drag of the window's edge.
     void resize(QSize size);
 
-    // What the screen shows of the window's content, in window coordinates.
+    // What the screen shows of the window.
     QImage grab() const;
     static bool near(QRgb pixel, const QColor &colour, int tolerance = 16);
     // The share (0 to 1) of the rectangle's pixels for which `test` holds.
     static double share(const QImage &image, const QRect &rect,
                         const std::function<bool(QRgb)> &test);
 
-    // Everything logged since the window was built (Qt and QML warnings included).
+    // Everything logged since the window was built.
     QStringList log() const;
-    bool logged(const QString &part) const;
 
     // xdotool run to its end (20 s at most) outside any window; false if it failed.
     static bool xdotool(const QStringList &arguments, QString *output = nullptr);
-    // Starts the program as a separate process and waits until its window is mapped, then
-    // gives it the focus.
+    // Starts the program and waits until its window is mapped, then gives it the focus.
     static bool launch(QProcess &process, const QString &program,
                        const QStringList &arguments = {});
 
