@@ -25,12 +25,4 @@ std::shared_ptr<MediaListPlayer> FakeMediaEngine::createListPlayer(const QString
     return listPlayer;
 }
 
-std::shared_ptr<FakeMediaListPlayer> FakeMediaEngine::openListPlayer(const QUrl &url)
-{
-    auto listPlayer = std::static_pointer_cast<FakeMediaListPlayer>(
-        createListPlayer({QStringLiteral("--avcodec-hw=none")}));
-    listPlayer->setMediaList(createMediaList({createMedia(url)}));
-    return listPlayer;
-}
-
 } // namespace marquetrix
