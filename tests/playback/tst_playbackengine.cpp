@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
-#include <memory>
 
 using namespace marquetrix;
 using namespace marquetrix::test;
@@ -49,7 +48,6 @@ struct Tile
 
     ~Tile()
     {
-        // Closing the tile stops its player before the test's objects go.
         state->setIsClosed(true);
         QTRY_VERIFY(meta->isClosed());
     }
@@ -103,7 +101,6 @@ void TestPlaybackEngine::endLoopAndSeek()
     QTRY_VERIFY_WITH_TIMEOUT(!seeks.meta->positionChanged(), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(seeks.state->position() >= start + 6.5f, kTimeout);
 
-    // The picture's size reaches the layout once, and the picture the surface.
     QTRY_VERIFY_WITH_TIMEOUT(ends.meta->videoLoaded(), kTimeout);
     QCOMPARE(QSize(ends.meta->width(), ends.meta->height()), size);
     QCOMPARE(ends.meta->effectiveAspectRatio(), 16.0f / 9.0f);
