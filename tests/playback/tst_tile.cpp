@@ -76,15 +76,11 @@ struct Tile
 
     QObject *object(const QString &name)
     {
-        const QStringList names{"state", "meta", "view", "layout", "controls", "side", "next"};
-        return QList<QObject *>{&state,
-                                meta.get(),
-                                &viewState,
-                                &layout,
-                                &controls,
-                                &side,
-                                layout.videoMetas().value(1).get()}
-            .value(names.indexOf(name));
+        QObject *next = layout.videoMetas().value(1).get();
+        const QList<QObject *> all{&state, meta.get(), &viewState, &layout, &controls, &side, next};
+        return all.value(
+            QStringList{"state", "meta", "view", "layout", "controls", "side", "next"}.indexOf(
+                name));
     }
 
     void step(const QString &text);
@@ -113,9 +109,6 @@ void Tile::step(const QString &text)
     const QString argument = text.section('(', 1).remove(')');
     const QStringList states{"Stopped", "Opening", "Buffering", "Playing",
                              "Paused",  "Ended",   "Error"};
-    const auto time = [](const QString &v) {
-        return v == "none" ? std::nullopt : std::optional<qint64>(v.toLongLong());
-    };
     if (text == "event none") {
         // As an engine gone under its delegate may send them.
         player.delegate()->mediaPlayerStateChanged(nullptr);
@@ -124,7 +117,8 @@ void Tile::step(const QString &text)
         player.playbackState = PlaybackState(states.indexOf(word == "event" ? rest : value));
         word == "event" ? player.sendStateChanged() : void();
     } else if (word == "time" || key == "engine.time") {
-        player.timeMs = time(word == "time" ? rest : value);
+        const QString ms = word == "time" ? rest : value;
+        player.timeMs = ms == "none" ? std::nullopt : std::optional<qint64>(ms.toLongLong());
         word == "time" ? player.sendTimeChanged() : void();
     } else if (word == "open") {
         listPlayer->setMediaList(engine.createMediaList(

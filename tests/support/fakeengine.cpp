@@ -12,9 +12,8 @@ void FakeMediaListPlayer::setMediaList(std::shared_ptr<MediaList> list)
 void FakeMediaListPlayer::takeEffect()
 {
     for (const QString &call : std::as_const(calls)) {
-        if (call == QLatin1String("play") || call == QLatin1String("pause") ||
-            call == QLatin1String("stop"))
-            player.playing = call == QLatin1String("play");
+        if (call == u"play" || call == u"pause" || call == u"stop")
+            player.playing = call == u"play";
     }
 }
 
