@@ -12,9 +12,8 @@ void FakeMediaListPlayer::setMediaList(std::shared_ptr<MediaList> list)
 void FakeMediaListPlayer::takeEffect()
 {
     for (const QString &call : std::as_const(calls)) {
-        if (call == QLatin1String("play") || call == QLatin1String("pause") ||
-            call == QLatin1String("stop"))
-            player.playing = call == QLatin1String("play");
+        if (call == u"play" || call == u"pause" || call == u"stop")
+            player.playing = call == u"play";
     }
 }
 
@@ -22,14 +21,6 @@ std::shared_ptr<MediaListPlayer> FakeMediaEngine::createListPlayer(const QString
 {
     auto listPlayer = std::make_shared<FakeMediaListPlayer>(options);
     listPlayers << listPlayer;
-    return listPlayer;
-}
-
-std::shared_ptr<FakeMediaListPlayer> FakeMediaEngine::openListPlayer(const QUrl &url)
-{
-    auto listPlayer = std::static_pointer_cast<FakeMediaListPlayer>(
-        createListPlayer({QStringLiteral("--avcodec-hw=none")}));
-    listPlayer->setMediaList(createMediaList({createMedia(url)}));
     return listPlayer;
 }
 

@@ -17,13 +17,8 @@
 namespace marquetrix {
 
 // A media engine for unit tests of the logic above it. Nothing plays: a test sets what the
-// player reports (state, time, tracks, audio) and reads the calls made on it. Like the real
-// engine's, play, pause and stop take effect later: here only when the test says so.
-//
-// Every call that changes something is appended to the list player's `calls` as a short
-// text ("play", "pause", "player.pause", "setRepeatMode 1", "jumpForward 15",
-// "crop 16:9", "crop none", "drawable set", "drawable none", "setVolume 40",
-// "setMuted true", "stop"); queries are not recorded.
+// player reports and reads the calls made on it, in `calls` ("play", "crop 16:9", ...). Like
+// the real engine's, play, pause and stop take effect later: here when the test says so.
 
 struct FakeMedia : Media
 {
@@ -87,11 +82,6 @@ public:
     }
     AudioOutput *audio() override { return audioOutput.get(); }
 
-    // Creates the audio object, as the engine does once playback has started.
-    FakeAudioOutput &createAudio()
-    {
-        return *(audioOutput = std::make_unique<FakeAudioOutput>(m_calls));
-    }
     // Delivers events to the delegate the way the engine does (nothing when none is set).
     void sendStateChanged() { m_delegate ? m_delegate->mediaPlayerStateChanged(this) : void(); }
     void sendTimeChanged() { m_delegate ? m_delegate->mediaPlayerTimeChanged(this) : void(); }
@@ -129,7 +119,6 @@ public:
     void pause() override { calls << QStringLiteral("pause"); }
     void stop() override { calls << QStringLiteral("stop"); }
     MediaPlayer *mediaPlayer() const override { return &player; }
-    FakeMediaPlayer &fakePlayer() { return player; }
     // The play, pause and stop asked for so far take effect: the player plays if the last of
     // them was a play.
     void takeEffect();
@@ -137,9 +126,9 @@ public:
     QStringList options;
     QStringList calls;
     int repeatMode = 0;
+    mutable FakeMediaPlayer player;
 
 private:
-    mutable FakeMediaPlayer player;
     std::shared_ptr<MediaList> m_list;
 };
 
@@ -155,9 +144,6 @@ public:
     {
         return std::make_shared<FakeMediaList>(media);
     }
-    // A list player holding one media for the URL, as the opening paths build it.
-    std::shared_ptr<FakeMediaListPlayer> openListPlayer(const QUrl &url);
-
     // Everything this engine created, oldest first.
     QList<std::shared_ptr<FakeMediaListPlayer>> listPlayers;
 };
