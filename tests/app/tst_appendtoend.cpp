@@ -368,6 +368,27 @@ private slots:
         const QString metadata = playerProperty("Metadata");
         QVERIFY2(metadata.contains(app.titles().constFirst()), qPrintable(metadata));
         QVERIFY2(metadata.contains("'mpris:length': <int64 30"), qPrintable(metadata));
+
+        // What a desktop widget reads first, and what it may do besides play and pause.
+        const QString player = mpris({"org.freedesktop.DBus.Properties.GetAll",
+                                      "org.mpris.MediaPlayer2.Player"});
+        QVERIFY2(player.contains("'CanGoNext': <false>") && player.contains("'CanPlay': <true>") &&
+                     player.contains("'Position': <int64 "),
+                 qPrintable(player));
+        const QString root =
+            mpris({"org.freedesktop.DBus.Properties.GetAll", "org.mpris.MediaPlayer2"});
+        QVERIFY2(root.contains("'DesktopEntry': <'org.marquetrix.Marquetrix'>") &&
+                     root.contains("'rtsp'") && root.contains("'video/mp4'"),
+                 qPrintable(root));
+        mpris({"org.freedesktop.DBus.Properties.Set", "org.mpris.MediaPlayer2.Player", "Volume",
+               "<0.25>"});
+        QTRY_COMPARE(app.layoutState()->videoMetas().constLast()->volume(), 25.0f);
+        mpris({"org.mpris.MediaPlayer2.Player.OpenUri",
+               QUrl::fromLocalFile(m_landscape).toString()});
+        QTRY_COMPARE(app.tiles().size(), 3);
+        mpris({"org.mpris.MediaPlayer2.Player.Stop"});
+        QTRY_VERIFY(allPlaying(app, false));
+        QVERIFY(!mpris({"org.mpris.MediaPlayer2.Raise"}).contains("Error"));
     }
 
 private:
