@@ -24,9 +24,7 @@ const QString kPath = QStringLiteral("/org/marquetrix/Marquetrix");
 // given, so the running window reports it as it would its own.
 QByteArray absoluteIfFile(const QByteArray &item)
 {
-    struct stat status
-    {
-    };
+    struct stat status;
     if (item.startsWith('/') || ::stat(item.constData(), &status) != 0)
         return item;
     QByteArray directory(4096, Qt::Uninitialized);
