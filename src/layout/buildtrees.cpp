@@ -38,7 +38,7 @@ std::vector<NodePtr> buildTrees(const std::vector<NodePtr> &nodes)
     if (n == 0)
         return {};
     if (n == 1)
-        return {std::make_shared<LeafNode>(nodes[0]->getAspectRatio(), 1.0f)};
+        return {std::make_shared<LeafNode>(nodes[0]->aspectRatio(), 1.0f)};
     if (n == 2)
         return {std::make_shared<LayoutNode>(nodes[0], nodes[1], LayoutDirection::Horizontal),
                 std::make_shared<LayoutNode>(nodes[0], nodes[1], LayoutDirection::Vertical)};

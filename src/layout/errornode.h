@@ -8,10 +8,10 @@ namespace marquetrix::layout {
 class ErrorNode final : public Node
 {
 public:
-    float getAspectRatio() const override { return 1.0f; }
+    float aspectRatio() const override { return 1.0f; }
     void distributeSize(float) override {}
-    std::vector<float> getSizes() const override { return {}; }
-    float getSizeRatio() const override { return 1.0f; }
+    std::vector<float> sizes() const override { return {}; }
+    float sizeRatio() const override { return 1.0f; }
     bool isLeaf() const override { return true; }
     void setSize(float) override {}
     std::string description() const override { return "Error"; }

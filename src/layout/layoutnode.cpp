@@ -7,14 +7,13 @@ namespace marquetrix::layout {
 
 LayoutNode::LayoutNode(NodePtr first_, NodePtr second_, LayoutDirection direction_)
     : first(std::move(first_)), second(std::move(second_)), direction(direction_),
-      aspectRatio(combinedAspectRatio(first->getAspectRatio(), second->getAspectRatio(), direction))
+      m_aspectRatio(combinedAspectRatio(first->aspectRatio(), second->aspectRatio(), direction))
 {
 }
 
 void LayoutNode::distributeSize(float share)
 {
-    const auto fractions =
-        childFractions(first->getAspectRatio(), second->getAspectRatio(), direction);
+    const auto fractions = childFractions(first->aspectRatio(), second->aspectRatio(), direction);
     for (auto [child, fraction] :
          {std::pair{first.get(), fractions.first}, std::pair{second.get(), fractions.second}}) {
         if (child->isLeaf())
@@ -22,22 +21,22 @@ void LayoutNode::distributeSize(float share)
         else
             child->distributeSize(fraction * share);
     }
-    sizeRatio = shareRatio(getSizes());
+    m_sizeRatio = shareRatio(sizes());
 }
 
-std::vector<float> LayoutNode::getSizes() const
+std::vector<float> LayoutNode::sizes() const
 {
-    std::vector<float> sizes = first->getSizes();
-    const std::vector<float> tail = second->getSizes();
-    sizes.insert(sizes.end(), tail.begin(), tail.end());
-    return sizes;
+    std::vector<float> result = first->sizes();
+    const std::vector<float> tail = second->sizes();
+    result.insert(result.end(), tail.begin(), tail.end());
+    return result;
 }
 
 std::string LayoutNode::description() const
 {
     return std::string(direction == LayoutDirection::Horizontal ? "H" : "V") + " First: (" +
            first->description() + "), Second: (" + second->description() +
-           "), AR: " + formatFloat(aspectRatio);
+           "), AR: " + formatFloat(m_aspectRatio);
 }
 
 } // namespace marquetrix::layout

@@ -12,10 +12,10 @@ class LayoutNode final : public Node
 public:
     LayoutNode(NodePtr first, NodePtr second, LayoutDirection direction);
 
-    float getAspectRatio() const override { return aspectRatio; }
+    float aspectRatio() const override { return m_aspectRatio; }
     void distributeSize(float share) override;
-    std::vector<float> getSizes() const override;
-    float getSizeRatio() const override { return sizeRatio; }
+    std::vector<float> sizes() const override;
+    float sizeRatio() const override { return m_sizeRatio; }
     bool isLeaf() const override { return false; }
     void setSize(float) override {}
     std::string description() const override;
@@ -23,13 +23,15 @@ public:
     const NodePtr first;
     const NodePtr second;
     const LayoutDirection direction;
-    const float aspectRatio;
-    float sizeRatio = 1.0f;
     // Kept for the record's shape; the search does not use them.
     float arScore = 0.0f;
     float sizeScore = 0.0f;
     bool firstIsLeaf = false;
     bool secondIsLeaf = false;
+
+private:
+    const float m_aspectRatio;
+    float m_sizeRatio = 1.0f;
 };
 
 } // namespace marquetrix::layout

@@ -173,8 +173,8 @@ public:
             log.log(LogLevel::Info,
                     formatLog("Returning layout with aspect ratio %f, target aspect ratio %f and "
                               "size ratio %f",
-                              double(result->getAspectRatio()), double(target),
-                              double(result->getSizeRatio())));
+                              double(result->aspectRatio()), double(target),
+                              double(result->sizeRatio())));
             if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
                 const double seconds = double(microsSince(started)) / 1e6;
                 log.log(LogLevel::Info,
@@ -348,7 +348,7 @@ NodePtr pickFallback(const std::vector<NodePtr> &trees, float target)
 {
     std::vector<float> aspects;
     for (const NodePtr &tree : trees)
-        aspects.push_back(tree->getAspectRatio());
+        aspects.push_back(tree->aspectRatio());
     return trees.empty() ? nullptr : trees[bestFitIndex(aspects, target)];
 }
 

@@ -4,11 +4,11 @@
 
 namespace marquetrix::layout {
 
-LeafNode::LeafNode(float aspectRatio_, float size_) : aspectRatio(aspectRatio_), size(size_) {}
+LeafNode::LeafNode(float aspectRatio, float size) : m_aspectRatio(aspectRatio), m_size(size) {}
 
 std::string LeafNode::description() const
 {
-    return "Leaf: (" + formatFloat(aspectRatio) + ")";
+    return "Leaf: (" + formatFloat(m_aspectRatio) + ")";
 }
 
 } // namespace marquetrix::layout

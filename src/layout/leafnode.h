@@ -10,16 +10,18 @@ class LeafNode final : public Node
 public:
     explicit LeafNode(float aspectRatio, float size = 1.0f);
 
-    float getAspectRatio() const override { return aspectRatio; }
+    float aspectRatio() const override { return m_aspectRatio; }
     void distributeSize(float) override {}
-    std::vector<float> getSizes() const override { return {size}; }
-    float getSizeRatio() const override { return 1.0f; }
+    std::vector<float> sizes() const override { return {m_size}; }
+    float sizeRatio() const override { return 1.0f; }
     bool isLeaf() const override { return true; }
-    void setSize(float share) override { size = share; }
+    void setSize(float share) override { m_size = share; }
+    float size() const { return m_size; }
     std::string description() const override;
 
-    float aspectRatio;
-    float size;
+private:
+    float m_aspectRatio;
+    float m_size;
 };
 
 } // namespace marquetrix::layout

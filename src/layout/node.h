@@ -14,11 +14,11 @@ class Node
 public:
     virtual ~Node() = default;
 
-    virtual float getAspectRatio() const = 0;
+    virtual float aspectRatio() const = 0;
     virtual void distributeSize(float share) = 0;
     // Area shares of the leaves under this node, depth first, first child before second.
-    virtual std::vector<float> getSizes() const = 0;
-    virtual float getSizeRatio() const = 0;
+    virtual std::vector<float> sizes() const = 0;
+    virtual float sizeRatio() const = 0;
     virtual bool isLeaf() const = 0;
     virtual void setSize(float share) = 0;
     // Diagnostic text, e.g. "H First: (Leaf: (1.77778)), Second: (Leaf: (1.33333)), AR: 3.1111102".

@@ -26,19 +26,19 @@ public:
     {
         BoxSize size{0, 0};
         if (const auto *leaf = dynamic_cast<const LeafNode *>(&node)) {
-            TilePlacement tile{remaining.takeView(leaf->aspectRatio, log),
-                               leaf->aspectRatio,
-                               leaf->size,
+            TilePlacement tile{remaining.takeView(leaf->aspectRatio(), log),
+                               leaf->aspectRatio(),
+                               leaf->size(),
                                0,
                                0,
                                0,
                                0};
             if (tile.video) {
-                tile.width = std::sqrt(box.width * box.height * leaf->size * leaf->aspectRatio);
-                tile.height = tile.width / leaf->aspectRatio;
+                tile.width = std::sqrt(box.width * box.height * leaf->size() * leaf->aspectRatio());
+                tile.height = tile.width / leaf->aspectRatio();
             } else {
                 log.log(LogLevel::Error, formatLog("Failed to find view with aspect ratio %f",
-                                                   double(leaf->aspectRatio)));
+                                                   double(leaf->aspectRatio())));
             }
             tiles.push_back(tile);
             size = {tile.width, tile.height};
@@ -102,7 +102,7 @@ std::vector<TilePlacement> placeTiles(const NodePtr &tree, const std::vector<Vid
                   !dynamic_cast<const LayoutNode *>(tree.get())))
         return {};
     const BoxSize box =
-        fitLayoutSize(viewWidth / viewHeight, tree->getAspectRatio(), viewWidth, viewHeight);
+        fitLayoutSize(viewWidth / viewHeight, tree->aspectRatio(), viewWidth, viewHeight);
     RemainingViewsContainer remaining(videos);
     Placer placer(box, remaining, log);
     const BoxSize measured = placer.measure(*tree);

@@ -55,7 +55,7 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
     std::unordered_set<std::string> S;
     long p = 0, rejected = 0;
     const auto closer = [t](const NodePtr &x, const NodePtr &y) {
-        return closeness(x->getAspectRatio(), t) > closeness(y->getAspectRatio(), t);
+        return closeness(x->aspectRatio(), t) > closeness(y->aspectRatio(), t);
     };
     auto it = sequence.iterator();
     while (auto permutation = it.next()) {
@@ -81,7 +81,7 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
         NodePtr best = trees.front();
         float bestValue = 1e10f;
         for (const NodePtr &tree : trees) {
-            const float a = tree->getAspectRatio();
+            const float a = tree->aspectRatio();
             const float m = mismatch(a, t);
             if (m < T)
                 good.push_back(tree);
@@ -95,12 +95,12 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
         if (good.empty())
             continue;
         // 8. Second filter.
-        const float g = good.front()->getAspectRatio();
+        const float g = good.front()->aspectRatio();
         float tau = 1.3f;
         while (true) {
             long accepted = 0;
             for (const NodePtr &tree : good) {
-                const float a = tree->getAspectRatio();
+                const float a = tree->aspectRatio();
                 if (mismatch(a, g) > tau + 0.4f)
                     break;
                 if (input.videos.size() >= 5) {
@@ -110,7 +110,7 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
                         break;
                 }
                 tree->distributeSize(1.0f);
-                if (tree->getSizeRatio() <= 7.0f) {
+                if (tree->sizeRatio() <= 7.0f) {
                     C.push_back(tree);
                     ++accepted;
                 } else {
@@ -141,8 +141,8 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
         log.log(LogLevel::Debug, formatLog("Have %ld candidates", static_cast<long>(list.size())));
         if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
             std::stable_sort(list.begin(), list.end(), [&](const NodePtr &x, const NodePtr &y) {
-                return x->getSizeRatio() != y->getSizeRatio()
-                           ? x->getSizeRatio() < y->getSizeRatio()
+                return x->sizeRatio() != y->sizeRatio()
+                           ? x->sizeRatio() < y->sizeRatio()
                            : closer(x, y);
             });
         }
@@ -151,8 +151,8 @@ NodePtr findLayoutLiteral(const SearchInput &input, LayoutCache &cache, LogSink 
         log.log(LogLevel::Info,
                 formatLog("Returning layout with aspect ratio %f, target aspect ratio %f and "
                           "size ratio %f",
-                          double(result->getAspectRatio()), double(t),
-                          double(result->getSizeRatio())));
+                          double(result->aspectRatio()), double(t),
+                          double(result->sizeRatio())));
         if (input.layoutAlgorithm != LayoutAlgorithm::ScreenUsage) {
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

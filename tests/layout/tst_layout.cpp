@@ -102,8 +102,8 @@ void compareSearches(std::mt19937 &random, const SearchInput &input, const QByte
         const NodePtr fast = findLayout(in, fastCache, fastLog, &report);
         const NodePtr literal = testing::findLayoutLiteral(in, literalCache, literalLog);
         QVERIFY2(!report.bounded && fast->description() == literal->description() &&
-                     fast->getSizes() == literal->getSizes() &&
-                     fast->getSizeRatio() == literal->getSizeRatio() &&
+                     fast->sizes() == literal->sizes() &&
+                     fast->sizeRatio() == literal->sizeRatio() &&
                      fastCache.viewConfig == literalCache.viewConfig &&
                      bool(fastCache.lastLayout) == bool(literalCache.lastLayout) &&
                      (fastCache.lastLayout == fast) == (literalCache.lastLayout == literal) &&
@@ -192,7 +192,7 @@ private slots:
                 some.elements() == (std::vector{1, 2, 1}));
         const auto error = std::make_shared<ErrorNode>();
         error->distributeSize(1.0f);
-        QVERIFY(error->isLeaf() && error->getSizes().empty());
+        QVERIFY(error->isLeaf() && error->sizes().empty());
 
         // A leaf with no video left takes no room.
         const auto tree = std::make_shared<LayoutNode>(std::make_shared<LeafNode>(1.77778f),

@@ -166,9 +166,9 @@ std::string jsonReport(const Node &tree, const std::vector<TilePlacement> &tiles
 {
     std::ostringstream text;
     text << "{\"tree\":" << jsonString(tree.description())
-         << ",\"aspectRatio\":" << jsonNumber(tree.getAspectRatio())
-         << ",\"sizeRatio\":" << jsonNumber(tree.getSizeRatio()) << ",\"shares\":[";
-    const std::vector<float> shares = tree.getSizes();
+         << ",\"aspectRatio\":" << jsonNumber(tree.aspectRatio())
+         << ",\"sizeRatio\":" << jsonNumber(tree.sizeRatio()) << ",\"shares\":[";
+    const std::vector<float> shares = tree.sizes();
     for (std::size_t k = 0; k < shares.size(); ++k)
         text << (k ? "," : "") << jsonNumber(shares[k]);
     text << "],\"tiles\":[";
@@ -192,8 +192,8 @@ std::string textReport(const Node &tree, const std::vector<TilePlacement> &tiles
 {
     std::ostringstream text;
     text << tree.description() << "\n";
-    text << "aspect ratio " << formatFloat(tree.getAspectRatio()) << ", size ratio "
-         << formatFloat(tree.getSizeRatio()) << ", " << report.candidates << " candidates, "
+    text << "aspect ratio " << formatFloat(tree.aspectRatio()) << ", size ratio "
+         << formatFloat(tree.sizeRatio()) << ", " << report.candidates << " candidates, "
          << report.micros << " µs" << (report.bounded ? " (bounded)" : "") << "\n";
     for (const TilePlacement &tile : tiles) {
         text << "  " << (tile.video ? videos[*tile.video].title : "(empty)") << ": "
