@@ -39,8 +39,6 @@ public:
     QString loopCaption() const;
     Q_SIGNAL void loopCaptionChanged();
 
-    // The open panel's filters: video, AVI, movie, MPEG-4 movie and MPEG-2 video.
-
     Q_INVOKABLE void cropLandscape();
     Q_INVOKABLE void cropPortrait();
     Q_INVOKABLE void cropOriginal();
