@@ -1,7 +1,6 @@
 // Opening by link below the window: the link rules, the resolver client and page titles
 // against HTTP servers on 127.0.0.1, the dialog's and the window's link logic on a fake
-// engine, the credential store on the test session's keyring, and links opened with credentials
-// playing on the real engine (a clip on a web server, a camera asking for digest authentication).
+// engine, and the credential store on the test session's keyring.
 // Every password typed is the sentinel, which the test's output must never show (see
 // CMakeLists.txt).
 
@@ -15,7 +14,6 @@
 #include "linkopener.h"
 #include "linkrules.h"
 #include "media.h"
-#include "mediagenerator.h"
 #include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
@@ -23,17 +21,14 @@
 #include "openedrecord.h"
 #include "pagetitle.h"
 #include "resolverbaseurl.h"
-#include "rtsptestserver.h"
 #include "secretredaction.h"
 #include "secretstore.h"
 #include "urlloader.h"
 #include "videometadata.h"
 #include "videoopenercontroller.h"
 #include "viewstate.h"
-#include "vlcmediaengine.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -121,12 +116,6 @@ private slots:
     void dialog();
     void keyring_data();
     void keyring();
-    void linksPlay_data();
-    void linksPlay();
-
-private:
-    marquetrix::test::MediaGenerator m_media;
-    VlcMediaEngine m_engine;
 };
 
 void TestOpening::links_data()
@@ -613,42 +602,6 @@ void TestOpening::keyring()
     QTRY_COMPARE(status, SecretStore::kSuccess);
     QTest::ignoreMessage(QtWarningMsg, "Found credentials but failed to read as map");
     QVERIFY(!getCredentials(odd));
-}
-
-void TestOpening::linksPlay_data()
-{
-    QTest::addColumn<bool>("camera");
-    QTest::newRow("web server") << false;
-    QTest::newRow("camera asking for digest authentication") << true;
-}
-
-void TestOpening::linksPlay()
-{
-    QFETCH(bool, camera);
-    QVERIFY2(!m_media.clip().isEmpty(), qPrintable(m_media.failure()));
-    TestHttpServer http(m_media.directory());
-    QVERIFY(http.start());
-    marquetrix::test::RtspTestServer rtsp;
-    Window window;
-    VideoOpenerController &dialog = window.dialog;
-    dialog.setEngine(&m_engine);
-    QVERIFY2(!camera || rtsp.start({.transport = u"tcp"_s,
-                                    .auth = u"digest"_s,
-                                    .user = u"viewer"_s,
-                                    .password = kSentinelPassword}),
-             qPrintable(rtsp.failure()));
-    dialog.setVideoUrl(
-        (camera ? rtsp.url() : http.url(QFileInfo(m_media.clip()).fileName())).toString());
-    dialog.setUsername(u"viewer"_s);
-    dialog.setPassword(kSentinelPassword);
-    dialog.openEnteredURL();
-    QCOMPARE(window.layoutState.videoMetas().size(), 1);
-    const auto record = window.layoutState.videoMetas().first();
-    record->mediaPlayer()->play();
-    MediaPlayer *player = record->mediaPlayer()->mediaPlayer();
-    QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying() && player->time().value_or(0) > 0, 20000);
-    record->mediaPlayer()->stop();
-    window.layoutState.setVideoMetas({});
 }
 
 QTEST_MAIN(TestOpening)
