@@ -193,6 +193,27 @@ private slots:
                  qPrintable(app->log().join('\n')));
     }
 
+    // On a German desktop the welcome view, the menus and the commands' titles are German.
+    void speaksTheDesktopLanguage()
+    {
+        QList<QPair<const char *, QByteArray>> german{
+            {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "de"}};
+        for (auto &[name, value] : german) {
+            const QByteArray before = qgetenv(name);
+            qputenv(name, value);
+            value = before;
+        }
+        AppWindow *app = window("german");
+        for (const auto &[name, value] : german)
+            qputenv(name, value);
+        QVERIFY(app);
+        QVERIFY(!app->itemsWithText("Hier können Sie neue Videos hinzufügen").isEmpty());
+        QVERIFY(app->menuEntry("&Datei", "Dateien öffnen"));
+        app->key("Escape");
+        QVERIFY(app->menuEntry("&Wiedergabe", "Alle anhalten"));
+        app->key("Escape");
+    }
+
     void playerKeys_data()
     {
         QTest::addColumn<QString>("chord");
