@@ -32,8 +32,8 @@ public:
     AppWindow();
     ~AppWindow();
 
-    // Waits until the window is mapped and holds the focus. It speaks the language the
-    // environment names then (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), as the program does.
+    // Waits until the window is mapped and holds the focus. It speaks the language of QLocale()
+    // then, as the program does: the desktop's, unless the test set a default.
     bool start(const QStringList &arguments = {});
     QString failure() const { return m_failure; }
 

@@ -17,7 +17,14 @@ ApplicationWindow {
     component ShortcutMenuItem: MenuItem {
         id: menuItem
 
-        readonly property string keys: action && action.shortcut ? String(action.shortcut) : ""
+        // In the desktop's language and spelling (Strg+O in German).
+        readonly property string keys: keyName.nativeText
+
+        Shortcut {
+            id: keyName
+            enabled: false
+            sequence: menuItem.action && menuItem.action.shortcut ? menuItem.action.shortcut : ""
+        }
 
         contentItem: Item {
             implicitWidth: itemText.implicitWidth + (menuItem.keys ? keyText.implicitWidth + 32 : 0)
