@@ -32,8 +32,7 @@ public:
     AppWindow();
     ~AppWindow();
 
-    // Waits until the window is mapped and holds the focus. It speaks the language of QLocale()
-    // then, as the program does: the desktop's, unless the test set a default.
+    // Waits until the window is mapped and holds the focus; it speaks QLocale()'s language.
     bool start(const QStringList &arguments = {});
     QString failure() const { return m_failure; }
 
