@@ -400,11 +400,11 @@
     </message>
     <message>
         <source>Unmute</source>
-        <translation>Ton ein</translation>
+        <translation>Ton einschalten</translation>
     </message>
     <message>
         <source>Mute</source>
-        <translation>Stumm</translation>
+        <translation>Stummschalten</translation>
     </message>
     <message>
         <source>Volume</source>
@@ -564,7 +564,7 @@
     <message numerus="yes">
         <source>and %n more</source>
         <translation>
-            <numerusform>und %n weiteres</numerusform>
+            <numerusform>und %n weitere</numerusform>
             <numerusform>und %n weitere</numerusform>
         </translation>
     </message>
@@ -643,7 +643,7 @@
     </message>
     <message>
         <source>Cannot open %1: it names no videos</source>
-        <translation>%1 kann nicht geöffnet werden: sie enthält keine Videos</translation>
+        <translation>%1 kann nicht geöffnet werden: darin stehen keine Videos</translation>
     </message>
     <message>
         <source>Playlist %1: opening the first %2 of %3 videos</source>
@@ -748,7 +748,7 @@
     </message>
     <message>
         <source>Pretending to work</source>
-        <translation>So tun, als ob</translation>
+        <translation>So tun, als würde man arbeiten</translation>
     </message>
     <message>
         <source>Sipping coffee</source>
