@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD_DIR = build/$(PRESET)
 
-.PHONY: deps configure build test check-sanitizers coverage package demo run fuzz clean
+.PHONY: deps configure build test check-sanitizers coverage package demo run translations fuzz clean
 
 deps:
 	./scripts/install-deps
@@ -57,6 +57,11 @@ demo: configure
 run: configure
 	cmake --build --preset $(PRESET) --target marquetrix
 	$(BUILD_DIR)/src/app/marquetrix $(ARGS)
+
+# Brings translations/*.ts up to date with the texts of the C++ and QML; new texts come in
+# unfinished, for a translator to fill in (Qt Linguist or any text editor).
+translations: configure
+	cmake --build --preset $(PRESET) --target update_translations
 
 # Builds the fuzz preset and runs each libFuzzer target for FUZZ_SECONDS, starting from the
 # seeds in tests/fuzz/corpus/; what they find is kept in build/fuzz/findings/.

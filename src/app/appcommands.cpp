@@ -53,20 +53,19 @@ LayoutState *AppCommands::layoutState() const
 QString AppCommands::pauseAllTitle() const
 {
     const ViewState *view = viewState();
-    return view && view->globalPause() ? QStringLiteral("Play all") : QStringLiteral("Pause all");
+    return view && view->globalPause() ? tr("Play all") : tr("Pause all");
 }
 
 QString AppCommands::repeatAllTitle() const
 {
     const ViewState *view = viewState();
-    return view && view->globalRepeat() ? QStringLiteral("Disable repeat all")
-                                        : QStringLiteral("Repeat all");
+    return view && view->globalRepeat() ? tr("Disable repeat all") : tr("Repeat all");
 }
 
 QString AppCommands::muteAllTitle() const
 {
     const ViewState *view = viewState();
-    return view && view->globalMute() ? QStringLiteral("Unmute all") : QStringLiteral("Mute all");
+    return view && view->globalMute() ? tr("Unmute all") : tr("Mute all");
 }
 
 bool AppCommands::playbackEnabled() const

@@ -6,6 +6,7 @@
 #include "mprisservice.h"
 #include "singleinstance.h"
 #include "terminationsignals.h"
+#include "translations.h"
 #include "vlcmediaengine.h"
 
 #include <QGuiApplication>
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
     }
 
     QGuiApplication app(argc, argv);
+    const Translations translations;
     QGuiApplication::setDesktopFileName(QStringLiteral("org.marquetrix.Marquetrix"));
     QGuiApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("org.marquetrix.Marquetrix"),

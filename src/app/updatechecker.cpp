@@ -54,7 +54,7 @@ void UpdateChecker::checkForUpdates()
     if (m_reply)
         return;
     if (!m_feedUrl.isValid() || m_feedUrl.scheme().isEmpty()) {
-        finish(Result::Failed, QStringLiteral("The update feed's address is not valid."));
+        finish(Result::Failed, tr("The update feed's address is not valid."));
         return;
     }
     QNetworkRequest request(m_feedUrl);
@@ -76,10 +76,10 @@ void UpdateChecker::handleOutcome(const BoundedReply::Outcome &outcome)
     m_releaseUrl.clear();
     QString failure = outcome.failure;
     if (failure.isEmpty() && (*outcome.status < 200 || *outcome.status > 299))
-        failure = QStringLiteral("the server answered %1").arg(*outcome.status);
+        failure = tr("the server answered %1").arg(*outcome.status);
     if (!failure.isEmpty()) {
         qCWarning(lcMain, "Update check failed: %s", qUtf8Printable(failure));
-        finish(Result::Failed, QStringLiteral("Could not check for updates: %1").arg(failure));
+        finish(Result::Failed, tr("Could not check for updates: %1").arg(failure));
         return;
     }
     QString error;
@@ -87,19 +87,19 @@ void UpdateChecker::handleOutcome(const BoundedReply::Outcome &outcome)
     if (!release) {
         qCWarning(lcMain, "Update feed not understood: %s", qUtf8Printable(error));
         finish(Result::Failed,
-               QStringLiteral("Could not check for updates: the update feed is not understood."));
+               tr("Could not check for updates: the update feed is not understood."));
         return;
     }
     m_latestVersion = release->version;
     m_releaseUrl = release->link;
     if (compareVersions(release->version, m_currentVersion) > 0) {
         qCInfo(lcMain, "Update available: %s", qUtf8Printable(release->version));
-        finish(Result::UpdateAvailable, QStringLiteral("Marquetrix %1 is available; you have %2.")
-                                            .arg(release->version, m_currentVersion));
+        finish(
+            Result::UpdateAvailable,
+            tr("Marquetrix %1 is available; you have %2.").arg(release->version, m_currentVersion));
     } else {
         qCInfo(lcMain, "No update: %s is the newest version", qUtf8Printable(m_currentVersion));
-        finish(Result::UpToDate,
-               QStringLiteral("Marquetrix %1 is the newest version.").arg(m_currentVersion));
+        finish(Result::UpToDate, tr("Marquetrix %1 is the newest version.").arg(m_currentVersion));
     }
 }
 

@@ -16,15 +16,15 @@ BoundedReply::BoundedReply(QNetworkReply *reply, qint64 maxBytes, std::chrono::m
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        m_abortReason = QStringLiteral("no complete answer within %1 s")
-                            .arg(double(m_timer.interval()) / 1000.0);
+        m_abortReason =
+            tr("no complete answer within %1 s").arg(double(m_timer.interval()) / 1000.0);
         m_reply->abort();
     });
     m_timer.start(timeout);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > m_maxBytes) {
-            m_abortReason = QStringLiteral("answer of %1 bytes is larger than %2 bytes")
+            m_abortReason = tr("answer of %1 bytes is larger than %2 bytes")
                                 .arg(length.toLongLong())
                                 .arg(m_maxBytes);
             m_reply->abort();
@@ -39,7 +39,7 @@ void BoundedReply::read()
     if (!m_abortReason.isEmpty())
         return;
     if (m_body.size() + m_reply->bytesAvailable() > m_maxBytes) {
-        m_abortReason = QStringLiteral("answer is larger than %1 bytes").arg(m_maxBytes);
+        m_abortReason = tr("answer is larger than %1 bytes").arg(m_maxBytes);
         m_reply->abort();
         return;
     }

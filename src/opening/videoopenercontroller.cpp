@@ -17,13 +17,6 @@
 
 namespace marquetrix {
 
-namespace {
-
-const QString kOpenFailure =
-    QStringLiteral("Failed to open video. Please check the URL and try again.");
-
-} // namespace
-
 VideoOpenerController::VideoOpenerController(QObject *parent)
     : QObject(parent), m_url(resolverBaseUrl())
 {
@@ -35,21 +28,22 @@ VideoOpenerController::~VideoOpenerController() = default;
 
 const QStringList &VideoOpenerController::texts()
 {
+    // Translated on the first call, after main has loaded the translation.
     static const QStringList list = {
-        QStringLiteral("Rolling thumbs"),
-        QStringLiteral("Having a snack"),
-        QStringLiteral("Contemplating life"),
-        QStringLiteral("Scrolling Reddit"),
-        QStringLiteral("Waiting for paint to dry"),
-        QStringLiteral("Inspecting nails"),
-        QStringLiteral("Scratching nose"),
-        QStringLiteral("Counting sheep"),
-        QStringLiteral("Dozing off"),
-        QStringLiteral("Extracting belly button fluff"),
-        QStringLiteral("Procrastinating tasks"),
-        QStringLiteral("Whistling a tune"),
-        QStringLiteral("Pretending to work"),
-        QStringLiteral("Sipping coffee"),
+        tr("Rolling thumbs"),
+        tr("Having a snack"),
+        tr("Contemplating life"),
+        tr("Scrolling Reddit"),
+        tr("Waiting for paint to dry"),
+        tr("Inspecting nails"),
+        tr("Scratching nose"),
+        tr("Counting sheep"),
+        tr("Dozing off"),
+        tr("Extracting belly button fluff"),
+        tr("Procrastinating tasks"),
+        tr("Whistling a tune"),
+        tr("Pretending to work"),
+        tr("Sipping coffee"),
     };
     return list;
 }
@@ -158,8 +152,7 @@ void VideoOpenerController::openEnteredURL()
         return;
     const QString link = prefixedLink(m_videoUrl);
     if (!isValidVideoURL(link)) {
-        setErrorMessage(
-            QStringLiteral("URL is not valid. Please verify that it is correct and try again."));
+        setErrorMessage(tr("URL is not valid. Please verify that it is correct and try again."));
         return;
     }
     if (!needsResolver(link)) {
@@ -226,7 +219,7 @@ void VideoOpenerController::showOpenFailure()
     ViewState *state = m_viewState;
     if (state && !state->openToPlayer().isNull() && !targetRecord())
         state->setOpenToPlayer(QUuid());
-    setErrorMessage(kOpenFailure);
+    setErrorMessage(tr("Failed to open video. Please check the URL and try again."));
     setLoadingURL(false);
     setLoadingText(QString());
 }
@@ -283,7 +276,7 @@ std::optional<QUrl> VideoOpenerController::authenticatedUrl(const QUrl &url,
         storeCredentials(url.host(), username, password);
     std::optional<QUrl> result = urlWithCredentials(url, username, password);
     if (!result)
-        setErrorMessage(QStringLiteral("Failed to create authenticated URL"));
+        setErrorMessage(tr("Failed to create authenticated URL"));
     return result;
 }
 

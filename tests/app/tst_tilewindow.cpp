@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMimeData>
 #include <QProcess>
 #include <QQuickItem>
@@ -191,6 +192,19 @@ private slots:
         QTRY_VERIFY(!shown("fileDialog"));
         QVERIFY2(app->log().filter(QRegularExpression("is not installed|Failed to load")).isEmpty(),
                  qPrintable(app->log().join('\n')));
+    }
+
+    // German: the welcome view, the menus with their keys, the commands' titles. Qt reads the
+    // environment's language once per process; the default locale stands in for it.
+    void speaksTheDesktopLanguage()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        AppWindow *app = window("german");
+        QLocale::setDefault(QLocale::system());
+        QVERIFY(app && !app->itemsWithText("Hier können Sie neue Videos hinzufügen").isEmpty());
+        QVERIFY(app->menuEntry("&Datei", "Dateien öffnen") && app->popupItem("Strg+O"));
+        app->key("Escape");
+        QVERIFY(app->menuEntry("&Wiedergabe", "Alle anhalten"));
     }
 
     void playerKeys_data()

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "translations.h"
 #include "videometadata.h"
 #include "vlcmediaengine.h"
 
@@ -85,6 +86,7 @@ bool AppWindow::start(const QStringList &arguments)
     for (const QString &argument : arguments)
         argv.append(QFile::encodeName(argument));
     const CommandLine commandLine = CommandLine::parse(argv);
+    m_translations = std::make_unique<Translations>();
     m_engine = std::make_unique<VlcMediaEngine>();
     m_qml = std::make_unique<QQmlEngine>();
     QQmlComponent component(m_qml.get(),

@@ -17,6 +17,7 @@ namespace marquetrix {
 class ContentController;
 class LayoutState;
 class MediaEngine;
+class Translations;
 class ViewState;
 } // namespace marquetrix
 
@@ -31,7 +32,7 @@ public:
     AppWindow();
     ~AppWindow();
 
-    // Waits until the window is mapped and holds the focus.
+    // Waits until the window is mapped and holds the focus; it speaks QLocale()'s language.
     bool start(const QStringList &arguments = {});
     QString failure() const { return m_failure; }
 
@@ -83,6 +84,7 @@ public:
 private:
     void input(const QStringList &arguments);
 
+    std::unique_ptr<Translations> m_translations;
     std::unique_ptr<MediaEngine> m_engine;
     std::unique_ptr<QQmlEngine> m_qml;
     std::unique_ptr<QObject> m_root;

@@ -7,7 +7,7 @@ import Marquetrix
 Window {
     id: window
 
-    title: "About Marquetrix"
+    title: qsTr("About Marquetrix")
     width: 720
     height: 480
     minimumWidth: 400
@@ -26,7 +26,7 @@ Window {
             Layout.preferredWidth: 150
             Layout.minimumWidth: 100
             Layout.maximumWidth: 200
-            model: ["About", "Licenses"]
+            model: [qsTr("About"), qsTr("Licenses")]
             currentIndex: 0
             delegate: ItemDelegate {
                 required property string modelData
@@ -62,7 +62,7 @@ Window {
                     objectName: "aboutVersion"
                     Layout.alignment: Qt.AlignHCenter
                     visible: AboutInfo.version.length > 0
-                    text: "Version " + AboutInfo.version
+                    text: qsTr("Version %1").arg(AboutInfo.version)
                     font.pixelSize: 12
                 }
                 Item { Layout.fillHeight: true }
@@ -79,13 +79,13 @@ Window {
                     spacing: 10
 
                     Label {
-                        text: "Open source licenses"
+                        text: qsTr("Open source licenses")
                         font.pixelSize: 24
                     }
                     Label {
                         Layout.fillWidth: true
                         wrapMode: Text.WordWrap
-                        text: "Marquetrix gratefully uses open source libraries as part of its code base. Following are the corresponding licenses and attributions."
+                        text: qsTr("Marquetrix gratefully uses open source libraries as part of its code base. Following are the corresponding licenses and attributions.")
                     }
                     Repeater {
                         model: AboutInfo.licenses

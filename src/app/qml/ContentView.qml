@@ -91,7 +91,7 @@ FocusScope {
         Label {
             id: bannerText
             anchors.centerIn: parent
-            text: "Press esc to exit fullscreen"
+            text: qsTr("Press esc to exit fullscreen")
             color: "white"
             font.pixelSize: 30
         }
@@ -161,7 +161,7 @@ FocusScope {
 
     AlertToast {
         objectName: "swapToast"
-        title: "Can only swap videos of equal aspect ratio"
+        title: qsTr("Can only swap videos of equal aspect ratio")
         shown: root.layoutState.showSwapAlert
         onDismissed: root.layoutState.showSwapAlert = false
     }
@@ -218,7 +218,7 @@ FocusScope {
     FileDialog {
         id: fileDialog
         objectName: "fileDialog"
-        title: "Open Files"
+        title: qsTr("Open Files")
         fileMode: FileDialog.OpenFiles
         nameFilters: FileDialogCheck.videoFileFilters
         onAccepted: controller.openFiles(selectedFiles)

@@ -16,22 +16,22 @@ Window {
     ListModel {
         id: shortcuts
 
-        ListElement { keys: "Space"; action: qsTr("Pause or play all videos") }
+        ListElement { keys: qsTr("Space"); action: qsTr("Pause or play all videos") }
         ListElement { keys: "Esc"; action: qsTr("Leave full screen") }
-        ListElement { keys: "Ctrl+O"; action: qsTr("Open files") }
-        ListElement { keys: "Ctrl+Shift+O"; action: qsTr("Open a link") }
-        ListElement { keys: "Ctrl+R"; action: qsTr("Repeat all videos") }
-        ListElement { keys: "Ctrl+T"; action: qsTr("Mute all videos") }
-        ListElement { keys: "Ctrl+L"; action: qsTr("Shuffle the layout") }
-        ListElement { keys: "F1, Ctrl+?"; action: qsTr("Show this list") }
+        ListElement { keys: qsTr("Ctrl+O"); action: qsTr("Open files") }
+        ListElement { keys: qsTr("Ctrl+Shift+O"); action: qsTr("Open a link") }
+        ListElement { keys: qsTr("Ctrl+R"); action: qsTr("Repeat all videos") }
+        ListElement { keys: qsTr("Ctrl+T"); action: qsTr("Mute all videos") }
+        ListElement { keys: qsTr("Ctrl+L"); action: qsTr("Shuffle the layout") }
+        ListElement { keys: qsTr("F1, Ctrl+?"); action: qsTr("Show this list") }
         ListElement { keys: ""; action: qsTr("For the video under the pointer, or the one clicked last:") }
         ListElement { keys: "\u2190 / \u2192"; action: qsTr("Back or forward 5 seconds") }
-        ListElement { keys: "Shift+\u2190 / \u2192"; action: qsTr("Back or forward 1 minute") }
+        ListElement { keys: qsTr("Shift+\u2190 / \u2192"); action: qsTr("Back or forward 1 minute") }
         ListElement { keys: "\u2191 / \u2193"; action: qsTr("Volume up or down") }
         ListElement { keys: "M"; action: qsTr("Mute or unmute") }
         ListElement { keys: "F"; action: qsTr("Full screen") }
         ListElement { keys: "0 \u2013 9"; action: qsTr("Jump to 0 % \u2013 90 %") }
-        ListElement { keys: "Home / End"; action: qsTr("Jump to the start or the end") }
+        ListElement { keys: qsTr("Home / End"); action: qsTr("Jump to the start or the end") }
     }
 
     ListView {

@@ -35,7 +35,7 @@ Item {
         Label {
             Layout.alignment: Qt.AlignHCenter
             Layout.bottomMargin: 10
-            text: "Play everything. All at once!"
+            text: qsTr("Play everything. All at once!")
             color: "white"
             font.bold: true
             font.pixelSize: 20
@@ -46,13 +46,13 @@ Item {
             wrapMode: Text.WordWrap
             textFormat: Text.StyledText
             color: "white"
-            text: "<b>Marquetrix</b> supports playback of multiple videos at once, and automatically handles the layout of the videos. You can open files from your computer, files on web servers, and online streams."
+            text: qsTr("<b>Marquetrix</b> supports playback of multiple videos at once, and automatically handles the layout of the videos. You can open files from your computer, files on web servers, and online streams.")
         }
         Button {
             objectName: "showHelp"
             Layout.alignment: Qt.AlignHCenter
             flat: true
-            text: "Show help"
+            text: qsTr("Show help")
             font.pixelSize: 16
             font.underline: true
             palette.buttonText: "#4da3ff"
@@ -66,7 +66,7 @@ Item {
             Button {
                 objectName: "welcomeOpenFiles"
                 flat: true
-                text: "Open Files"
+                text: qsTr("Open Files")
                 font.pixelSize: 18
                 palette.buttonText: "#4da3ff"
                 onClicked: root.openFilesRequested()
@@ -74,7 +74,7 @@ Item {
             Button {
                 objectName: "welcomeOpenURL"
                 flat: true
-                text: "Open URL"
+                text: qsTr("Open URL")
                 font.pixelSize: 18
                 palette.buttonText: "#4da3ff"
                 onClicked: root.viewState.openURLVisible = true
@@ -91,7 +91,7 @@ Item {
         visible: !root.layoutState.isFullscreen
 
         Label {
-            text: "Here you can add new videos"
+            text: qsTr("Here you can add new videos")
             color: "white"
             font.pixelSize: 20
         }

@@ -23,7 +23,7 @@ Pane {
         spacing: 8
 
         Label {
-            text: "Layout settings"
+            text: qsTr("Layout settings")
             font.bold: true
             font.pixelSize: 15
         }
@@ -32,21 +32,21 @@ Pane {
             Layout.minimumHeight: 50
             wrapMode: Text.WordWrap
             font.pixelSize: 12
-            text: "The layout algorithm can be configured to minimize wasted screen space, or to prioritize keeping the videos sizes more uniform, or to use a compromise between the two approaches."
+            text: qsTr("The layout algorithm can be configured to minimize wasted screen space, or to prioritize keeping the videos sizes more uniform, or to use a compromise between the two approaches.")
         }
         MenuSeparator {
             Layout.fillWidth: true
         }
         Label {
-            text: "Layout algorithm"
+            text: qsTr("Layout algorithm")
             font.bold: true
             font.pixelSize: 12
         }
         Repeater {
             model: [
-                { title: "Prioritize screen usage", value: 0 },
-                { title: "Balanced", value: 1 },
-                { title: "Prioritize uniform video sizes", value: 2 }
+                { title: qsTr("Prioritize screen usage"), value: 0 },
+                { title: qsTr("Balanced"), value: 1 },
+                { title: qsTr("Prioritize uniform video sizes"), value: 2 }
             ]
             delegate: RadioButton {
                 required property var modelData
@@ -60,7 +60,7 @@ Pane {
             id: done
             objectName: "settingsDone"
             Layout.alignment: Qt.AlignRight
-            text: "Done"
+            text: qsTr("Done")
             font.pixelSize: 16
             highlighted: true
             onClicked: root.viewState.layoutSettingsVisible = false

@@ -17,7 +17,14 @@ ApplicationWindow {
     component ShortcutMenuItem: MenuItem {
         id: menuItem
 
-        readonly property string keys: action && action.shortcut ? String(action.shortcut) : ""
+        // In the desktop's language and spelling (Strg+O in German).
+        readonly property string keys: keyName.nativeText
+
+        Shortcut {
+            id: keyName
+            enabled: false
+            sequence: menuItem.action && menuItem.action.shortcut ? menuItem.action.shortcut : ""
+        }
 
         contentItem: Item {
             implicitWidth: itemText.implicitWidth + (menuItem.keys ? keyText.implicitWidth + 32 : 0)
@@ -75,29 +82,29 @@ ApplicationWindow {
         }
 
         Menu {
-            title: "&File"
+            title: qsTr("&File")
             delegate: ShortcutMenuItem {}
             Action {
                 objectName: "openFilesAction"
-                text: "Open Files"
+                text: qsTr("Open Files")
                 shortcut: "Ctrl+O"
                 onTriggered: content.openFiles()
             }
             Action {
                 objectName: "openUrlAction"
-                text: "Open URL"
+                text: qsTr("Open URL")
                 shortcut: "Ctrl+Shift+O"
                 onTriggered: commands.showOpenURL()
             }
             MenuSeparator {}
             Action {
-                text: "Quit"
+                text: qsTr("Quit")
                 shortcut: "Ctrl+Q"
                 onTriggered: window.close()
             }
         }
         Menu {
-            title: "&Playback"
+            title: qsTr("&Playback")
             delegate: ShortcutMenuItem {}
             Action {
                 objectName: "pauseAllAction"
@@ -122,23 +129,23 @@ ApplicationWindow {
             }
         }
         Menu {
-            title: "&Layout"
+            title: qsTr("&Layout")
             delegate: ShortcutMenuItem {}
             Action {
                 objectName: "shuffleAction"
-                text: "Shuffle layout"
+                text: qsTr("Shuffle layout")
                 shortcut: "Ctrl+L"
                 enabled: commands.shuffleEnabled
                 onTriggered: commands.shuffle()
             }
             Action {
                 objectName: "settingsAction"
-                text: "Settings"
+                text: qsTr("Settings")
                 onTriggered: commands.showLayoutSettings()
             }
         }
         Menu {
-            title: "&Help"
+            title: qsTr("&Help")
             delegate: ShortcutMenuItem {}
             Action {
                 objectName: "keyboardShortcutsAction"
@@ -148,18 +155,18 @@ ApplicationWindow {
             }
             Action {
                 objectName: "helpAction"
-                text: "Marquetrix Help"
+                text: qsTr("Marquetrix Help")
                 onTriggered: Qt.openUrlExternally(commands.helpUrl)
             }
             Action {
                 objectName: "checkForUpdatesAction"
-                text: "Check for Updates\u2026"
+                text: qsTr("Check for Updates\u2026")
                 enabled: window.updateChecker.canCheckForUpdates
                 onTriggered: window.updateChecker.checkForUpdates()
             }
             Action {
                 objectName: "aboutAction"
-                text: "About Marquetrix"
+                text: qsTr("About Marquetrix")
                 onTriggered: window.appDelegate.showAboutWindow()
             }
         }
@@ -175,7 +182,7 @@ ApplicationWindow {
             ToolButton {
                 objectName: "addVideoButton"
                 focusPolicy: Qt.NoFocus
-                text: "Add video"
+                text: qsTr("Add video")
                 icon.name: "list-add"
                 icon.source: "qrc:/marquetrix/icons/list-add.svg"
                 display: AbstractButton.TextBesideIcon
@@ -186,11 +193,11 @@ ApplicationWindow {
                     objectName: "addMenu"
                     y: parent.height
                     MenuItem {
-                        text: "Open Files"
+                        text: qsTr("Open Files")
                         onTriggered: content.openFiles()
                     }
                     MenuItem {
-                        text: "Open URL"
+                        text: qsTr("Open URL")
                         onTriggered: content.controller.showOpenURL()
                     }
                 }
@@ -200,7 +207,7 @@ ApplicationWindow {
                 focusPolicy: Qt.NoFocus
                 icon.name: "view-fullscreen"
                 icon.source: "qrc:/marquetrix/icons/view-fullscreen.svg"
-                text: "Full screen"
+                text: qsTr("Full screen")
                 display: AbstractButton.IconOnly
                 onClicked: content.controller.toggleFullScreen()
             }

@@ -12,7 +12,7 @@ Dialog {
     anchors.centerIn: parent
     modal: true
     width: 440
-    title: "Check for Updates\u2026"
+    title: qsTr("Check for Updates\u2026")
 
     Label {
         objectName: "updateMessage"
@@ -24,13 +24,13 @@ Dialog {
 
     footer: DialogButtonBox {
         Button {
-            text: "Open release page"
+            text: qsTr("Open release page")
             visible: dialog.checker.result === UpdateChecker.UpdateAvailable
                      && dialog.checker.releaseUrl.toString().length > 0
             onClicked: Qt.openUrlExternally(dialog.checker.releaseUrl)
         }
         Button {
-            text: "OK"
+            text: qsTr("OK")
             DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
         }
     }

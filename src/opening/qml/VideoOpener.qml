@@ -35,14 +35,14 @@ Pane {
 
         Label {
             Layout.alignment: Qt.AlignHCenter
-            text: "Provide a link to a video file or stream."
+            text: qsTr("Provide a link to a video file or stream.")
         }
 
         TextField {
             id: linkField
             objectName: "videoUrlField"
             Layout.fillWidth: true
-            placeholderText: "Video URL"
+            placeholderText: qsTr("Video URL")
             font.pixelSize: 18
             enabled: !controller.loadingURL
             text: controller.videoUrl
@@ -59,7 +59,7 @@ Pane {
             Layout.fillWidth: true
             Layout.topMargin: 5
             horizontalAlignment: Text.AlignHCenter
-            text: "Authentication"
+            text: qsTr("Authentication")
             font.bold: true
         }
 
@@ -77,22 +77,22 @@ Pane {
 
                 RowLayout {
                     Layout.margins: 5
-                    Label { text: "Username" }
+                    Label { text: qsTr("Username") }
                     TextField {
                         objectName: "usernameField"
                         Layout.fillWidth: true
-                        placeholderText: "Username"
+                        placeholderText: qsTr("Username")
                         text: controller.username
                         onTextEdited: controller.username = text
                     }
                 }
                 RowLayout {
                     Layout.margins: 5
-                    Label { text: "Password" }
+                    Label { text: qsTr("Password") }
                     TextField {
                         objectName: "passwordField"
                         Layout.fillWidth: true
-                        placeholderText: "Password"
+                        placeholderText: qsTr("Password")
                         echoMode: TextInput.Password
                         text: controller.password
                         onTextEdited: controller.password = text
@@ -101,7 +101,7 @@ Pane {
                 CheckBox {
                     objectName: "saveCredentialsBox"
                     Layout.leftMargin: 10
-                    text: "Store password in key chain"
+                    text: qsTr("Store password in key chain")
                     checked: controller.saveCredentials
                     onToggled: controller.saveCredentials = checked
                 }
@@ -150,7 +150,7 @@ Pane {
 
             Button {
                 objectName: "cancelButton"
-                text: "Cancel"
+                text: qsTr("Cancel")
                 font.pixelSize: 16
                 highlighted: true
                 enabled: !controller.loadingURL
@@ -159,7 +159,7 @@ Pane {
             Button {
                 id: openButton
                 objectName: "openButton"
-                text: controller.loadingURL ? "Loading..." : "Open URL"
+                text: controller.loadingURL ? qsTr("Loading...") : qsTr("Open URL")
                 font.pixelSize: 16
                 highlighted: true
                 enabled: !controller.loadingURL && controller.videoUrl !== ""
@@ -170,7 +170,7 @@ Pane {
 
     AlertToast {
         failure: true
-        title: "Failed to store credentials"
+        title: qsTr("Failed to store credentials")
         duration: 2000
         shown: controller.failedToSaveCredentials
         onDismissed: controller.failedToSaveCredentials = false

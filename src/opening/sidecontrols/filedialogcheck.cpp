@@ -76,13 +76,14 @@ void FileDialogCheck::recount()
 QStringList FileDialogCheck::videoFileFilters()
 {
     return {
-        QStringLiteral("Videos (*.mp4 *.m4v *.mov *.qt *.avi *.mpg *.mpeg *.m2v *.mkv *.webm "
-                       "*.ts *.mts *.m2ts *.ogv *.flv *.wmv *.3gp)"),
-        QStringLiteral("AVI videos (*.avi)"),
-        QStringLiteral("QuickTime movies (*.mov *.qt)"),
-        QStringLiteral("MPEG-4 movies (*.mp4 *.m4v)"),
-        QStringLiteral("MPEG-2 videos (*.mpg *.mpeg *.m2v)"),
-        QStringLiteral("All files (*)"),
+        tr("Videos (%1)")
+            .arg(QStringLiteral("*.mp4 *.m4v *.mov *.qt *.avi *.mpg *.mpeg *.m2v *.mkv *.webm "
+                                "*.ts *.mts *.m2ts *.ogv *.flv *.wmv *.3gp")),
+        tr("AVI videos (%1)").arg(QStringLiteral("*.avi")),
+        tr("QuickTime movies (%1)").arg(QStringLiteral("*.mov *.qt")),
+        tr("MPEG-4 movies (%1)").arg(QStringLiteral("*.mp4 *.m4v")),
+        tr("MPEG-2 videos (%1)").arg(QStringLiteral("*.mpg *.mpeg *.m2v")),
+        tr("All files (%1)").arg(u'*'),
     };
 }
 

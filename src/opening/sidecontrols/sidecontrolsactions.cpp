@@ -25,7 +25,7 @@ void SideControlsActions::setViewState(ViewState *value)
 QString SideControlsActions::loopCaption() const
 {
     const PlayerState *state = m_playerState;
-    return state && state->repeatEnabled() ? QStringLiteral("No loop") : QStringLiteral("Loop");
+    return state && state->repeatEnabled() ? tr("No loop") : tr("Loop");
 }
 
 void SideControlsActions::cropLandscape()
