@@ -363,16 +363,17 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
                           MediaPlayer &player)
 {
     if (meta->positionChanged()) {
-        // The engine seeks relatively by whole seconds, truncated towards zero.
-        if (const std::optional<qint64> time = player.time()) {
+        // The engine seeks relatively by whole seconds, truncated towards zero. A seek asked
+        // before the media plays (a restored tile's start) waits until its time runs.
+        if (const std::optional<qint64> time = player.time(); time && *time > 0) {
             const auto now = static_cast<float>(*time);
             const float target = state.position() * 1000.0f;
             if (target <= now)
                 player.jumpBackward(static_cast<int>(static_cast<qint64>(now - target) / 1000));
             else
                 player.jumpForward(static_cast<int>(static_cast<qint64>(target - now) / 1000));
+            schedule([meta] { meta->setPositionChanged(false); });
         }
-        schedule([meta] { meta->setPositionChanged(false); });
     }
     if (!state.editingPosition() && state.position() != state.displayedPosition()) {
         schedule([tileState = m_playerState] {

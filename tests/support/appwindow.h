@@ -31,8 +31,9 @@ public:
     AppWindow();
     ~AppWindow();
 
-    // Waits until the window is mapped and holds the focus.
-    bool start(const QStringList &arguments = {});
+    // Waits until the window is mapped and holds the focus. With `session`, as the program
+    // does: the videos stored are restored when no arguments are given, and saved on close.
+    bool start(const QStringList &arguments = {}, bool session = false);
     QString failure() const { return m_failure; }
 
     QQuickWindow *window() const { return m_window; }
