@@ -6,7 +6,10 @@
 #include "playlistwriter.h"
 #include "videometadata.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace marquetrix {
 
@@ -75,11 +78,17 @@ bool SessionKeeper::saveAsPlaylist(const QUrl &file)
     ContentController *controller = m_controller;
     if (!controller)
         return false;
-    QSaveFile out(file.toLocalFile());
-    if (file.isLocalFile() && out.open(QIODevice::WriteOnly) &&
+    // The toolkit's own panel answers a plain path when it adds a suffix.
+    QString path = file.isLocalFile()        ? file.toLocalFile()
+                   : file.scheme().isEmpty() ? file.path()
+                                             : QString();
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".m3u8");
+    QSaveFile out(path);
+    if (!path.isEmpty() && out.open(QIODevice::WriteOnly) &&
         out.write(PlaylistWriter::write(controller->layoutState()->videoMetas())) >= 0 &&
         out.commit()) {
-        qCInfo(lcSession, "Saved the playlist %s", qUtf8Printable(file.toLocalFile()));
+        qCInfo(lcSession, "Saved the playlist %s", qUtf8Printable(path));
         return true;
     }
     m_failure = tr("Cannot save the playlist %1: %2")
@@ -87,6 +96,12 @@ bool SessionKeeper::saveAsPlaylist(const QUrl &file)
     qCWarning(lcSession, "%s", qUtf8Printable(m_failure));
     emit failureChanged();
     return false;
+}
+
+QUrl SessionKeeper::playlistFolder()
+{
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    return QUrl::fromLocalFile(QFileInfo(videos).isDir() ? videos : QDir::homePath());
 }
 
 } // namespace marquetrix

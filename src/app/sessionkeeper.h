@@ -42,7 +42,11 @@ public:
     void begin(bool restore);
     // The stored session goes, and the videos the window shows now are not saved again.
     Q_INVOKABLE void clear();
+    // An M3U8 file; a name without an extension gets ".m3u8".
     Q_INVOKABLE bool saveAsPlaylist(const QUrl &file);
+    // Where the save panel opens: the user's videos folder, or the home folder without one.
+    Q_PROPERTY(QUrl playlistFolder READ playlistFolder CONSTANT)
+    static QUrl playlistFolder();
 
 private:
     void save();

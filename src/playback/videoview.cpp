@@ -364,8 +364,8 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
 {
     if (meta->positionChanged()) {
         // The engine seeks relatively by whole seconds, truncated towards zero. A seek asked
-        // before the media plays (a restored tile's start) waits until its time runs.
-        if (const std::optional<qint64> time = player.time(); time && *time > 0) {
+        // before the engine knows its time (a restored tile's start) waits for it.
+        if (const std::optional<qint64> time = player.time()) {
             const auto now = static_cast<float>(*time);
             const float target = state.position() * 1000.0f;
             if (target <= now)

@@ -139,6 +139,13 @@ private slots:
             QVERIFY(QFile::copy(m_landscape, m_media.directory() + '/' + name));
     }
 
+    // Every start without videos would open those the one before left behind.
+    void init()
+    {
+        m_data = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    }
+
     void windowShowsTheClipsGiven_data()
     {
         QTest::addColumn<QList<QByteArray>>("arguments");
@@ -392,6 +399,7 @@ private slots:
     }
 
 private:
+    std::unique_ptr<QTemporaryDir> m_data;
     MediaGenerator m_media;
     RtspTestServer m_rtsps;
     QByteArray m_dir;

@@ -280,6 +280,7 @@ ApplicationWindow {
         fileMode: FileDialog.SaveFile
         nameFilters: [qsTr("Playlists (*.m3u8)")]
         defaultSuffix: "m3u8"
+        currentFolder: session.playlistFolder
         onAccepted: session.saveAsPlaylist(selectedFile)
     }
 
