@@ -1,8 +1,11 @@
 #include "sessionsnapshot.h"
 
+#include "layoutstate.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 
 namespace marquetrix {
@@ -36,12 +39,14 @@ QByteArray SessionSnapshot::toJson() const
     QJsonArray tileArray;
     for (const OpeningItem &tile : tiles) {
         const TileSettings &settings = tile.settings;
-        tileArray.append(QJsonObject{{"item", QString::fromUtf8(tile.argument)},
-                                     {"position", double(settings.position)},
-                                     {"crop", settings.crop},
-                                     {"loop", settings.loop},
-                                     {"muted", settings.muted},
-                                     {"volume", double(settings.volume)}});
+        tileArray.append(
+            QJsonObject{{"item", QString::fromUtf8(tile.argument)},
+                        // In milliseconds' digits, not the float's.
+                        {"position", std::round(double(settings.position) * 1000) / 1000},
+                        {"crop", settings.crop},
+                        {"loop", settings.loop},
+                        {"muted", settings.muted},
+                        {"volume", double(settings.volume)}});
     }
     return QJsonDocument(QJsonObject{{"version", kVersion},
                                      {"layoutAlgorithm", layoutAlgorithm},
@@ -59,8 +64,10 @@ std::optional<SessionSnapshot> SessionSnapshot::fromJson(const QByteArray &json)
     SessionSnapshot snapshot;
     snapshot.layoutAlgorithm = root.value("layoutAlgorithm").toInt(snapshot.layoutAlgorithm);
     const TileSettings fresh;
-    for (const QJsonValue &value : root.value("tiles").toArray()) {
-        const QJsonObject tile = value.toObject();
+    const QJsonArray tiles = root.value("tiles").toArray();
+    // A file edited by hand may name more than a window holds.
+    for (qsizetype i = 0; i < std::min(tiles.size(), LayoutState::kMaxVideos); ++i) {
+        const QJsonObject tile = tiles.at(i).toObject();
         const QString item = tile.value("item").toString();
         if (item.isEmpty())
             return std::nullopt;

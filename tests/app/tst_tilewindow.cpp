@@ -630,8 +630,9 @@ private slots:
 
     // Three clips, one cropped, one looping, one moved on, all paused: saved as a playlist, then
     // the window closed with Ctrl+Q and started again without arguments. Both give back the same
-    // tiles in the same order with the same settings; ffmpeg reads the playlist's first entry. A
-    // session file that does not read is set aside, and the window starts without tiles.
+    // tiles in the same order with the same settings; ffmpeg reads the playlist's first entry.
+    // Once cleared, the session stays empty. A session file that does not read is set aside, and
+    // the window starts without tiles.
     void sessionAndPlaylistComeBack()
     {
         m_app.reset();
@@ -735,7 +736,14 @@ private slots:
             QCOMPARE(now, settings[i]);
         }
 
+        // Forgotten: what the window shows is not saved again either.
+        QQuickItem *clear = app->menuEntry("&File", "Clear Session");
+        QVERIFY(clear);
+        app->click(app->centreOf(clear));
+        app->key("ctrl+q");
+        QTRY_VERIFY(!app->window()->isVisible());
         app.reset();
+        QVERIFY(SessionStore().load().tiles.isEmpty());
         QVERIFY(write(SessionStore::defaultPath(), "{\"version\": 1, \"tiles\": [{\"it"));
         app = std::make_unique<AppWindow>();
         QVERIFY2(app->start({}, true), qPrintable(app->failure()));
