@@ -727,8 +727,14 @@ private slots:
         // Played on from where it was; the engine seeks by whole seconds.
         QTRY_VERIFY_WITH_TIMEOUT(records(*app)[2]->position() > settings[2].position - 1.1f, 15000);
         QVERIFY(records(*app)[2]->position() < settings[2].position + 10);
-        QTRY_VERIFY(AppWindow::rectOf(app->tiles()[0]).height() >
-                    AppWindow::rectOf(app->tiles()[0]).width());
+        // Cropped, the picture fills its portrait tile: not a landscape one between black bars.
+        const auto filled = [&] {
+            const QRect rect = AppWindow::rectOf(app->tiles()[0]);
+            return rect.height() > rect.width() &&
+                   AppWindow::share(app->grab(), rect,
+                                    [](QRgb pixel) { return qGray(pixel) > 24; }) > 0.8;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(filled(), 10000);
         QVERIFY(stateOf(app->tiles()[1])->repeatEnabled());
         for (qsizetype i = 0; i < 3; ++i) {
             TileSettings now = TileSettings::of(*records(*app)[i]);
