@@ -215,6 +215,22 @@ private slots:
         QVERIFY(stops(app));
     }
 
+    // What the window showed when it was told to quit opens again on a start without arguments.
+    void sessionComesBackOnTheNextStart()
+    {
+        // The tile's red quarter spans far more than the red of the logo the empty window shows.
+        const auto oneTile = [] {
+            const QList<QPair<int, int>> ranges = redColumnRanges(screen());
+            return ranges.size() == 1 && ranges[0].second - ranges[0].first > 60;
+        };
+        QProcess app;
+        for (const QStringList &arguments : {QStringList{m_landscape}, QStringList{}}) {
+            QVERIFY(AppWindow::launch(app, program, arguments));
+            QTRY_VERIFY_WITH_TIMEOUT(oneTile(), 20000);
+            QVERIFY(stops(app));
+        }
+    }
+
     void quitsPromptlyWhileAStreamIsBusy()
     {
         // libVLC takes seconds to stop a playlist this long.
