@@ -143,7 +143,15 @@ void ContentController::watchForPlaybackErrors()
 
 void ContentController::openArguments(const QList<QByteArray> &arguments)
 {
-    m_pendingArguments.append(arguments);
+    QList<OpeningItem> items;
+    for (const QByteArray &argument : arguments)
+        items.append({argument, {}});
+    openItems(items);
+}
+
+void ContentController::openItems(const QList<OpeningItem> &items)
+{
+    m_pendingArguments.append(items);
     if (!m_argumentOpening)
         openNextArgument();
 }
@@ -152,7 +160,8 @@ void ContentController::openNextArgument()
 {
     LinkOpener *opener = linkOpener();
     while (opener && !m_pendingArguments.isEmpty()) {
-        const LinkOpener::Road road = opener->open(m_pendingArguments.takeFirst());
+        const OpeningItem item = m_pendingArguments.takeFirst();
+        const LinkOpener::Road road = opener->open(item.argument, item.settings);
         if (road == LinkOpener::Road::Direct || road == LinkOpener::Road::Resolver) {
             m_argumentOpening = true;
             m_argumentBound.start();
@@ -164,7 +173,7 @@ void ContentController::openNextArgument()
 }
 
 // In the playlist's place, before what was given after it.
-void ContentController::openPlaylistItems(const QByteArray &path, const QList<QByteArray> &items)
+void ContentController::openPlaylistItems(const QByteArray &path, const QList<OpeningItem> &items)
 {
     if (m_expandedPlaylists.contains(path)) {
         qCWarning(lcContentView, "Playlist %s named again; not opening it twice",
@@ -287,6 +296,7 @@ void ContentController::tick()
 
 void ContentController::stopAll()
 {
+    emit stopping();
     for (const auto &meta : m_layoutState->videoMetas()) {
         qCInfo(lcContentView, "View %s disappearing. Stopping player.",
                qUtf8Printable(meta->idText()));

@@ -2,6 +2,7 @@
 
 #include "layoutstate.h"
 #include "mediaengine.h"
+#include "openingitem.h"
 #include "viewstate.h"
 
 #include <QDateTime>
@@ -73,6 +74,8 @@ public:
     // Files and links given on the command line, in the bytes given, their tiles in the
     // order given: each one waits until the one before has its tile or has failed.
     void openArguments(const QList<QByteArray> &arguments);
+    // The same for items that come with their tiles' settings (a saved session).
+    void openItems(const QList<OpeningItem> &items);
 
     // The "failed to open" notice: what failed since it was last dismissed, each naming the
     // file or link.
@@ -103,13 +106,15 @@ public:
     Q_INVOKABLE void pointerMoved(const QPointF &position);
     Q_INVOKABLE void tick();
 
-    // The window goes away: every player stops and the list empties.
+    // The window goes away: every player stops and the list empties. `stopping` comes first,
+    // while the window still shows what it had.
     Q_INVOKABLE void stopAll();
+    Q_SIGNAL void stopping();
 
 private:
     LinkOpener *linkOpener();
     void openNextArgument();
-    void openPlaylistItems(const QByteArray &path, const QList<QByteArray> &items);
+    void openPlaylistItems(const QByteArray &path, const QList<OpeningItem> &items);
     void argumentSettled();
     void addFailure(const QString &notice);
     void watchForPlaybackErrors();
@@ -121,7 +126,7 @@ private:
     bool m_isFocused = false;
     bool m_pointerHidden = false;
     std::optional<QPointF> m_lastPointer;
-    QList<QByteArray> m_pendingArguments;
+    QList<OpeningItem> m_pendingArguments;
     // Playlists expanded since the queue last ran empty: one that names itself, or a loop of
     // them, opens nothing twice.
     QSet<QByteArray> m_expandedPlaylists;

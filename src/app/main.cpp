@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "mprisservice.h"
+#include "sessionkeeper.h"
 #include "singleinstance.h"
 #include "terminationsignals.h"
 #include "translations.h"
@@ -86,6 +87,8 @@ int main(int argc, char *argv[])
         window->show();
     if (controller)
         controller->openArguments(commandLine.items());
+    if (auto *session = window->property("session").value<SessionKeeper *>())
+        session->begin(commandLine.items().isEmpty());
     instance.serve(controller, window);
     MprisService mpris(controller, window);
     mpris.claim();

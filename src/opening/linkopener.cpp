@@ -4,8 +4,8 @@
 #include "lastpathcomponent.h"
 #include "layoutstate.h"
 #include "linkrules.h"
-#include "openinglogging.h"
 #include "openedrecord.h"
+#include "openinglogging.h"
 #include "pagetitle.h"
 #include "playlistreader.h"
 #include "resolverbaseurl.h"
@@ -47,18 +47,22 @@ LinkOpener::LinkOpener(ViewState &viewState, LayoutState &layoutState, MediaEngi
 
 LinkOpener::~LinkOpener() = default;
 
-LinkOpener::Road LinkOpener::open(const QByteArray &argument)
+LinkOpener::Road LinkOpener::open(const QByteArray &argument, const TileSettings &settings)
 {
     std::error_code error;
     if (!argument.isEmpty() && std::filesystem::exists(fileSystemPath(argument), error)) {
         const std::string absolute =
             std::filesystem::absolute(fileSystemPath(argument), error).lexically_normal().native();
-        return openFile(QByteArray::fromStdString(absolute), shownPath(argument));
+        return openFile(QByteArray::fromStdString(absolute), shownPath(argument), settings);
     }
     const QString text = QString::fromLocal8Bit(argument).trimmed();
     const QString scheme = linkScheme(text);
-    if (scheme == u"file")
-        return open(QUrl::fromEncoded(argument.trimmed(), QUrl::TolerantMode));
+    if (scheme == u"file") {
+        const QUrl url = QUrl::fromEncoded(argument.trimmed(), QUrl::TolerantMode);
+        if (const QByteArray path = localFilePath(url); !path.isEmpty())
+            return openFile(path, shownPath(path), settings);
+        return open(url);
+    }
     if (scheme.isEmpty()) {
         if (text.isEmpty()) {
             qCWarning(lcVideoOpener, "Not opening an empty argument");
@@ -70,7 +74,7 @@ LinkOpener::Road LinkOpener::open(const QByteArray &argument)
         return fail(
             tr("Cannot open %1: links of this kind are not supported").arg(shownLink(text)));
     // The scheme in any case, as a browser takes it.
-    return openLink(scheme + text.mid(scheme.size()));
+    return openLink(scheme + text.mid(scheme.size()), settings);
 }
 
 LinkOpener::Road LinkOpener::open(const QUrl &url)
@@ -81,16 +85,17 @@ LinkOpener::Road LinkOpener::open(const QUrl &url)
             return fail(tr("Cannot open %1: not a file on this computer")
                             .arg(shownLink(url.toString(QUrl::FullyEncoded))));
         }
-        return openFile(path, shownPath(path));
+        return openFile(path, shownPath(path), {});
     }
     if (!url.scheme().isEmpty() && !isNetworkScheme(url.scheme())) {
         return fail(tr("Cannot open %1: links of this kind are not supported")
                         .arg(shownLink(url.toString(QUrl::FullyEncoded))));
     }
-    return openLink(url.toString(QUrl::FullyEncoded));
+    return openLink(url.toString(QUrl::FullyEncoded), {});
 }
 
-LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &shown)
+LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &shown,
+                                      const TileSettings &settings)
 {
     std::error_code error;
     const std::filesystem::file_status status =
@@ -110,6 +115,7 @@ LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &sho
         return Road::Rejected;
     const QUrl url = localFileUrl(path);
     if (auto record = openedRecord(m_engine, url, kLocalFileOptions, url.fileName())) {
+        settings.applyTo(*record);
         layout->appendVideoMeta(record);
         return Road::LocalFile;
     }
@@ -149,71 +155,77 @@ std::optional<LinkOpener::Road> LinkOpener::openPlaylist(const QByteArray &path,
     return Road::Playlist;
 }
 
-LinkOpener::Road LinkOpener::openLink(const QString &text)
+LinkOpener::Road LinkOpener::openLink(const QString &text, const TileSettings &settings)
 {
     const QString link = prefixedLink(text);
     if (!isValidVideoURL(link))
         return fail(tr("Cannot open %1: not a valid link").arg(shownLink(link)));
     if (needsResolver(link)) {
-        resolve(link);
+        resolve(link, settings);
         return Road::Resolver;
     }
     const QUrl url(link);
     if (url.host().isEmpty() || !url.userInfo().isEmpty()) {
-        openDirect(url);
+        openDirect(url, settings);
         return Road::Direct;
     }
-    getCredentialsLater(url.host(), this, [this, url](std::optional<Credentials> credentials) {
-        if (!credentials) {
-            openDirect(url);
-            return;
-        }
-        if (const auto withCredentials =
-                urlWithCredentials(url, credentials->username, credentials->password))
-            openDirect(*withCredentials);
-        else
-            fail(tr("Cannot open %1").arg(shownLink(url.toString())));
-    });
+    getCredentialsLater(
+        url.host(), this, [this, url, settings](std::optional<Credentials> credentials) {
+            if (!credentials) {
+                openDirect(url, settings);
+                return;
+            }
+            if (const auto withCredentials =
+                    urlWithCredentials(url, credentials->username, credentials->password))
+                openDirect(*withCredentials, settings);
+            else
+                fail(tr("Cannot open %1").arg(shownLink(url.toString())));
+        });
     return Road::Direct;
 }
 
-void LinkOpener::openDirect(const QUrl &url)
+void LinkOpener::openDirect(const QUrl &url, const TileSettings &settings)
 {
     LayoutState *layout = m_layoutState;
     if (!layout)
         return;
     qCInfo(lcVideoOpener, "Opening URL %s",
            qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
-    if (auto record = openedRecord(m_engine, url, kDirectLinkOptions, lastPathComponent(url)))
+    if (auto record = openedRecord(m_engine, url, kDirectLinkOptions, lastPathComponent(url))) {
+        settings.applyTo(*record);
         layout->appendVideoMeta(record);
-    else
+    } else {
         fail(tr("Cannot open %1").arg(shownLink(url.toString())));
+    }
 }
 
-void LinkOpener::resolve(const QString &link)
+void LinkOpener::resolve(const QString &link, const TileSettings &settings)
 {
     m_loaders.push_back(buildResolverRequest(m_resolverUrl, link, m_resolverTiming));
     URLLoader *loader = m_loaders.back().get();
     const auto finished = [this, loader] {
         std::erase_if(m_loaders, [loader](const auto &held) { return held.get() == loader; });
     };
-    connect(loader, &URLLoader::loaded, this, [this, link, finished](const QStringList &urls) {
-        qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
-        const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
-        LayoutState *layout = m_layoutState;
-        std::shared_ptr<VideoMetadata> record;
-        if (mediaURL && layout)
-            record = openedRecord(m_engine, *mediaURL, kResolvedStreamOptions, link);
-        if (record && layout) {
-            record->setIsStreamingURL(true);
-            fetchPageTitle(QUrl(link), record, this, nullptr);
-            layout->appendVideoMeta(record);
-        } else {
-            fail(tr("No video found at %1").arg(shownLink(link)));
-        }
-        // The loader is inside its own signal: it goes once that is over.
-        QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
-    });
+    connect(loader, &URLLoader::loaded, this,
+            [this, link, settings, finished](const QStringList &urls) {
+                qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
+                const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
+                LayoutState *layout = m_layoutState;
+                std::shared_ptr<VideoMetadata> record;
+                if (mediaURL && layout)
+                    record = openedRecord(m_engine, *mediaURL, kResolvedStreamOptions, link);
+                if (record && layout) {
+                    record->setIsStreamingURL(true);
+                    record->setPageUrl(QUrl(link));
+                    settings.applyTo(*record);
+                    fetchPageTitle(QUrl(link), record, this, nullptr);
+                    layout->appendVideoMeta(record);
+                } else {
+                    fail(tr("No video found at %1").arg(shownLink(link)));
+                }
+                // The loader is inside its own signal: it goes once that is over.
+                QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
+            });
     connect(loader, &URLLoader::failed, this, [this, link, finished] {
         fail(tr("Cannot open %1").arg(shownLink(link)));
         QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "openingitem.h"
 #include "urlloader.h"
 
 #include <QObject>
@@ -41,7 +42,8 @@ public:
 
     // A command-line argument, in the bytes it was given: an existing file whatever its
     // name, a file URL, or a link with its scheme. Anything else is a path, and missing.
-    Road open(const QByteArray &argument);
+    // The settings go to its tile.
+    Road open(const QByteArray &argument, const TileSettings &settings = {});
     // A dropped or picked item.
     Road open(const QUrl &url);
     // Text would be taken for a URL: say which of the two it is.
@@ -54,14 +56,14 @@ public:
     Q_SIGNAL void failed(const QString &notice);
     // The items of the playlist file at `path` (absolute), at most as many as a window holds,
     // to be opened in its place.
-    Q_SIGNAL void playlistRead(const QByteArray &path, const QList<QByteArray> &items);
+    Q_SIGNAL void playlistRead(const QByteArray &path, const QList<OpeningItem> &items);
 
 private:
-    Road openFile(const QByteArray &path, const QString &shown);
+    Road openFile(const QByteArray &path, const QString &shown, const TileSettings &settings);
     std::optional<Road> openPlaylist(const QByteArray &path, const QString &shown);
-    Road openLink(const QString &link);
-    void openDirect(const QUrl &url);
-    void resolve(const QString &link);
+    Road openLink(const QString &link, const TileSettings &settings);
+    void openDirect(const QUrl &url, const TileSettings &settings);
+    void resolve(const QString &link, const TileSettings &settings);
     Road fail(const QString &text);
 
     QPointer<ViewState> m_viewState;

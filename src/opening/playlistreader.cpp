@@ -1,6 +1,7 @@
 #include "playlistreader.h"
 
 #include "linkrules.h"
+#include "tileoptions.h"
 
 #include <QFile>
 #include <QUrl>
@@ -48,17 +49,21 @@ PlaylistReader::Playlist PlaylistReader::readM3u(const QByteArray &content,
                                                  const QByteArray &directory)
 {
     Playlist playlist;
+    TileSettings settings;
     for (QByteArray line : content.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         line = line.trimmed();
         // #EXTM3U, #EXTINF titles and other comments: the entries follow on their own lines.
+        if (line.startsWith('#'))
+            readTileOption(line, settings);
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         if (hasControlCharacters(line))
             ++playlist.skipped;
         else
-            playlist.items.append(argumentFor(line, directory));
+            playlist.items.append({argumentFor(line, directory), settings});
+        settings = {};
     }
     return playlist;
 }
@@ -90,7 +95,7 @@ PlaylistReader::Playlist PlaylistReader::readXspf(const QByteArray &content,
                                                                  : QByteArray();
             located = !item.isEmpty();
             if (located)
-                playlist.items.append(item);
+                playlist.items.append({item, {}});
         }
     }
     if (xml.hasError())

@@ -10,6 +10,7 @@ namespace {
 const auto organisation = QStringLiteral("Marquetrix");
 const auto application = QStringLiteral("Marquetrix");
 const auto layoutAlgorithmKey = QStringLiteral("layoutAlgorithm");
+const auto restoreSessionKey = QStringLiteral("restoreSession");
 
 // Settings objects live on the user-interface thread only.
 QList<AppSettings *> &instances()
@@ -45,6 +46,18 @@ void AppSettings::setLayoutAlgorithm(int value)
                       layout::storedValue(layout::layoutAlgorithmFromStored(value)));
     for (AppSettings *instance : instances())
         emit instance->layoutAlgorithmChanged();
+}
+
+bool AppSettings::restoreSession() const
+{
+    return QSettings(organisation, application).value(restoreSessionKey, true).toBool();
+}
+
+void AppSettings::setRestoreSession(bool value)
+{
+    QSettings(organisation, application).setValue(restoreSessionKey, value);
+    for (AppSettings *instance : instances())
+        emit instance->restoreSessionChanged();
 }
 
 } // namespace marquetrix

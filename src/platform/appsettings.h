@@ -6,10 +6,11 @@
 
 namespace marquetrix {
 
-// The one persisted user setting, the layout objective, in the standard user settings
-// (organisation and application "Marquetrix", key `layoutAlgorithm`). Every object of this
-// class in the process notifies when any of them writes the setting, so a settings panel and
-// the layout view need not share an instance.
+// The persisted user settings, the layout objective and whether the last session's videos come
+// back, in the standard user settings (organisation and application "Marquetrix", keys
+// `layoutAlgorithm` and `restoreSession`). Every object of this class in the process notifies
+// when any of them writes a setting, so a settings panel and the layout view need not share an
+// instance.
 class AppSettings : public QObject
 {
     Q_OBJECT
@@ -27,6 +28,13 @@ public:
     Q_SIGNAL void layoutAlgorithmChanged();
 
     layout::LayoutAlgorithm algorithm() const;
+
+    // On unless turned off.
+    Q_PROPERTY(bool restoreSession READ restoreSession WRITE setRestoreSession NOTIFY
+                   restoreSessionChanged)
+    bool restoreSession() const;
+    void setRestoreSession(bool value);
+    Q_SIGNAL void restoreSessionChanged();
 };
 
 } // namespace marquetrix

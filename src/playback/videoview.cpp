@@ -363,7 +363,8 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
                           MediaPlayer &player)
 {
     if (meta->positionChanged()) {
-        // The engine seeks relatively by whole seconds, truncated towards zero.
+        // The engine seeks relatively by whole seconds, truncated towards zero. A seek asked
+        // before the engine knows its time (a restored tile's start) waits for it.
         if (const std::optional<qint64> time = player.time()) {
             const auto now = static_cast<float>(*time);
             const float target = state.position() * 1000.0f;
@@ -371,8 +372,8 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
                 player.jumpBackward(static_cast<int>(static_cast<qint64>(now - target) / 1000));
             else
                 player.jumpForward(static_cast<int>(static_cast<qint64>(target - now) / 1000));
+            schedule([meta] { meta->setPositionChanged(false); });
         }
-        schedule([meta] { meta->setPositionChanged(false); });
     }
     if (!state.editingPosition() && state.position() != state.displayedPosition()) {
         schedule([tileState = m_playerState] {

@@ -1,18 +1,37 @@
 #include "playerstate.h"
 
 #include "statelogging.h"
+#include "tilesettings.h"
 
 #include <QDebug>
 
 namespace marquetrix {
 
-PlayerState::PlayerState(QObject *parent) : QObject(parent) {}
+PlayerState::PlayerState(QObject *parent) : QObject(parent)
+{
+    keepRecordCurrent();
+}
 
 PlayerState::PlayerState(std::shared_ptr<VideoMetadata> videoMeta, QObject *parent)
     : QObject(parent)
 {
+    keepRecordCurrent();
     setVideoMeta(std::move(videoMeta));
     seedFromRecord();
+}
+
+// What reads the window's list of records (the saved session, the media-player interface)
+// sees where the tile stands and whether it loops.
+void PlayerState::keepRecordCurrent()
+{
+    connect(this, &PlayerState::positionChanged, this, [this] {
+        if (m_videoMeta)
+            m_videoMeta->setPosition(position());
+    });
+    connect(this, &PlayerState::repeatEnabledChanged, this, [this] {
+        if (m_videoMeta)
+            m_videoMeta->setRepeatEnabled(repeatEnabled());
+    });
 }
 
 void PlayerState::componentComplete()
@@ -48,6 +67,9 @@ void PlayerState::seedFromRecord()
     setPlaying(m_videoMeta->playing());
     setRepeatEnabled(m_videoMeta->repeatEnabled());
     setMuted(m_videoMeta->muted());
+    // A crop the record carries (a restored tile) is asked of the new tile's player.
+    if (const QString crop = TileSettings::cropFor(m_videoMeta->overriddenAR()); !crop.isEmpty())
+        setChangeCropping(crop);
 }
 
 } // namespace marquetrix

@@ -108,6 +108,7 @@ public:
     Q_SIGNAL void justOpenedChanged();
 
 private:
+    void keepRecordCurrent();
     void seedFromRecord();
 
     std::shared_ptr<VideoMetadata> m_videoMeta;

@@ -146,6 +146,12 @@ public:
     MARQUETRIX_NOTIFYING(bool, isStreamingURL, setIsStreamingURL, isStreamingURLChanged, false)
     Q_SIGNAL void isStreamingURLChanged();
 
+    // The page a stream was found on, when the engine plays a link read from it: what opens
+    // the video again later. Empty for files and links played as they are.
+    Q_PROPERTY(QUrl pageUrl READ pageUrl WRITE setPageUrl NOTIFY pageUrlChanged)
+    MARQUETRIX_NOTIFYING(QUrl, pageUrl, setPageUrl, pageUrlChanged)
+    Q_SIGNAL void pageUrlChanged();
+
     Q_PROPERTY(bool globalMuteEnabled READ globalMuteEnabled WRITE setGlobalMuteEnabled NOTIFY
                    globalMuteEnabledChanged)
     MARQUETRIX_NOTIFYING(bool, globalMuteEnabled, setGlobalMuteEnabled, globalMuteEnabledChanged,

@@ -139,6 +139,13 @@ private slots:
             QVERIFY(QFile::copy(m_landscape, m_media.directory() + '/' + name));
     }
 
+    // Every start without videos would open those the one before left behind.
+    void init()
+    {
+        m_data = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    }
+
     void windowShowsTheClipsGiven_data()
     {
         QTest::addColumn<QList<QByteArray>>("arguments");
@@ -206,6 +213,22 @@ private slots:
         QVERIFY2(!log.contains("https://") && !log.contains("pw7Qz"), log.constData());
         QCOMPARE(app.state(), QProcess::Running);
         QVERIFY(stops(app));
+    }
+
+    // What the window showed when it was told to quit opens again on a start without arguments.
+    void sessionComesBackOnTheNextStart()
+    {
+        // The tile's red quarter spans far more than the red of the logo the empty window shows.
+        const auto oneTile = [] {
+            const QList<QPair<int, int>> ranges = redColumnRanges(screen());
+            return ranges.size() == 1 && ranges[0].second - ranges[0].first > 60;
+        };
+        QProcess app;
+        for (const QStringList &arguments : {QStringList{m_landscape}, QStringList{}}) {
+            QVERIFY(AppWindow::launch(app, program, arguments));
+            QTRY_VERIFY_WITH_TIMEOUT(oneTile(), 20000);
+            QVERIFY(stops(app));
+        }
     }
 
     void quitsPromptlyWhileAStreamIsBusy()
@@ -392,6 +415,7 @@ private slots:
     }
 
 private:
+    std::unique_ptr<QTemporaryDir> m_data;
     MediaGenerator m_media;
     RtspTestServer m_rtsps;
     QByteArray m_dir;

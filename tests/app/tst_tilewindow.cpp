@@ -2,18 +2,21 @@
 // user drives it: every dialog, menu and window it offers, and the tiles. Rows share a window where
 // what they leave behind does not matter to the next one: each setup is started once, in the order
 // the rows ask for it. Playlist files open in the window in place of the playlist and in its
-// order.
+// order. A window closed as a user closes it comes back on the next start without arguments.
 
 #include "appwindow.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
 #include "mediagenerator.h"
 #include "playerstate.h"
+#include "playlistreader.h"
+#include "sessionstore.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
 #include "viewstate.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeData>
@@ -637,6 +640,140 @@ private slots:
         QTRY_COMPARE(app.tileCount(), 5);
         QCOMPARE(app.titles(), QStringList({"first.mp4", "second.mp4", "inner.mp4",
                                             QFileInfo(hls).fileName(), "after.mp4"}));
+    }
+
+    // Three clips, one cropped, one looping, one moved on, all paused: saved as a playlist, then
+    // the window closed with Ctrl+Q and started again without arguments. Both give back the same
+    // tiles in the same order with the same settings; ffmpeg reads the playlist's first entry.
+    // Once cleared, the session stays empty. A session file that does not read is set aside, and
+    // the window starts without tiles.
+    void sessionAndPlaylistComeBack()
+    {
+        m_app.reset();
+        QStringList paths;
+        for (const QSize size : {QSize(320, 180), QSize(180, 320), QSize(320, 180)})
+            paths << m_media.clip({.size = size, .seconds = 30 + 0.1 * paths.size(), .fps = 10});
+        QVERIFY2(!paths.contains(QString()), qPrintable(m_media.failure()));
+        SessionStore().clear();
+        auto app = std::make_unique<AppWindow>();
+        QVERIFY2(app->start(paths, true), qPrintable(app->failure()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            app->tileCount() == 3 &&
+                !app->tiles()[2]->property("videoMeta").value<VideoMetadata *>()->loading(),
+            20000);
+        const QList<QQuickItem *> tiles = app->tiles();
+        for (const QStringList &choice : {QStringList{"Crop", "Portrait"}, {"Loop"}}) {
+            app->click(bareSpotOf(tiles[choice.size() == 2 ? 0 : 1]), Qt::RightButton);
+            for (const QString &entry : choice) {
+                QQuickItem *item = nullptr;
+                QTRY_VERIFY((item = app->popupItem(entry)));
+                app->move(app->centreOf(item));
+                QTest::qWait(300);
+                QVERIFY((item = app->popupItem(entry)));
+                app->click(app->centreOf(item));
+            }
+        }
+        app->move(bareSpotOf(tiles[2]));
+        app->key("5"); // Half way.
+        const auto records = [](AppWindow &window) { return window.layoutState()->videoMetas(); };
+        QTRY_VERIFY(records(*app)[2]->position() > 14 && !records(*app)[2]->positionChanged());
+        app->key("space");
+        QTRY_VERIFY(std::none_of(records(*app).cbegin(), records(*app).cend(),
+                                 [](const auto &record) { return record->playing(); }));
+        QTest::qWait(500);
+        QList<QByteArray> arguments;
+        QList<TileSettings> settings;
+        for (const auto &record : records(*app)) {
+            const OpeningItem item = *OpeningItem::of(*record);
+            arguments << item.argument;
+            settings << item.settings;
+        }
+        QCOMPARE(arguments,
+                 QList<QByteArray>({QFile::encodeName(paths[0]), QFile::encodeName(paths[1]),
+                                    QFile::encodeName(paths[2])}));
+        QCOMPARE(settings[0].crop, u"9:16"_s);
+        QVERIFY(settings[1].loop && settings[2].position > 14);
+        const auto sameTiles = [&](const QList<OpeningItem> &items) {
+            bool same = items.size() == 3;
+            for (qsizetype i = 0; same && i < 3; ++i)
+                same = items[i].argument == arguments[i] && items[i].settings == settings[i];
+            return same;
+        };
+
+        auto *dialog = app->window()->findChild<QObject *>("playlistDialog");
+        QQuickItem *save = app->menuEntry("&File", u"Save as Playlist\u2026"_s);
+        QVERIFY(save);
+        app->click(app->centreOf(save));
+        QQuickItem *name = nullptr;
+        QTRY_VERIFY((name = app->item("fileNameTextField")));
+        app->click(app->centreOf(name));
+        app->key("ctrl+a");
+        app->type("saved");
+        // Qt 6.4's own panel takes the typed name on Return, and saves on its accept button.
+        app->key("Return");
+        QTRY_VERIFY(dialog->property("selectedFile").toUrl().path().endsWith("/saved"));
+        app->click(app->centreOf(app->popupItem("Open")));
+        const QString saved =
+            dialog->property("currentFolder").toUrl().toLocalFile() + "/saved.m3u8";
+        QTRY_VERIFY(QFile::exists(saved));
+        QFile playlist(saved);
+        QVERIFY(playlist.open(QIODevice::ReadOnly));
+        const QByteArray content = playlist.readAll();
+        QCOMPARE(content.count("#EXTINF:30,"), 3);
+        QVERIFY2(sameTiles(PlaylistReader::read(content, "/", false).items), content.constData());
+        QProcess ffprobe;
+        ffprobe.start("ffprobe", {"-v", "error", "-f", "hls", "-show_entries", "stream=height",
+                                  "-of", "csv=p=0", saved});
+        QVERIFY(ffprobe.waitForFinished(20000));
+        QCOMPARE(ffprobe.readAllStandardOutput().split('\n').value(0), "180");
+
+        app->key("ctrl+q");
+        QTRY_VERIFY(!app->window()->isVisible());
+        app.reset();
+        QVERIFY(sameTiles(SessionStore().load().tiles));
+
+        app = std::make_unique<AppWindow>();
+        QVERIFY2(app->start({}, true), qPrintable(app->failure()));
+        QTRY_COMPARE_WITH_TIMEOUT(app->tileCount(), 3, 20000);
+        QCOMPARE(app->titles(),
+                 QStringList({QFileInfo(paths[0]).fileName(), QFileInfo(paths[1]).fileName(),
+                              QFileInfo(paths[2]).fileName()}));
+        // Played on from where it was; the engine seeks by whole seconds.
+        QTRY_VERIFY_WITH_TIMEOUT(records(*app)[2]->position() > settings[2].position - 1.1f, 15000);
+        QVERIFY(records(*app)[2]->position() < settings[2].position + 10);
+        // Cropped, the picture fills its portrait tile: not a landscape one between black bars.
+        const auto filled = [&] {
+            const QRect rect = AppWindow::rectOf(app->tiles()[0]);
+            return rect.height() > rect.width() &&
+                   AppWindow::share(app->grab(), rect,
+                                    [](QRgb pixel) { return qGray(pixel) > 24; }) > 0.8;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(filled(), 10000);
+        QVERIFY(stateOf(app->tiles()[1])->repeatEnabled());
+        for (qsizetype i = 0; i < 3; ++i) {
+            TileSettings now = TileSettings::of(*records(*app)[i]);
+            now.position = settings[i].position;
+            QCOMPARE(now, settings[i]);
+        }
+
+        // Forgotten: what the window shows is not saved again either.
+        QQuickItem *clear = app->menuEntry("&File", "Clear Session");
+        QVERIFY(clear);
+        app->click(app->centreOf(clear));
+        app->key("ctrl+q");
+        QTRY_VERIFY(!app->window()->isVisible());
+        app.reset();
+        QVERIFY(SessionStore().load().tiles.isEmpty());
+        QVERIFY(write(SessionStore::defaultPath(), "{\"version\": 1, \"tiles\": [{\"it"));
+        app = std::make_unique<AppWindow>();
+        QVERIFY2(app->start({}, true), qPrintable(app->failure()));
+        QTest::qWait(1000);
+        QCOMPARE(app->tileCount(), 0);
+        QVERIFY(!app->log().filter("set aside as").isEmpty());
+        QCOMPARE(QDir(QFileInfo(SessionStore::defaultPath()).path())
+                     .entryList({"session.json.corrupt-*"})
+                     .size(),
+                 1);
     }
 
 private:

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const bool xspf : {false, true}) {
         const PlaylistReader::Playlist playlist = PlaylistReader::read(content, "/pl", xspf);
         fuzz::check(playlist.skipped >= 0, "a negative count of skipped entries");
-        for (const QByteArray &item : playlist.items)
+        for (const auto &[item, settings] : playlist.items)
             fuzz::check(!item.isEmpty() && (item.startsWith('/') || item.contains(':')),
                         "an item that is neither an absolute path nor a link");
         if (!xspf)

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "sessionkeeper.h"
 #include "translations.h"
 #include "videometadata.h"
 #include "vlcmediaengine.h"
@@ -79,7 +80,7 @@ AppWindow::~AppWindow()
     qInstallMessageHandler(previousHandler);
 }
 
-bool AppWindow::start(const QStringList &arguments)
+bool AppWindow::start(const QStringList &arguments, bool session)
 {
     // As argv would carry them: file names are bytes.
     QList<QByteArray> argv{"marquetrix"};
@@ -100,6 +101,8 @@ bool AppWindow::start(const QStringList &arguments)
     commandLine.fullscreen() ? m_window->showFullScreen() : m_window->show();
     if (ContentController *content = controller())
         content->openArguments(commandLine.items());
+    if (auto *keeper = m_window->property("session").value<SessionKeeper *>(); keeper && session)
+        keeper->begin(commandLine.items().isEmpty());
     if (!QTest::qWaitForWindowExposed(m_window, 10000))
         return fail(u"the window was not mapped"_s);
     if (!QTest::qWaitForWindowActive(m_window, 3000))

@@ -33,7 +33,9 @@ public:
     ~AppWindow();
 
     // Waits until the window is mapped and holds the focus; it speaks QLocale()'s language.
-    bool start(const QStringList &arguments = {});
+    // With `session`, as the program does: the videos stored are restored when no arguments
+    // are given, and saved on close.
+    bool start(const QStringList &arguments = {}, bool session = false);
     QString failure() const { return m_failure; }
 
     QQuickWindow *window() const { return m_window; }

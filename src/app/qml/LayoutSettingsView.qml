@@ -56,6 +56,15 @@ Pane {
                 onToggled: AppSettings.layoutAlgorithm = modelData.value
             }
         }
+        MenuSeparator {
+            Layout.fillWidth: true
+        }
+        CheckBox {
+            objectName: "restoreSession"
+            text: qsTr("Restore videos on start")
+            checked: AppSettings.restoreSession
+            onToggled: AppSettings.restoreSession = checked
+        }
         Button {
             id: done
             objectName: "settingsDone"

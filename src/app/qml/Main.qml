@@ -1,7 +1,10 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Dialogs
 import QtQuick.Layouts
 import Marquetrix
+import Marquetrix.Opening
+import Marquetrix.SideControls
 
 // The one main window: the menus, the toolbar (hidden in full screen) and the content.
 ApplicationWindow {
@@ -12,6 +15,7 @@ ApplicationWindow {
     readonly property alias updateChecker: updateChecker
     readonly property alias content: content
     readonly property alias commands: commands
+    readonly property alias session: session
 
     // Menu items that show their key, as desktop menus do.
     component ShortcutMenuItem: MenuItem {
@@ -67,6 +71,11 @@ ApplicationWindow {
         id: updateChecker
     }
 
+    SessionKeeper {
+        id: session
+        controller: content.controller
+    }
+
     AppCommands {
         id: commands
         focused: window.active ? content.controller : null
@@ -95,6 +104,18 @@ ApplicationWindow {
                 text: qsTr("Open URL")
                 shortcut: "Ctrl+Shift+O"
                 onTriggered: commands.showOpenURL()
+            }
+            MenuSeparator {}
+            Action {
+                objectName: "savePlaylistAction"
+                text: qsTr("Save as Playlist\u2026")
+                enabled: commands.playbackEnabled
+                onTriggered: FileDialogCheck.open(playlistDialog)
+            }
+            Action {
+                objectName: "clearSessionAction"
+                text: qsTr("Clear Session")
+                onTriggered: session.clear()
             }
             MenuSeparator {}
             Action {
@@ -257,5 +278,23 @@ ApplicationWindow {
 
     UpdateNotice {
         checker: window.updateChecker
+    }
+
+    FileDialog {
+        id: playlistDialog
+        objectName: "playlistDialog"
+        title: qsTr("Save as Playlist")
+        fileMode: FileDialog.SaveFile
+        nameFilters: [qsTr("Playlists (*.m3u8)")]
+        defaultSuffix: "m3u8"
+        currentFolder: session.playlistFolder
+        onAccepted: session.saveAsPlaylist(selectedFile)
+    }
+
+    AlertToast {
+        title: session.failure
+        failure: true
+        shown: session.failure !== ""
+        onDismissed: session.dismissFailure()
     }
 }
