@@ -97,6 +97,14 @@ double perCoreRatio(const CaseResult &result)
            (result.mpv->shownPerTile / result.mpv->cores);
 }
 
+// Not part of either side's cores: the X server serves both, and is not there on every
+// desktop in the same form.
+void printXServer(double cores)
+{
+    if (cores >= 0)
+        std::printf("        the X server meanwhile: %.2f cores\n", cores);
+}
+
 CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
 {
     CaseResult result;
@@ -112,6 +120,8 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
     const WindowResult &ours = result.ours;
     if (!ours.failure.isEmpty())
         std::printf("  ours: %s\n", qPrintable(ours.failure));
+    else if (ours.tilesStarted < tiles)
+        std::printf("  ours: only %d tiles showed pictures before measuring\n", ours.tilesStarted);
     std::printf("  ours: %.1f pictures shown per tile per second, %.2f cores\n", ours.shownPerTile,
                 ours.cores);
     std::printf("        %.1f delivered per tile per second, %.1f of them never shown; "
@@ -120,6 +130,7 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
     std::printf("        window %.1f frames per second, frame time median %.1f ms, "
                 "p95 %.1f ms, max %.1f ms\n",
                 ours.windowFrames, ours.frameMsMedian, ours.frameMsP95, ours.frameMsMax);
+    printXServer(ours.xServerCores);
     if (engine)
         std::printf("        without a window: %.1f delivered per tile per second, %.2f cores "
                     "(the window adds %.2f)\n",
@@ -127,16 +138,19 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
     if (options.mpv && ours.failure.isEmpty()) {
         std::fprintf(stderr, "%d mpv players...\n", tiles);
         result.mpv = runMpv(options, ours.tiles, clip);
-        if (result.mpv->failure.isEmpty())
+        if (result.mpv->failure.isEmpty()) {
             std::printf("  mpv:  %.1f pictures shown per tile per second (%.1f dropped), "
                         "%.2f cores\n",
                         result.mpv->shownPerTile, result.mpv->droppedPerTile, result.mpv->cores);
-        else
+            printXServer(result.mpv->xServerCores);
+        } else {
             std::printf("  mpv:  skipped: %s\n", qPrintable(result.mpv->failure));
+        }
     }
     result.load = loadAverage();
-    std::printf("  pictures shown per core, ours / mpv: %.2f; load average %.2f\n",
-                perCoreRatio(result), result.load);
+    if (perCoreRatio(result) > 0)
+        std::printf("  pictures shown per core, ours / mpv: %.2f\n", perCoreRatio(result));
+    std::printf("  load average %.2f\n", result.load);
     std::fflush(stdout);
     return result;
 }

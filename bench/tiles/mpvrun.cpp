@@ -90,6 +90,12 @@ MpvResult runMpv(const BenchOptions &options, const std::vector<QRect> &tiles, c
         players.push_back(std::move(player));
     }
     wait(options.warmup * 1000);
+    // As long as the slowest needs to start, within bounds.
+    const QDeadlineTimer started(30000);
+    for (std::size_t i = 0; i < players.size(); ++i)
+        while (!QFile::exists(resultPath(dir, i) + QStringLiteral(".playing")) &&
+               players[i]->state() == QProcess::Running && !started.hasExpired())
+            wait(50);
     for (const auto &player : players)
         if (player->state() != QProcess::Running) {
             result.failure = QStringLiteral("an mpv player ended early: ") +
@@ -99,13 +105,18 @@ MpvResult runMpv(const BenchOptions &options, const std::vector<QRect> &tiles, c
         }
 
     touch(start);
+    const qint64 xServer = xServerPid();
+    const double xServerBefore = processCpuSeconds(xServer);
     const double cpuBefore = cpuSeconds(players);
     QElapsedTimer clock;
     clock.start();
     wait(options.seconds * 1000);
     const double cpu = cpuSeconds(players) - cpuBefore;
     const double wall = double(clock.nsecsElapsed()) / 1e9;
+    const double xServerAfter = processCpuSeconds(xServer);
     touch(stop);
+    if (xServerBefore >= 0 && xServerAfter >= 0)
+        result.xServerCores = (xServerAfter - xServerBefore) / wall;
 
     double shown = 0;
     double dropped = 0;

@@ -14,6 +14,8 @@ struct MpvResult
     // Empty when the run went through.
     QString failure;
     double cores = 0;
+    // Negative when the X server is out of reach.
+    double xServerCores = -1;
     double shownPerTile = 0;
     double droppedPerTile = 0;
 };

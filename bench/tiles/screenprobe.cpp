@@ -8,6 +8,7 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
+#include <algorithm>
 #include <cmath>
 
 namespace marquetrix::bench {
@@ -69,11 +70,20 @@ std::vector<QRect> ScreenProbe::tiles() const
     return rects;
 }
 
+int ScreenProbe::tilesShowing() const
+{
+    const std::lock_guard lock(m_mutex);
+    return int(std::count_if(m_tiles.begin(), m_tiles.end(),
+                             [](const Tile &tile) { return tile.changed; }));
+}
+
 void ScreenProbe::start()
 {
     const std::lock_guard lock(m_mutex);
-    for (Tile &tile : m_tiles)
+    for (Tile &tile : m_tiles) {
         tile.last = -1;
+        tile.changed = false;
+    }
     m_shown = 0;
     m_unseen = 0;
     m_unreadable = 0;
@@ -113,6 +123,7 @@ void ScreenProbe::readFrame()
             continue;
         }
         if (tile.last >= 0 && *value != tile.last) {
+            tile.changed = true;
             ++m_shown;
             m_unseen += FrameCode::skippedBetween(tile.last, *value);
         }

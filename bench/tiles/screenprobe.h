@@ -31,6 +31,8 @@ public:
     void start();
     void stop();
 
+    // Tiles whose picture changed on the screen since start().
+    int tilesShowing() const;
     qint64 shown() const { return m_shown; }
     qint64 unseen() const { return m_unseen; }
     // Readings where a tile's code was covered or not there.
@@ -43,6 +45,7 @@ private:
         // The cells' centres in framebuffer pixels, bottom-up as OpenGL counts.
         std::vector<QPoint> cells;
         int last = -1;
+        bool changed = false;
     };
 
     void readFrame();

@@ -1,6 +1,8 @@
 #include "systemload.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -26,6 +28,25 @@ double loadAverage()
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     return file.readAll().split(' ').value(0).toDouble();
+}
+
+qint64 xServerPid()
+{
+    const QString display = qEnvironmentVariable("DISPLAY").section(u'.', 0, 0);
+    if (!display.startsWith(u':'))
+        return 0;
+    const QStringList servers{QStringLiteral("Xvfb"), QStringLiteral("Xorg"), QStringLiteral("X")};
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : processes) {
+        QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (pid.toLongLong() <= 0 || !file.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> arguments = file.readAll().split('\0');
+        if (servers.contains(QFileInfo(QString::fromLocal8Bit(arguments.value(0))).fileName()) &&
+            arguments.contains(display.toLocal8Bit()))
+            return pid.toLongLong();
+    }
+    return 0;
 }
 
 } // namespace marquetrix::bench

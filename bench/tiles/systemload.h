@@ -10,4 +10,8 @@ double processCpuSeconds(qint64 pid);
 // The system's load average over the last minute.
 double loadAverage();
 
+// The X server of $DISPLAY when it runs on this machine, else 0: it copies every frame the
+// windows swap in, and that work is in neither our process nor the players'.
+qint64 xServerPid();
+
 } // namespace marquetrix::bench

@@ -1,6 +1,7 @@
 -- Counts the pictures this player shows between two marks the benchmark makes: it creates the
 -- start file when it begins measuring and the stop file when it ends; the script then writes
--- "seconds pictures dropped decoder-dropped" to the result file.
+-- "seconds pictures dropped decoder-dropped" to the result file. The result file's name with
+-- ".playing" appended is created once pictures come, so that slow starts can be waited out.
 local options = { start = "", stop = "", result = "" }
 require("mp.options").read_options(options, "tilesprobe")
 
@@ -23,9 +24,14 @@ local function counters()
 end
 
 local first = nil
+local playing = false
 local timer
 -- Polled: the benchmark has no other way to reach twenty players at once without a socket each.
 timer = mp.add_periodic_timer(0.02, function()
+    if not playing and mp.get_property_number("estimated-frame-number", 0) > 0 then
+        playing = true
+        io.open(options.result .. ".playing", "w"):close()
+    end
     if not first then
         if exists(options.start) then
             first = counters()

@@ -5,6 +5,7 @@
 #include "resourcemeter.h"
 #include "screenprobe.h"
 #include "swapclock.h"
+#include "systemload.h"
 
 #include "layoutstate.h"
 #include "medialistplayer.h"
@@ -13,6 +14,7 @@
 #include "viewstate.h"
 #include "vlcmediaengine.h"
 
+#include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -109,7 +111,19 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
                              .arg(tiles)
                              .arg(options.warmup);
 
+    // As long as the slowest tile needs to start, within bounds.
+    probe.start();
+    QElapsedTimer started;
+    started.start();
+    while (result.failure.isEmpty() && probe.tilesShowing() < tiles && started.elapsed() < 30000)
+        wait(50);
+    result.tilesStarted = probe.tilesShowing();
+    probe.stop();
+
     ResourceMeter meter;
+    const qint64 xServer = xServerPid();
+    const double xServerBefore = processCpuSeconds(xServer);
+    const qint64 deliveredBefore = delivered;
     swaps.setRecording(true);
     probe.start();
     meter.start();
@@ -117,13 +131,16 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     meter.stop();
     probe.stop();
     swaps.setRecording(false);
+    const double xServerAfter = processCpuSeconds(xServer);
 
     const double seconds = meter.wallSeconds();
     result.cores = meter.cpuPerSecond();
+    if (xServerBefore >= 0 && xServerAfter >= 0)
+        result.xServerCores = (xServerAfter - xServerBefore) / seconds;
     result.shownPerTile = double(probe.shown()) / seconds / tiles;
     result.unseenPerTile = double(probe.unseen()) / seconds / tiles;
     result.unreadable = probe.unreadable();
-    result.deliveredPerTile = double(delivered) / seconds / tiles;
+    result.deliveredPerTile = double(delivered - deliveredBefore) / seconds / tiles;
     result.windowFrames = double(swaps.frames()) / seconds;
     const std::vector<double> intervals = swaps.intervalsMs();
     result.frameMsMedian = percentile(intervals, 0.5);
