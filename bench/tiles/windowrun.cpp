@@ -96,12 +96,6 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     }
     wait(options.warmup * 1000);
 
-    qint64 delivered = 0;
-    for (const auto &meta : layoutState.videoMetas())
-        if (QVideoSink *sink = meta->mediaPlayer()->mediaPlayer()->drawable())
-            QObject::connect(
-                sink, &QVideoSink::videoFrameChanged, window,
-                [&delivered](const QVideoFrame &frame) { delivered += frame.isValid(); });
     if (!probe.locateTiles())
         result.failure = QStringLiteral("the window is not drawn with OpenGL: no pictures read");
     result.tiles = probe.tiles();
@@ -120,10 +114,17 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     result.tilesStarted = probe.tilesShowing();
     probe.stop();
 
+    // Only now: a tile hands its sink to its player once it starts.
+    qint64 delivered = 0;
+    for (const auto &meta : layoutState.videoMetas())
+        if (QVideoSink *sink = meta->mediaPlayer()->mediaPlayer()->drawable())
+            QObject::connect(
+                sink, &QVideoSink::videoFrameChanged, window,
+                [&delivered](const QVideoFrame &frame) { delivered += frame.isValid(); });
+
     ResourceMeter meter;
     const qint64 xServer = xServerPid();
     const double xServerBefore = processCpuSeconds(xServer);
-    const qint64 deliveredBefore = delivered;
     swaps.setRecording(true);
     probe.start();
     meter.start();
@@ -140,7 +141,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     result.shownPerTile = double(probe.shown()) / seconds / tiles;
     result.unseenPerTile = double(probe.unseen()) / seconds / tiles;
     result.unreadable = probe.unreadable();
-    result.deliveredPerTile = double(delivered - deliveredBefore) / seconds / tiles;
+    result.deliveredPerTile = double(delivered) / seconds / tiles;
     result.windowFrames = double(swaps.frames()) / seconds;
     const std::vector<double> intervals = swaps.intervalsMs();
     result.frameMsMedian = percentile(intervals, 0.5);
