@@ -1,214 +1,174 @@
-// How the tiles keep up: N tiles of a generated clip playing in a window of the given size,
-// against the same players drawing into sinks that no window shows. Prints the window's
-// frame rate and frame times, the pictures the players delivered, and the CPU the UI adds
-// over the engine alone. Run it with an X server (scripts/test-session, or xvfb-run with a
-// 1920x1080 screen).
+// How the tiles keep up: N tiles of a generated clip playing in a window, against the same
+// players without a window and against N mpv players in windows of their own at the same
+// places. The figure that counts is pictures shown: distinct video pictures that reached the
+// screen, read back from the window's pixels (the clip carries its picture numbers). Run it
+// with an X server and a window manager (scripts/test-session).
 //
-//   marquetrix-tiles-bench                                   9 tiles of 720p30, 1920x1080
-//   marquetrix-tiles-bench --tiles 4 --seconds 10 --size 1280x720
+//   marquetrix-tiles-bench                          1, 4, 9 and 16 tiles, 15 s each
+//   marquetrix-tiles-bench --tiles 4,9 --seconds 10 --load 2
 
-#include "resourcemeter.h"
-
-#include "layoutstate.h"
-#include "mediagenerator.h"
-#include "medialistplayer.h"
-#include "mediaplayer.h"
-#include "viewstate.h"
-#include "vlcmediaengine.h"
+#include "benchoptions.h"
+#include "busyload.h"
+#include "codedclip.h"
+#include "enginerun.h"
+#include "mpvrun.h"
+#include "systemload.h"
+#include "windowrun.h"
 
 #include <QCommandLineParser>
-#include <QEventLoop>
 #include <QGuiApplication>
-#include <QQmlComponent>
-#include <QQmlEngine>
-#include <QQuickWindow>
-#include <QTimer>
-#include <QVideoFrame>
-#include <QVideoSink>
+#include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <memory>
-#include <mutex>
-#include <vector>
+#include <optional>
 
 Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
 
-using namespace marquetrix;
 using namespace marquetrix::bench;
 
 namespace {
 
-const char *const windowQml = R"(
-import QtQuick
-import Marquetrix
-import Marquetrix.State
-
-Window {
-    id: window
-    required property LayoutState layoutState
-    required property ViewState viewState
-    required property var engine
-    visible: true
-
-    LayoutView {
-        anchors.fill: parent
-        layoutState: window.layoutState
-        viewState: window.viewState
-        engine: window.engine
-    }
-}
-)";
-
-struct Options
+struct CaseResult
 {
-    int tiles = 9;
-    int seconds = 15;
-    int warmup = 4;
-    QSize window{1920, 1080};
-    QSize clip{1280, 720};
-    int fps = 30;
+    int tiles = 0;
+    WindowResult ours;
+    std::optional<MpvResult> mpv;
+    double load = 0;
 };
 
-std::shared_ptr<MediaListPlayer> openClip(MediaEngine &engine, const QString &clip)
+std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
 {
-    auto listPlayer = engine.createListPlayer({QStringLiteral("--avcodec-hw=none")});
-    listPlayer->setMediaList(
-        engine.createMediaList({engine.createMedia(QUrl::fromLocalFile(clip))}));
-    return listPlayer;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Pictures shown by tiles in one window, against mpv players in windows "
+                       "of their own"));
+    parser.addHelpOption();
+    const QCommandLineOption tiles(QStringLiteral("tiles"),
+                                   QStringLiteral("Tile counts to measure, comma separated."),
+                                   QStringLiteral("list"), QStringLiteral("1,4,9,16"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"),
+                                     QStringLiteral("Measured seconds per run."),
+                                     QStringLiteral("s"), QStringLiteral("15"));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Window size."),
+                                  QStringLiteral("WxH"), QStringLiteral("1920x1080"));
+    const QCommandLineOption load(
+        QStringLiteral("load"),
+        QStringLiteral("Busy processes to run beside the measurement (or run the benchmark "
+                       "beside stress-ng --cpu 2)."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption noEngine(QStringLiteral("no-engine"),
+                                      QStringLiteral("Skip the players without a window."));
+    const QCommandLineOption noMpv(QStringLiteral("no-mpv"),
+                                   QStringLiteral("Skip the mpv players."));
+    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv});
+    parser.process(app);
+
+    BenchOptions options;
+    options.tileCounts.clear();
+    for (const QString &count : parser.value(tiles).split(u','))
+        if (count.toInt() > 0)
+            options.tileCounts.push_back(count.toInt());
+    options.seconds = std::max(1, parser.value(seconds).toInt());
+    const QStringList windowSize = parser.value(size).split(u'x');
+    if (windowSize.size() == 2)
+        options.window = QSize(windowSize[0].toInt(), windowSize[1].toInt());
+    options.load = std::max(0, parser.value(load).toInt());
+    options.engineAlone = !parser.isSet(noEngine);
+    options.mpv = !parser.isSet(noMpv);
+    if (options.tileCounts.empty() || options.window.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
+        return std::nullopt;
+    }
+    return options;
 }
 
-void wait(int milliseconds)
+// Pictures shown per core, ours against mpv's.
+double perCoreRatio(const CaseResult &result)
 {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
+    if (!result.mpv || !result.mpv->failure.isEmpty() || result.ours.cores <= 0 ||
+        result.mpv->cores <= 0 || result.mpv->shownPerTile <= 0)
+        return 0;
+    return (result.ours.shownPerTile / result.ours.cores) /
+           (result.mpv->shownPerTile / result.mpv->cores);
 }
 
-// The players alone: each draws into a sink that nothing shows.
-double engineAlone(const Options &options, const QString &clip, qint64 &frames)
+// Not part of either side's cores: the X server serves both, and is not there on every
+// desktop in the same form.
+void printXServer(double cores)
 {
-    VlcMediaEngine engine;
-    std::vector<std::shared_ptr<MediaListPlayer>> players;
-    std::vector<std::unique_ptr<QVideoSink>> sinks;
-    std::atomic<qint64> delivered = 0;
-    for (int i = 0; i < options.tiles; ++i) {
-        players.push_back(openClip(engine, clip));
-        sinks.push_back(std::make_unique<QVideoSink>());
-        QObject::connect(sinks.back().get(), &QVideoSink::videoFrameChanged,
-                         [&delivered](const QVideoFrame &frame) { delivered += frame.isValid(); });
-        players.back()->mediaPlayer()->setDrawable(sinks.back().get());
-        players.back()->play();
-    }
-    wait(options.warmup * 1000);
-    ResourceMeter meter;
-    const qint64 before = delivered;
-    meter.start();
-    wait(options.seconds * 1000);
-    meter.stop();
-    frames = delivered - before;
-    for (auto &player : players) {
-        player->stop();
-        player->mediaPlayer()->setDrawable(nullptr);
-    }
-    return meter.cpuPerSecond();
+    if (cores >= 0)
+        std::printf("        the X server meanwhile: %.2f cores\n", cores);
 }
 
-struct WindowResult
+CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
 {
-    double cpu = 0;
-    qint64 frames = 0;
-    std::vector<double> frameMs;
-    qint64 pictures = 0;
-};
-
-// The same players as tiles of the layout view in a window.
-WindowResult inWindow(const Options &options, const QString &clip)
-{
-    WindowResult result;
-    VlcMediaEngine engine;
-    LayoutState layoutState;
-    ViewState viewState;
-    layoutState.setViewWidth(float(options.window.width()));
-    layoutState.setViewHeight(float(options.window.height()));
-
-    QQmlEngine qml;
-    QQmlComponent component(&qml);
-    component.setData(windowQml, QUrl());
-    std::unique_ptr<QObject> root(component.createWithInitialProperties(
-        {{QStringLiteral("layoutState"), QVariant::fromValue(&layoutState)},
-         {QStringLiteral("viewState"), QVariant::fromValue(&viewState)},
-         {QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}}));
-    auto *window = qobject_cast<QQuickWindow *>(root.get());
-    if (!window) {
-        std::fprintf(stderr, "cannot make the window: %s\n", qPrintable(component.errorString()));
-        return result;
+    CaseResult result;
+    result.tiles = tiles;
+    std::printf("\n%d tile%s\n", tiles, tiles == 1 ? "" : "s");
+    std::optional<EngineResult> engine;
+    if (options.engineAlone) {
+        std::fprintf(stderr, "%d players without a window...\n", tiles);
+        engine = runEngineAlone(options, tiles, clip);
     }
-    window->resize(options.window);
-
-    std::mutex mutex;
-    std::vector<qint64> swaps;
-    QElapsedTimer clock;
-    clock.start();
-    bool recording = false;
-    // Emitted on the render thread.
-    QObject::connect(
-        window, &QQuickWindow::frameSwapped, window,
-        [&] {
-            const std::lock_guard lock(mutex);
-            if (recording)
-                swaps.push_back(clock.nsecsElapsed());
-        },
-        Qt::DirectConnection);
-
-    for (int i = 0; i < options.tiles; ++i) {
-        auto meta = std::make_shared<VideoMetadata>(QUuid::createUuid(), openClip(engine, clip));
-        meta->setTitle(QStringLiteral("tile %1").arg(i + 1));
-        layoutState.appendVideoMeta(meta);
+    std::fprintf(stderr, "%d tiles in the window...\n", tiles);
+    result.ours = runInWindow(options, tiles, clip);
+    const WindowResult &ours = result.ours;
+    if (!ours.failure.isEmpty())
+        std::printf("  ours: %s\n", qPrintable(ours.failure));
+    else if (ours.tilesStarted < tiles)
+        std::printf("  ours: only %d tiles showed pictures before measuring\n", ours.tilesStarted);
+    std::printf("  ours: %.1f pictures shown per tile per second, %.2f cores\n", ours.shownPerTile,
+                ours.cores);
+    std::printf("        %.1f delivered per tile per second, %.1f of them never shown; "
+                "%lld unreadable tile readings\n",
+                ours.deliveredPerTile, ours.unseenPerTile, ours.unreadable);
+    std::printf("        window %.1f frames per second, frame time median %.1f ms, "
+                "p95 %.1f ms, max %.1f ms\n",
+                ours.windowFrames, ours.frameMsMedian, ours.frameMsP95, ours.frameMsMax);
+    printXServer(ours.xServerCores);
+    if (engine)
+        std::printf("        without a window: %.1f delivered per tile per second, %.2f cores "
+                    "(the window adds %.2f)\n",
+                    engine->deliveredPerTile, engine->cores, ours.cores - engine->cores);
+    if (options.mpv && ours.failure.isEmpty()) {
+        std::fprintf(stderr, "%d mpv players...\n", tiles);
+        result.mpv = runMpv(options, ours.tiles, clip);
+        if (result.mpv->failure.isEmpty()) {
+            std::printf("  mpv:  %.1f pictures shown per tile per second (%.1f dropped), "
+                        "%.2f cores\n",
+                        result.mpv->shownPerTile, result.mpv->droppedPerTile, result.mpv->cores);
+            printXServer(result.mpv->xServerCores);
+        } else {
+            std::printf("  mpv:  skipped: %s\n", qPrintable(result.mpv->failure));
+        }
     }
-    wait(options.warmup * 1000);
-
-    std::vector<QVideoSink *> sinks;
-    for (const auto &meta : layoutState.videoMetas())
-        if (QVideoSink *sink = meta->mediaPlayer()->mediaPlayer()->drawable())
-            QObject::connect(
-                sink, &QVideoSink::videoFrameChanged, window,
-                [&result](const QVideoFrame &frame) { result.pictures += frame.isValid(); });
-
-    ResourceMeter meter;
-    {
-        const std::lock_guard lock(mutex);
-        recording = true;
-    }
-    meter.start();
-    wait(options.seconds * 1000);
-    meter.stop();
-    {
-        const std::lock_guard lock(mutex);
-        recording = false;
-    }
-    result.cpu = meter.cpuPerSecond();
-    result.frames = qint64(swaps.size());
-    for (std::size_t i = 1; i < swaps.size(); ++i)
-        result.frameMs.push_back(double(swaps[i] - swaps[i - 1]) / 1e6);
-
-    viewState.setIsClosed(true);
-    while (!layoutState.videoMetas().isEmpty())
-        wait(50);
+    result.load = loadAverage();
+    if (perCoreRatio(result) > 0)
+        std::printf("  pictures shown per core, ours / mpv: %.2f\n", perCoreRatio(result));
+    std::printf("  load average %.2f\n", result.load);
+    std::fflush(stdout);
     return result;
 }
 
-double percentile(std::vector<double> values, double p)
+void printSummary(const std::vector<CaseResult> &results)
 {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
+    std::printf("\n| Tiles | Ours: shown per tile per second | Ours: cores | mpv: shown per tile "
+                "per second | mpv: cores | Shown per core, ours / mpv | Load average |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
+    for (const CaseResult &result : results) {
+        const bool mpv = result.mpv && result.mpv->failure.isEmpty();
+        std::printf("| %d | %.1f | %.2f | %s | %s | %s | %.2f |\n", result.tiles,
+                    result.ours.shownPerTile, result.ours.cores,
+                    mpv ? qPrintable(QString::number(result.mpv->shownPerTile, 'f', 1)) : "-",
+                    mpv ? qPrintable(QString::number(result.mpv->cores, 'f', 2)) : "-",
+                    mpv ? qPrintable(QString::number(perCoreRatio(result), 'f', 2)) : "-",
+                    result.load);
+    }
 }
 
 } // namespace
@@ -216,55 +176,34 @@ double percentile(std::vector<double> values, double p)
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Tiles playing in a window, against the engine alone"));
-    parser.addHelpOption();
-    const QCommandLineOption tilesOption(QStringLiteral("tiles"), QStringLiteral("Tiles."),
-                                         QStringLiteral("n"), QStringLiteral("9"));
-    const QCommandLineOption secondsOption(QStringLiteral("seconds"),
-                                           QStringLiteral("Measured seconds."), QStringLiteral("s"),
-                                           QStringLiteral("15"));
-    const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Window size."),
-                                        QStringLiteral("WxH"), QStringLiteral("1920x1080"));
-    parser.addOptions({tilesOption, secondsOption, sizeOption});
-    parser.process(app);
+    const std::optional<BenchOptions> options = parseOptions(app);
+    if (!options)
+        return 2;
 
-    Options options;
-    options.tiles = std::max(1, parser.value(tilesOption).toInt());
-    options.seconds = std::max(1, parser.value(secondsOption).toInt());
-    const QStringList size = parser.value(sizeOption).split(u'x');
-    if (size.size() == 2)
-        options.window = QSize(size[0].toInt(), size[1].toInt());
-
-    test::MediaGenerator media;
-    const QString clip = media.clip({.size = options.clip,
-                                     .seconds = double(options.warmup + options.seconds + 10),
-                                     .fps = options.fps});
+    QTemporaryDir directory;
+    QString failure;
+    const int longest = *std::max_element(options->tileCounts.begin(), options->tileCounts.end());
+    // Long enough that no player reaches the end while measuring, however slowly the last
+    // tile of the largest case starts.
+    const double clipSeconds = options->warmup + options->seconds + 10 + longest / 2.0;
+    std::fprintf(stderr, "encoding the clip...\n");
+    const QString clip = directory.isValid() ? makeCodedClip(directory.path(), options->clip,
+                                                             options->fps, clipSeconds, failure)
+                                             : QString();
     if (clip.isEmpty()) {
-        std::fprintf(stderr, "cannot make the clip: %s\n", qPrintable(media.failure()));
+        std::fprintf(stderr, "cannot make the clip: %s\n", qPrintable(failure));
         return 1;
     }
 
-    std::fprintf(stderr, "engine alone...\n");
-    qint64 engineFrames = 0;
-    const double engineCpu = engineAlone(options, clip, engineFrames);
-    std::fprintf(stderr, "tiles in the window...\n");
-    const WindowResult window = inWindow(options, clip);
-
-    const double seconds = options.seconds;
-    std::printf("%d tiles of %dx%d@%d in a %dx%d window, %d s measured\n", options.tiles,
-                options.clip.width(), options.clip.height(), options.fps, options.window.width(),
-                options.window.height(), options.tiles > 0 ? options.seconds : 0);
-    std::printf("window frames:       %.1f per second\n", double(window.frames) / seconds);
-    std::printf("frame time:          median %.1f ms, p95 %.1f ms, max %.1f ms\n",
-                percentile(window.frameMs, 0.5), percentile(window.frameMs, 0.95),
-                percentile(window.frameMs, 1.0));
-    std::printf("pictures delivered:  %.1f per second per tile in the window, %.1f alone\n",
-                double(window.pictures) / seconds / options.tiles,
-                double(engineFrames) / seconds / options.tiles);
-    std::printf("CPU:                 %.2f cores with the window, %.2f for the engine alone, "
-                "%.2f added by the UI\n",
-                window.cpu, engineCpu, window.cpu - engineCpu);
+    const BusyLoad load(options->load);
+    std::printf("Tiles of %dx%d@%d in a %dx%d window, %d s measured per run after %d s; "
+                "%d busy processes beside\n",
+                options->clip.width(), options->clip.height(), options->fps,
+                options->window.width(), options->window.height(), options->seconds,
+                options->warmup, options->load);
+    std::vector<CaseResult> results;
+    for (int tiles : options->tileCounts)
+        results.push_back(runCase(*options, tiles, clip));
+    printSummary(results);
     return 0;
 }

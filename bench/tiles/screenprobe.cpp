@@ -1,0 +1,135 @@
+#include "screenprobe.h"
+
+#include "framecode.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+
+#include <algorithm>
+#include <cmath>
+
+namespace marquetrix::bench {
+
+namespace {
+
+void findVideoOutputs(QQuickItem *item, std::vector<QQuickItem *> &outputs)
+{
+    if (item->inherits("QQuickVideoOutput") && item->isVisible())
+        outputs.push_back(item);
+    for (QQuickItem *child : item->childItems())
+        findVideoOutputs(child, outputs);
+}
+
+} // namespace
+
+ScreenProbe::ScreenProbe(QQuickWindow *window) : m_window(window)
+{
+    // Direct: the frame must be read on the render thread while it is still being drawn.
+    connect(
+        window, &QQuickWindow::afterRenderPassRecording, this, [this] { readFrame(); },
+        Qt::DirectConnection);
+}
+
+ScreenProbe::~ScreenProbe()
+{
+    stop();
+}
+
+bool ScreenProbe::locateTiles()
+{
+    if (m_window->rendererInterface()->graphicsApi() != QSGRendererInterface::OpenGL)
+        return false;
+    std::vector<QQuickItem *> outputs;
+    findVideoOutputs(m_window->contentItem(), outputs);
+    const double ratio = m_window->effectiveDevicePixelRatio();
+    const int height = int(std::lround(m_window->height() * ratio));
+    std::vector<Tile> tiles;
+    for (QQuickItem *output : outputs) {
+        Tile tile;
+        tile.rect = output->mapRectToScene(output->boundingRect()).toAlignedRect();
+        // The benchmark asks for no crop, so the content rectangle is the whole picture.
+        const QRectF picture = output->mapRectToScene(output->property("contentRect").toRectF());
+        for (const QPointF &centre : FrameCode::cellCentres(picture))
+            tile.cells.emplace_back(int(centre.x() * ratio), height - 1 - int(centre.y() * ratio));
+        tiles.push_back(tile);
+    }
+    const std::lock_guard lock(m_mutex);
+    m_tiles = std::move(tiles);
+    return true;
+}
+
+std::vector<QRect> ScreenProbe::tiles() const
+{
+    const std::lock_guard lock(m_mutex);
+    std::vector<QRect> rects;
+    for (const Tile &tile : m_tiles)
+        rects.push_back(tile.rect);
+    return rects;
+}
+
+int ScreenProbe::tilesShowing() const
+{
+    const std::lock_guard lock(m_mutex);
+    return int(std::count_if(m_tiles.begin(), m_tiles.end(),
+                             [](const Tile &tile) { return tile.changed; }));
+}
+
+void ScreenProbe::start()
+{
+    const std::lock_guard lock(m_mutex);
+    for (Tile &tile : m_tiles) {
+        tile.last = -1;
+        tile.changed = false;
+    }
+    m_shown = 0;
+    m_unseen = 0;
+    m_unreadable = 0;
+    m_recording = true;
+}
+
+void ScreenProbe::stop()
+{
+    const std::lock_guard lock(m_mutex);
+    m_recording = false;
+}
+
+void ScreenProbe::readFrame()
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_recording || m_tiles.empty())
+        return;
+    // Runs the commands recorded so far, so that the pixels read are this frame's.
+    m_window->beginExternalCommands();
+    QOpenGLFunctions *gl = QOpenGLContext::currentContext()->functions();
+    std::vector<unsigned char> row;
+    std::vector<int> luma(FrameCode::bits);
+    for (Tile &tile : m_tiles) {
+        // One read per tile: the cells lie on one row.
+        const int left = tile.cells.front().x();
+        const int width = tile.cells.back().x() - left + 1;
+        row.resize(std::size_t(width) * 4);
+        gl->glReadPixels(left, tile.cells.front().y(), width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                         row.data());
+        for (int bit = 0; bit < FrameCode::bits; ++bit) {
+            const unsigned char *pixel = &row[std::size_t(tile.cells[bit].x() - left) * 4];
+            luma[bit] = (pixel[0] * 77 + pixel[1] * 150 + pixel[2] * 29) >> 8;
+        }
+        const std::optional<int> value = FrameCode::decode(luma);
+        if (!value) {
+            ++m_unreadable;
+            continue;
+        }
+        if (tile.last >= 0 && *value != tile.last) {
+            tile.changed = true;
+            ++m_shown;
+            m_unseen += FrameCode::skippedBetween(tile.last, *value);
+        }
+        tile.last = *value;
+    }
+    m_window->endExternalCommands();
+}
+
+} // namespace marquetrix::bench

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace marquetrix::bench {
+
+// CPU seconds (user + system, all threads) a process has used so far; negative when it is gone.
+double processCpuSeconds(qint64 pid);
+
+// The system's load average over the last minute.
+double loadAverage();
+
+// The X server of $DISPLAY when it runs on this machine, else 0: it copies every frame the
+// windows swap in, and that work is in neither our process nor the players'.
+qint64 xServerPid();
+
+} // namespace marquetrix::bench
