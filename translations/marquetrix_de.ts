@@ -215,6 +215,10 @@
         <source>Done</source>
         <translation>Fertig</translation>
     </message>
+    <message>
+        <source>Restore videos on start</source>
+        <translation>Videos beim Start wiederherstellen</translation>
+    </message>
 </context>
 <context>
     <name>Main</name>
@@ -277,6 +281,22 @@
     <message>
         <source>Full screen</source>
         <translation>Vollbild</translation>
+    </message>
+    <message>
+        <source>Save as Playlist…</source>
+        <translation>Als Wiedergabeliste speichern…</translation>
+    </message>
+    <message>
+        <source>Clear Session</source>
+        <translation>Sitzung vergessen</translation>
+    </message>
+    <message>
+        <source>Save as Playlist</source>
+        <translation>Als Wiedergabeliste speichern</translation>
+    </message>
+    <message>
+        <source>Playlists (*.m3u8)</source>
+        <translation>Wiedergabelisten (*.m3u8)</translation>
     </message>
 </context>
 <context>
@@ -656,6 +676,13 @@
     <message>
         <source>No video found at %1</source>
         <translation>Kein Video gefunden unter %1</translation>
+    </message>
+</context>
+<context>
+    <name>marquetrix::SessionKeeper</name>
+    <message>
+        <source>Cannot save the playlist %1: %2</source>
+        <translation>Die Wiedergabeliste %1 kann nicht gespeichert werden: %2</translation>
     </message>
 </context>
 <context>
