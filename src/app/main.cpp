@@ -22,7 +22,6 @@
 Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
-Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_OpeningPlugin)
 
 using namespace marquetrix;

@@ -5,7 +5,6 @@ import Marquetrix
 import Marquetrix.State
 import Marquetrix.Playback
 import Marquetrix.Opening
-import Marquetrix.SideControls
 
 // The main window's content: the tiles or the welcome content on black, the full-screen
 // banner, the two notices, the two dialog slots, drops, keys and the idle pointer. Its

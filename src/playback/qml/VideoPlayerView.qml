@@ -3,7 +3,6 @@ import QtQuick.Controls
 import QtQuick.Dialogs
 import Marquetrix.State
 import Marquetrix.Playback
-import Marquetrix.SideControls
 
 // One tile: owns the tile's PlayerState, shows the picture, the loading indicator, the
 // hover border and, while hovered, the control bar. Its TileController ticks the player
