@@ -66,8 +66,12 @@ int main(int argc, char *argv[])
     QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit);
     QQmlComponent component(
         &qml, QUrl(QStringLiteral("qrc:/qt-project.org/imports/Marquetrix/Main.qml")));
-    std::unique_ptr<QObject> root(component.createWithInitialProperties(
-        {{QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}}));
+    // A component that failed to load would crash on the initial properties.
+    std::unique_ptr<QObject> root(
+        component.isReady()
+            ? component.createWithInitialProperties(
+                  {{QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}})
+            : nullptr);
     auto *window = qobject_cast<QQuickWindow *>(root.get());
     if (!window) {
         qCWarning(lcMain, "Cannot build the main window: %s",

@@ -1,12 +1,11 @@
 #include "linkopener.h"
 
 #include "credentialstore.h"
-#include "lastpathcomponent.h"
 #include "layoutstate.h"
+#include "linkrecords.h"
 #include "linkrules.h"
-#include "openinglogging.h"
 #include "openedrecord.h"
-#include "pagetitle.h"
+#include "openinglogging.h"
 #include "playlistreader.h"
 #include "resolverbaseurl.h"
 #include "secretredaction.h"
@@ -108,8 +107,7 @@ LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &sho
     LayoutState *layout = m_layoutState;
     if (!layout)
         return Road::Rejected;
-    const QUrl url = localFileUrl(path);
-    if (auto record = openedRecord(m_engine, url, kLocalFileOptions, url.fileName())) {
+    if (auto record = localFileRecord(m_engine, localFileUrl(path))) {
         layout->appendVideoMeta(record);
         return Road::LocalFile;
     }
@@ -182,9 +180,7 @@ void LinkOpener::openDirect(const QUrl &url)
     LayoutState *layout = m_layoutState;
     if (!layout)
         return;
-    qCInfo(lcVideoOpener, "Opening URL %s",
-           qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
-    if (auto record = openedRecord(m_engine, url, kDirectLinkOptions, lastPathComponent(url)))
+    if (auto record = directLinkRecord(m_engine, url))
         layout->appendVideoMeta(record);
     else
         fail(tr("Cannot open %1").arg(shownLink(url.toString())));
@@ -198,15 +194,9 @@ void LinkOpener::resolve(const QString &link)
         std::erase_if(m_loaders, [loader](const auto &held) { return held.get() == loader; });
     };
     connect(loader, &URLLoader::loaded, this, [this, link, finished](const QStringList &urls) {
-        qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
-        const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
         LayoutState *layout = m_layoutState;
-        std::shared_ptr<VideoMetadata> record;
-        if (mediaURL && layout)
-            record = openedRecord(m_engine, *mediaURL, kResolvedStreamOptions, link);
-        if (record && layout) {
-            record->setIsStreamingURL(true);
-            fetchPageTitle(QUrl(link), record, this, nullptr);
+        if (const auto record =
+                layout ? resolvedRecord(m_engine, urls, link, this, nullptr) : nullptr) {
             layout->appendVideoMeta(record);
         } else {
             fail(tr("No video found at %1").arg(shownLink(link)));

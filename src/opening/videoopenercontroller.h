@@ -115,15 +115,14 @@ private:
     void followVisibility();
     void dialogClosed();
     void clearForm();
-    void titleReplacement(const QUuid &replaced, const QString &link);
     void openDirectUrl(const QUrl &url);
+    bool canDeliver();
+    void deliver(const std::shared_ptr<VideoMetadata> &record);
     std::optional<QUrl> authenticatedUrl(const QUrl &url, const QString &username,
                                          const QString &password);
     void storeCredentials(const QString &server, const QString &username, const QString &password);
     void resolveAndOpen(const QString &link);
     void resolved(const QStringList &urls, const QString &link);
-    void openResolvedStream(const QUrl &mediaUrl, const QString &pageText);
-    void fetchTitle(const QString &pageText, const std::shared_ptr<VideoMetadata> &record);
     // The record ViewState.openToPlayer names; null when there is none.
     std::shared_ptr<VideoMetadata> targetRecord() const;
     bool opensIntoTile() const;

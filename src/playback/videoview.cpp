@@ -3,7 +3,6 @@
 #include "followedstate.h"
 
 #include "audiooutput.h"
-#include "lastpathcomponent.h"
 #include "layoutstate.h"
 #include "playbacklogging.h"
 #include "medialist.h"
@@ -107,12 +106,6 @@ void VideoView::setLayoutState(LayoutState *value)
     observe(value);
     emit layoutStateChanged();
     scheduleUpdate();
-}
-
-void VideoView::setEngine(MediaEngine *value)
-{
-    m_engine = value;
-    emit engineChanged();
 }
 
 void VideoView::setDrawable(QVideoSink *value)
@@ -244,7 +237,7 @@ void VideoView::update()
         return;
     }
     applyWindowWideRequests(*meta);
-    if (!meta->newURL().isEmpty()) {
+    if (meta->replacement()) {
         replace(meta);
         return;
     }
@@ -278,26 +271,10 @@ void VideoView::applyWindowWideRequests(VideoMetadata &meta)
 
 void VideoView::replace(const std::shared_ptr<VideoMetadata> &meta)
 {
-    const QUrl url = meta->newURL();
-    meta->setNewURL(QUrl());
-    MediaEngine *engine = m_engine;
-    if (!engine) {
-        qCWarning(lcVideoView) << "No media engine to open" << url.toDisplayString();
-        return;
-    }
-    const std::shared_ptr<Media> media = engine->createMedia(url);
-    const std::shared_ptr<MediaListPlayer> listPlayer =
-        engine->createListPlayer({QStringLiteral("--avcodec-hw=none")});
-    if (!media || !listPlayer) {
-        qCWarning(lcVideoView) << "Cannot open" << url.toDisplayString();
-        return;
-    }
-    listPlayer->setMediaList(engine->createMediaList({media}));
-
     // Like the teardown, the step uses nothing of the view: the list change may rebuild tiles.
-    schedule([tileState = m_playerState, layoutState = m_layoutState, meta, listPlayer,
-              title = lastPathComponent(url)] {
-        const auto next = VideoMetadata::replacement(*meta, listPlayer, title);
+    schedule([tileState = m_playerState, layoutState = m_layoutState, meta,
+              next = meta->takeReplacement()] {
+        next->continueFrom(*meta);
         if (PlayerState *state = tileState)
             next->setRepeatEnabled(state->repeatEnabled());
         // Looked up now rather than when the request was seen: the list may have been

@@ -12,15 +12,24 @@ VideoMetadata::VideoMetadata(const QUuid &id, std::shared_ptr<MediaListPlayer> m
 // Out of line so that the engine types stay incomplete in the header.
 VideoMetadata::~VideoMetadata() = default;
 
-std::shared_ptr<VideoMetadata>
-VideoMetadata::replacement(const VideoMetadata &current,
-                           std::shared_ptr<MediaListPlayer> mediaPlayer, const QString &title)
+void VideoMetadata::continueFrom(const VideoMetadata &current)
 {
-    auto meta = std::make_shared<VideoMetadata>(QUuid::createUuid(), std::move(mediaPlayer));
-    meta->setTitle(title);
-    meta->setVolume(current.volume());
-    meta->setRepeatEnabled(current.repeatEnabled());
-    return meta;
+    setVolume(current.volume());
+    setRepeatEnabled(current.repeatEnabled());
+}
+
+void VideoMetadata::setReplacement(std::shared_ptr<VideoMetadata> value)
+{
+    m_replacement = std::move(value);
+    emit replacementChanged();
+}
+
+std::shared_ptr<VideoMetadata> VideoMetadata::takeReplacement()
+{
+    auto taken = std::move(m_replacement);
+    m_replacement.reset();
+    emit replacementChanged();
+    return taken;
 }
 
 float VideoMetadata::effectiveAspectRatio() const

@@ -35,11 +35,9 @@ public:
                   std::shared_ptr<MediaPlayer> audioMediaPlayer = nullptr);
     ~VideoMetadata() override;
 
-    // A new video opened into the same tile: fresh id, the given player and title, and the
-    // current record's volume and repeat setting; everything else starts over.
-    static std::shared_ptr<VideoMetadata> replacement(const VideoMetadata &current,
-                                                      std::shared_ptr<MediaListPlayer> mediaPlayer,
-                                                      const QString &title);
+    // This record is a new video opened into the tile of `current`: it takes over the
+    // volume and repeat setting; everything else starts over.
+    void continueFrom(const VideoMetadata &current);
 
     Q_PROPERTY(QUuid id READ id CONSTANT)
     QUuid id() const { return m_id; }
@@ -132,10 +130,13 @@ public:
     MARQUETRIX_NOTIFYING(bool, isClosed, setIsClosed, isClosedChanged, false)
     Q_SIGNAL void isClosedChanged();
 
-    // Replace this video by the media at this address in the same tile; empty: no request.
-    Q_PROPERTY(QUrl newURL READ newURL WRITE setNewURL NOTIFY newURLChanged)
-    MARQUETRIX_NOTIFYING(QUrl, newURL, setNewURL, newURLChanged)
-    Q_SIGNAL void newURLChanged();
+    // The record of another video to play in this one's tile, in its place; null: no request.
+    Q_PROPERTY(marquetrix::VideoMetadata *replacement READ replacement NOTIFY replacementChanged)
+    VideoMetadata *replacement() const { return m_replacement.get(); }
+    void setReplacement(std::shared_ptr<VideoMetadata> value);
+    // The request, which it clears.
+    std::shared_ptr<VideoMetadata> takeReplacement();
+    Q_SIGNAL void replacementChanged();
 
     Q_PROPERTY(bool forcePlay READ forcePlay WRITE setForcePlay NOTIFY forcePlayChanged)
     MARQUETRIX_NOTIFYING(bool, forcePlay, setForcePlay, forcePlayChanged, false)
@@ -183,6 +184,7 @@ private:
     const QUuid m_id;
     const std::shared_ptr<MediaListPlayer> m_mediaPlayer;
     const std::shared_ptr<MediaPlayer> m_audioMediaPlayer;
+    std::shared_ptr<VideoMetadata> m_replacement;
 };
 
 inline bool operator==(const VideoMetadata &a, const VideoMetadata &b)

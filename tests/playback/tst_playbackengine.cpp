@@ -39,7 +39,6 @@ struct Tile
         view.setPlayerState(state.get());
         view.setViewState(&viewState);
         view.setLayoutState(&layout);
-        view.setEngine(&engine);
         view.setDrawable(&sink);
         QObject::connect(&tick, &QTimer::timeout, state.get(),
                          [this] { state->setIndex(state->index() + 1); });

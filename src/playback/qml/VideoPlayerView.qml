@@ -53,6 +53,7 @@ Item {
 
         playerState: tileState
         viewState: root.viewState
+        engine: root.engine
     }
 
     HoverHandler {
@@ -84,7 +85,6 @@ Item {
         playerState: tileState
         viewState: root.viewState
         layoutState: root.layoutState
-        engine: root.engine
         drawable: surface.videoSink
     }
 
