@@ -47,12 +47,13 @@ const char *const windowQml = R"(
 import QtQuick
 import Marquetrix
 import Marquetrix.State
+import Marquetrix.Playback
 
 Window {
     id: window
     required property LayoutState layoutState
     required property ViewState viewState
-    required property var engine
+    required property MediaEngine engine
     visible: true
 
     LayoutView {
@@ -142,7 +143,7 @@ WindowResult inWindow(const Options &options, const QString &clip)
     std::unique_ptr<QObject> root(component.createWithInitialProperties(
         {{QStringLiteral("layoutState"), QVariant::fromValue(&layoutState)},
          {QStringLiteral("viewState"), QVariant::fromValue(&viewState)},
-         {QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}}));
+         {QStringLiteral("engine"), QVariant::fromValue<QObject *>(&engine)}}));
     auto *window = qobject_cast<QQuickWindow *>(root.get());
     if (!window) {
         std::fprintf(stderr, "cannot make the window: %s\n", qPrintable(component.errorString()));

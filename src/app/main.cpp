@@ -62,38 +62,33 @@ int main(int argc, char *argv[])
 
     const TerminationSignals terminationSignals;
     VlcMediaEngine engine;
+    ContentController controller(&engine);
     QQmlEngine qml;
     QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit);
     QQmlComponent component(
         &qml, QUrl(QStringLiteral("qrc:/qt-project.org/imports/Marquetrix/Main.qml")));
     // A component that failed to load would crash on the initial properties.
-    std::unique_ptr<QObject> root(
-        component.isReady()
-            ? component.createWithInitialProperties(
-                  {{QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}})
-            : nullptr);
+    std::unique_ptr<QObject> root(component.isReady() ? component.createWithInitialProperties(
+                                                            {{QStringLiteral("controller"),
+                                                              QVariant::fromValue(&controller)}})
+                                                      : nullptr);
     auto *window = qobject_cast<QQuickWindow *>(root.get());
     if (!window) {
         qCWarning(lcMain, "Cannot build the main window: %s",
                   qUtf8Printable(component.errorString()));
         return 1;
     }
-    auto *content = window->property("content").value<QObject *>();
-    auto *controller =
-        content ? content->property("controller").value<ContentController *>() : nullptr;
     if (commandLine.fullscreen())
         window->showFullScreen();
     else
         window->show();
-    if (controller)
-        controller->openArguments(commandLine.items());
-    instance.serve(controller, window);
-    MprisService mpris(controller, window);
+    controller.openArguments(commandLine.items());
+    instance.serve(&controller, window);
+    MprisService mpris(&controller, window);
     mpris.claim();
 
     const int status = QCoreApplication::exec();
-    if (controller)
-        controller->stopAll();
+    controller.stopAll();
     // A stream that takes its time to stop must not hold the quit up: what its player would
     // still release goes with the process.
     root.reset();

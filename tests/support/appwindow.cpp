@@ -73,6 +73,7 @@ AppWindow::~AppWindow()
         content->stopAll();
     m_root.reset();
     m_qml.reset();
+    m_controller.reset();
     m_engine.reset();
     qInstallMessageHandler(previousHandler);
 }
@@ -85,30 +86,24 @@ bool AppWindow::start(const QStringList &arguments)
         argv.append(QFile::encodeName(argument));
     const CommandLine commandLine = CommandLine::parse(argv);
     m_engine = std::make_unique<VlcMediaEngine>();
+    m_controller = std::make_unique<ContentController>(m_engine.get());
     m_qml = std::make_unique<QQmlEngine>();
     QQmlComponent component(m_qml.get(),
                             QUrl(u"qrc:/qt-project.org/imports/Marquetrix/Main.qml"_s));
     m_root.reset(component.createWithInitialProperties(
-        {{u"engine"_s, QVariant::fromValue<MediaEngine *>(m_engine.get())}}));
+        {{u"controller"_s, QVariant::fromValue(m_controller.get())}}));
     const auto fail = [this](const QString &why) { return m_failure = why, false; };
     m_window = qobject_cast<QQuickWindow *>(m_root.get());
     if (!m_window)
         return fail(u"no main window: "_s + component.errorString());
     commandLine.fullscreen() ? m_window->showFullScreen() : m_window->show();
-    if (ContentController *content = controller())
-        content->openArguments(commandLine.items());
+    m_controller->openArguments(commandLine.items());
     if (!QTest::qWaitForWindowExposed(m_window, 10000))
         return fail(u"the window was not mapped"_s);
     if (!QTest::qWaitForWindowActive(m_window, 3000))
         xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(m_window->winId())});
     return QTest::qWaitForWindowActive(m_window, 5000) ||
            fail(u"the window did not get the focus"_s);
-}
-
-ContentController *AppWindow::controller() const
-{
-    QObject *content = m_root ? m_root->property("content").value<QObject *>() : nullptr;
-    return content ? content->property("controller").value<ContentController *>() : nullptr;
 }
 
 LayoutState *AppWindow::layoutState() const

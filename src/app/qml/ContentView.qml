@@ -12,11 +12,10 @@ import Marquetrix.Opening
 FocusScope {
     id: root
 
-    required property var engine
+    required property ContentController controller
     required property url helpUrl
-    readonly property alias controller: controller
-    readonly property ViewState viewState: controller.viewState
-    readonly property LayoutState layoutState: controller.layoutState
+    readonly property ViewState viewState: root.controller.viewState
+    readonly property LayoutState layoutState: root.controller.layoutState
     readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
                                        || FileDialogCheck.dialogShown
 
@@ -26,16 +25,16 @@ FocusScope {
         FileDialogCheck.open(fileDialog)
     }
 
-    ContentController {
-        id: controller
-        engine: root.engine
-        isFocused: root.activeFocus
+    Binding {
+        target: root.controller
+        property: "isFocused"
+        value: root.activeFocus
     }
 
     TileKeys {
         id: tileKeys
 
-        onFullScreenRequested: controller.toggleFullScreen()
+        onFullScreenRequested: root.controller.toggleFullScreen()
     }
 
     Rectangle {
@@ -69,7 +68,7 @@ FocusScope {
         sourceComponent: LayoutView {
             layoutState: root.layoutState
             viewState: root.viewState
-            engine: root.engine
+            engine: root.controller.engine
             keys: tileKeys
             welcomeContent: welcome
         }
@@ -104,7 +103,7 @@ FocusScope {
         anchors.fill: parent
         keys: ["text/uri-list"]
         onDropped: drop => {
-            controller.handleDrop(drop.urls)
+            root.controller.handleDrop(drop.urls)
             drop.accept(Qt.CopyAction)
         }
     }
@@ -119,22 +118,22 @@ FocusScope {
     }
 
     HoverHandler {
-        cursorShape: controller.pointerHidden ? Qt.BlankCursor : Qt.ArrowCursor
-        onPointChanged: controller.pointerMoved(point.scenePosition)
+        cursorShape: root.controller.pointerHidden ? Qt.BlankCursor : Qt.ArrowCursor
+        onPointChanged: root.controller.pointerMoved(point.scenePosition)
     }
 
     TapHandler {
         acceptedButtons: Qt.LeftButton
         grabPermissions: PointerHandler.ApprovesTakeOverByAnything
         gesturePolicy: TapHandler.DragThreshold
-        onDoubleTapped: controller.toggleFullScreen()
+        onDoubleTapped: root.controller.toggleFullScreen()
     }
 
     Keys.onPressed: event => {
         if (event.key === Qt.Key_Escape)
-            controller.exitFullscreen()
+            root.controller.exitFullscreen()
         else if (event.key === Qt.Key_Space)
-            controller.togglePause()
+            root.controller.togglePause()
         else
             tileKeys.press(event.key, event.modifiers)
         event.accepted = true
@@ -174,7 +173,7 @@ FocusScope {
 
     AlertToast {
         objectName: "failedToast"
-        title: controller.failureNotice
+        title: root.controller.failureNotice
         failure: true
         shown: root.viewState.showFailedToOpenAlert
         onDismissed: root.viewState.showFailedToOpenAlert = false
@@ -193,7 +192,7 @@ FocusScope {
         VideoOpener {
             viewState: root.viewState
             layoutState: root.layoutState
-            engine: root.engine
+            engine: root.controller.engine
         }
     }
 
@@ -220,7 +219,7 @@ FocusScope {
         title: "Open Files"
         fileMode: FileDialog.OpenFiles
         nameFilters: FileDialogCheck.videoFileFilters
-        onAccepted: controller.openFiles(selectedFiles)
+        onAccepted: root.controller.openFiles(selectedFiles)
     }
 
     AlertToast {
@@ -238,8 +237,8 @@ FocusScope {
     }
 
     Component.onCompleted: {
-        controller.stopAll()
-        controller.setMeasuredArea(width, height)
+        root.controller.stopAll()
+        root.controller.setMeasuredArea(width, height)
         Qt.callLater(() => root.forceActiveFocus())
     }
 
@@ -248,7 +247,7 @@ FocusScope {
     Timer {
         id: resizeEnd
         interval: 150
-        onTriggered: controller.refreshMeasuredArea(root.width, root.height)
+        onTriggered: root.controller.refreshMeasuredArea(root.width, root.height)
     }
     onWidthChanged: resizeEnd.restart()
     onHeightChanged: resizeEnd.restart()
@@ -256,7 +255,7 @@ FocusScope {
         target: root.Window.window
         function onActiveChanged() {
             if (root.Window.window.active)
-                controller.refreshMeasuredArea(root.width, root.height)
+                root.controller.refreshMeasuredArea(root.width, root.height)
         }
     }
 }

@@ -7,10 +7,9 @@ import Marquetrix
 ApplicationWindow {
     id: window
 
-    required property var engine
+    required property ContentController controller
     readonly property alias appDelegate: appDelegate
     readonly property alias updateChecker: updateChecker
-    readonly property alias content: content
     readonly property alias commands: commands
 
     // Menu items that show their key, as desktop menus do.
@@ -210,7 +209,7 @@ ApplicationWindow {
     ContentView {
         id: content
         anchors.fill: parent
-        engine: window.engine
+        controller: window.controller
         helpUrl: commands.helpUrl
         focus: true
     }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Marquetrix.Opening
+import Marquetrix.Playback
 import Marquetrix.State
 
 // The open-by-link dialog's content. Its logic is the controller's; this file lays it out.
@@ -11,7 +12,7 @@ Pane {
     required property ViewState viewState
     required property LayoutState layoutState
     // The media engine the new tiles' players come from.
-    required property var engine
+    required property MediaEngine engine
 
     readonly property alias controller: controller
 

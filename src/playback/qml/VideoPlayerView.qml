@@ -14,7 +14,7 @@ Item {
     required property VideoMetadata videoMeta
     required property ViewState viewState
     required property LayoutState layoutState
-    required property var engine
+    required property MediaEngine engine
     // The window's player keys; none where the tile stands alone.
     property TileKeys keys: null
 
