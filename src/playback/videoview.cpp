@@ -4,10 +4,10 @@
 
 #include "audiooutput.h"
 #include "layoutstate.h"
-#include "playbacklogging.h"
 #include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
+#include "playbacklogging.h"
 #include "playerdelegate.h"
 #include "playerstate.h"
 #include "viewstate.h"
@@ -163,14 +163,12 @@ void VideoView::schedulePlayerState(void (PlayerState::*setter)(bool), bool valu
 
 void VideoView::scheduleCroppingDone(bool restored)
 {
-    schedule([state = m_playerState, layoutState = m_layoutState, restored] {
+    schedule([state = m_playerState, restored] {
         if (PlayerState *tile = state) {
             tile->setChangeCropping(QString());
             if (restored)
                 tile->setRestoreCropping(false);
         }
-        if (LayoutState *layout = layoutState)
-            layout->setCounter(layout->counter() + 1);
     });
 }
 
@@ -181,7 +179,7 @@ void VideoView::attach(const std::shared_ptr<MediaListPlayer> &listPlayer)
     detach();
     m_listPlayer = listPlayer;
     m_repeatApplied = false;
-    m_delegate = std::make_unique<PlayerDelegate>(m_playerState, m_layoutState);
+    m_delegate = std::make_unique<PlayerDelegate>(m_playerState);
     MediaPlayer *player = listPlayer->mediaPlayer();
     if (!player)
         return;

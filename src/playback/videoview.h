@@ -83,7 +83,7 @@ private:
 
     template <typename Step> void schedule(Step step);
     void schedulePlayerState(void (PlayerState::*setter)(bool), bool value);
-    // Clears the crop request and tells the window that an aspect ratio changed.
+    // Clears the crop request.
     void scheduleCroppingDone(bool restored);
 
     QPointer<PlayerState> m_playerState;

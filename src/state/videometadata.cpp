@@ -32,6 +32,43 @@ std::shared_ptr<VideoMetadata> VideoMetadata::takeReplacement()
     return taken;
 }
 
+// The fields notify on every assignment, like every field; the shape only on a change.
+template <typename T>
+void VideoMetadata::assignShape(T &field, T value, void (VideoMetadata::*notify)())
+{
+    const bool changed = value != field;
+    field = value;
+    emit(this->*notify)();
+    if (changed)
+        emit shapeChanged();
+}
+
+void VideoMetadata::setWidth(qint64 value)
+{
+    assignShape(m_width, value, &VideoMetadata::widthChanged);
+}
+
+void VideoMetadata::setHeight(qint64 value)
+{
+    assignShape(m_height, value, &VideoMetadata::heightChanged);
+}
+
+void VideoMetadata::setVideoSize(qint64 width, qint64 height)
+{
+    const bool changed = width != m_width || height != m_height;
+    m_width = width;
+    m_height = height;
+    emit widthChanged();
+    emit heightChanged();
+    if (changed)
+        emit shapeChanged();
+}
+
+void VideoMetadata::setOverriddenAR(float value)
+{
+    assignShape(m_overriddenAR, value, &VideoMetadata::overriddenARChanged);
+}
+
 float VideoMetadata::effectiveAspectRatio() const
 {
     if (m_overriddenAR != 0)

@@ -21,7 +21,9 @@ class MediaPlayer;
 //
 // Changing a record is not meant to re-render anything: the window and the player binding
 // react to the published fields of PlayerState, ViewState and LayoutState only. The fields
-// still notify so that QML can show them (title, loading, error, ...).
+// still notify so that QML can show them (title, loading, error, ...), and a change of the
+// shape the layout sees (size or crop) says so once, with shapeChanged, to the window's
+// LayoutState that lists the record.
 class VideoMetadata : public QObject, public std::enable_shared_from_this<VideoMetadata>
 {
     Q_OBJECT
@@ -51,6 +53,10 @@ public:
 
     // What the layout sees: the forced crop ratio when there is one, else width / height.
     float effectiveAspectRatio() const;
+    // Once for every assignment that changes the size or the crop ratio.
+    Q_SIGNAL void shapeChanged();
+    // The picture's size as the engine reports it: one shape change for the pair.
+    void setVideoSize(qint64 width, qint64 height);
 
     Q_PROPERTY(QString title READ title WRITE setTitle NOTIFY titleChanged)
     MARQUETRIX_NOTIFYING(QString, title, setTitle, titleChanged)
@@ -63,11 +69,13 @@ public:
     Q_SIGNAL void aspectRatioTypeChanged();
 
     Q_PROPERTY(qint64 width READ width WRITE setWidth NOTIFY widthChanged)
-    MARQUETRIX_NOTIFYING(qint64, width, setWidth, widthChanged, 16)
+    qint64 width() const { return m_width; }
+    void setWidth(qint64 value);
     Q_SIGNAL void widthChanged();
 
     Q_PROPERTY(qint64 height READ height WRITE setHeight NOTIFY heightChanged)
-    MARQUETRIX_NOTIFYING(qint64, height, setHeight, heightChanged, 9)
+    qint64 height() const { return m_height; }
+    void setHeight(qint64 value);
     Q_SIGNAL void heightChanged();
 
     Q_PROPERTY(bool ended READ ended WRITE setEnded NOTIFY endedChanged)
@@ -173,7 +181,8 @@ public:
 
     Q_PROPERTY(
         float overriddenAR READ overriddenAR WRITE setOverriddenAR NOTIFY overriddenARChanged)
-    MARQUETRIX_NOTIFYING(float, overriddenAR, setOverriddenAR, overriddenARChanged, 0)
+    float overriddenAR() const { return m_overriddenAR; }
+    void setOverriddenAR(float value);
     Q_SIGNAL void overriddenARChanged();
 
     Q_PROPERTY(bool loading READ loading WRITE setLoading NOTIFY loadingChanged)
@@ -181,10 +190,15 @@ public:
     Q_SIGNAL void loadingChanged();
 
 private:
+    template <typename T> void assignShape(T &field, T value, void (VideoMetadata::*notify)());
+
     const QUuid m_id;
     const std::shared_ptr<MediaListPlayer> m_mediaPlayer;
     const std::shared_ptr<MediaPlayer> m_audioMediaPlayer;
     std::shared_ptr<VideoMetadata> m_replacement;
+    qint64 m_width = 16;
+    qint64 m_height = 9;
+    float m_overriddenAR = 0;
 };
 
 inline bool operator==(const VideoMetadata &a, const VideoMetadata &b)

@@ -127,6 +127,14 @@ private slots:
                 input.videos[1].isClosed && input.viewHeight == 1000 &&
                 input.layoutAlgorithm == layout::LayoutAlgorithm::VideoSizes &&
                 !state.lastLayout() && state.viewConfig() == layout::ViewConfiguration{});
+        // A listed record's new shape counts once, the same shape again not at all, and a
+        // record no longer listed nothing.
+        next->setVideoSize(640, 360);
+        next->setVideoSize(640, 360);
+        current->setOverriddenAR(0.5625f);
+        state.removeVideoMeta(next->id());
+        next->setWidth(1);
+        QCOMPARE(state.counter(), 1);
     }
 
     // A tile made in QML starts from its record and keeps the record alive after the
