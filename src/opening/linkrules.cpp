@@ -153,13 +153,4 @@ QString shownLink(const QString &link)
     return withoutUserInfo(link);
 }
 
-QString listLiteral(const QStringList &entries)
-{
-    QStringList quoted;
-    quoted.reserve(entries.size());
-    for (const QString &entry : entries)
-        quoted.append(u'"' + entry + u'"');
-    return u'[' + quoted.join(QStringLiteral(", ")) + u']';
-}
-
 } // namespace marquetrix

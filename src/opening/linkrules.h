@@ -52,7 +52,4 @@ std::optional<QUrl> urlWithCredentials(const QUrl &url, const QString &username,
 // rtsps with a host), or none.
 std::optional<QUrl> playableMediaUrl(const QStringList &urls);
 
-// ["a", "b"], as the resolver's answer is logged.
-QString listLiteral(const QStringList &entries);
-
 } // namespace marquetrix
