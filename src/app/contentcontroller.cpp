@@ -185,9 +185,9 @@ void ContentController::argumentSettled()
     QMetaObject::invokeMethod(this, &ContentController::openNextArgument, Qt::QueuedConnection);
 }
 
-void ContentController::showOpenURL()
+void ContentController::showOpenUrl()
 {
-    m_viewState->setOpenURLVisible(true);
+    m_viewState->setOpenUrlVisible(true);
 }
 
 void ContentController::togglePause()

@@ -79,7 +79,7 @@ public:
     QString failureNotice() const;
     Q_SIGNAL void failureNoticeChanged();
 
-    Q_INVOKABLE void showOpenURL();
+    Q_INVOKABLE void showOpenUrl();
     Q_INVOKABLE void togglePause();
     // Every tile paused, or every tile playing; nothing happens without tiles.
     void setAllPaused(bool pause);

@@ -150,7 +150,7 @@ std::optional<LinkOpener::Road> LinkOpener::openPlaylist(const QByteArray &path,
 LinkOpener::Road LinkOpener::openLink(const QString &text)
 {
     const QString link = prefixedLink(text);
-    if (!isValidVideoURL(link))
+    if (!isValidVideoUrl(link))
         return fail(tr("Cannot open %1: not a valid link").arg(shownLink(link)));
     if (needsResolver(link)) {
         resolve(link);
@@ -189,11 +189,11 @@ void LinkOpener::openDirect(const QUrl &url)
 void LinkOpener::resolve(const QString &link)
 {
     m_loaders.push_back(buildResolverRequest(m_resolverUrl, link, m_resolverTiming));
-    URLLoader *loader = m_loaders.back().get();
+    UrlLoader *loader = m_loaders.back().get();
     const auto finished = [this, loader] {
         std::erase_if(m_loaders, [loader](const auto &held) { return held.get() == loader; });
     };
-    connect(loader, &URLLoader::loaded, this, [this, link, finished](const QStringList &urls) {
+    connect(loader, &UrlLoader::loaded, this, [this, link, finished](const QStringList &urls) {
         LayoutState *layout = m_layoutState;
         if (const auto record =
                 layout ? resolvedRecord(m_engine, urls, link, this, nullptr) : nullptr) {
@@ -204,7 +204,7 @@ void LinkOpener::resolve(const QString &link)
         // The loader is inside its own signal: it goes once that is over.
         QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
     });
-    connect(loader, &URLLoader::failed, this, [this, link, finished] {
+    connect(loader, &UrlLoader::failed, this, [this, link, finished] {
         fail(tr("Cannot open %1").arg(shownLink(link)));
         QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
     });

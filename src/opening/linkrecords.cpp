@@ -32,7 +32,7 @@ std::shared_ptr<VideoMetadata> resolvedRecord(MediaEngine &engine, const QString
                                page.toString(QUrl::RemoveUserInfo));
     if (!record)
         return nullptr;
-    record->setIsStreamingURL(true);
+    record->setIsStreamingUrl(true);
     fetchPageTitle(page, record, context, std::move(titleFailed));
     return record;
 }

@@ -51,7 +51,7 @@ QString prefixedLink(const QString &text)
     return QStringLiteral("https://") + link;
 }
 
-bool isValidVideoURL(const QString &text)
+bool isValidVideoUrl(const QString &text)
 {
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid())

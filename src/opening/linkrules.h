@@ -17,7 +17,7 @@ QString prefixedLink(const QString &text);
 
 // An http, https, rtsp or rtsps URL (the scheme as typed, in lower case) with a host and a
 // path of at least one character: https://example.com/ passes, https://example.com does not.
-bool isValidVideoURL(const QString &text);
+bool isValidVideoUrl(const QString &text);
 
 // False for links that point straight at media: rtsp and rtsps links, and paths ending in a
 // known video file extension (compared as typed: ".MP4" is not one). Those are opened

@@ -53,9 +53,9 @@ const QStringList &VideoOpenerController::texts()
 void VideoOpenerController::setViewState(ViewState *value)
 {
     followState(m_viewState, value, this);
-    m_shown = value && value->openURLVisible();
+    m_shown = value && value->openUrlVisible();
     if (value)
-        connect(value, &ViewState::openURLVisibleChanged, this,
+        connect(value, &ViewState::openUrlVisibleChanged, this,
                 &VideoOpenerController::followVisibility);
     emit viewStateChanged();
 }
@@ -98,10 +98,10 @@ void VideoOpenerController::setVideoUrl(const QString &value)
     fillStoredCredentials(value);
 }
 
-void VideoOpenerController::setLoadingURL(bool value)
+void VideoOpenerController::setLoadingUrl(bool value)
 {
-    m_loadingURL = value;
-    emit loadingURLChanged();
+    m_loadingUrl = value;
+    emit loadingUrlChanged();
 }
 
 void VideoOpenerController::setLoadingText(const QString &value)
@@ -137,7 +137,7 @@ void VideoOpenerController::fillStoredCredentials(const QString &text)
 
 void VideoOpenerController::rotateLoadingText()
 {
-    if (!m_loadingURL) {
+    if (!m_loadingUrl) {
         setLoadingText(QString());
         return;
     }
@@ -148,12 +148,12 @@ void VideoOpenerController::rotateLoadingText()
     setLoadingText(next);
 }
 
-void VideoOpenerController::openEnteredURL()
+void VideoOpenerController::openEnteredUrl()
 {
-    if (m_loadingURL)
+    if (m_loadingUrl)
         return;
     const QString link = prefixedLink(m_videoUrl);
-    if (!isValidVideoURL(link)) {
+    if (!isValidVideoUrl(link)) {
         setErrorMessage(
             QStringLiteral("URL is not valid. Please verify that it is correct and try again."));
         return;
@@ -163,20 +163,20 @@ void VideoOpenerController::openEnteredURL()
         return;
     }
     setErrorMessage(QString());
-    setLoadingURL(true);
+    setLoadingUrl(true);
     resolveAndOpen(link);
 }
 
 void VideoOpenerController::cancel()
 {
     if (ViewState *state = m_viewState)
-        state->setOpenURLVisible(false);
+        state->setOpenUrlVisible(false);
 }
 
 void VideoOpenerController::followVisibility()
 {
     const ViewState *state = m_viewState;
-    const bool shown = state && state->openURLVisible();
+    const bool shown = state && state->openUrlVisible();
     if (shown == m_shown)
         return;
     m_shown = shown;
@@ -223,7 +223,7 @@ void VideoOpenerController::showOpenFailure()
     if (state && !state->openToPlayer().isNull() && !targetRecord())
         state->setOpenToPlayer(QUuid());
     setErrorMessage(kOpenFailure);
-    setLoadingURL(false);
+    setLoadingUrl(false);
     setLoadingText(QString());
 }
 
@@ -306,9 +306,9 @@ void VideoOpenerController::storeCredentials(const QString &server, const QStrin
 void VideoOpenerController::resolveAndOpen(const QString &link)
 {
     m_loader = buildResolverRequest(m_url, link, m_resolverTiming);
-    connect(m_loader.get(), &URLLoader::loaded, this,
+    connect(m_loader.get(), &UrlLoader::loaded, this,
             [this, link](const QStringList &urls) { resolved(urls, link); });
-    connect(m_loader.get(), &URLLoader::failed, this, [this] { showOpenFailure(); });
+    connect(m_loader.get(), &UrlLoader::failed, this, [this] { showOpenFailure(); });
     m_loader->load();
 }
 
@@ -326,7 +326,7 @@ void VideoOpenerController::resolved(const QStringList &urls, const QString &lin
 void VideoOpenerController::resetDialog()
 {
     if (ViewState *state = m_viewState)
-        state->setOpenURLVisible(false);
+        state->setOpenUrlVisible(false);
     clearForm();
 }
 
@@ -338,7 +338,7 @@ void VideoOpenerController::clearForm()
     m_lookedUpHost.clear();
     emit videoUrlChanged();
     setErrorMessage(QString());
-    setLoadingURL(false);
+    setLoadingUrl(false);
     setLoadingText(QString());
 }
 

@@ -77,7 +77,7 @@ void SideControlsActions::openFileIntoTile(const QUrl &url)
         meta->setReplacement(std::move(next));
 }
 
-void SideControlsActions::openURLIntoTile()
+void SideControlsActions::openUrlIntoTile()
 {
     const PlayerState *state = m_playerState;
     const VideoMetadata *meta = state ? state->videoMeta() : nullptr;
@@ -85,7 +85,7 @@ void SideControlsActions::openURLIntoTile()
     if (!view || !meta)
         return;
     view->setOpenToPlayer(meta->id());
-    view->setOpenURLVisible(true);
+    view->setOpenUrlVisible(true);
 }
 
 } // namespace marquetrix

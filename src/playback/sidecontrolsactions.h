@@ -53,7 +53,7 @@ public:
     Q_INVOKABLE void toggleLoop();
     // The open panel's answer; an empty URL (a panel without one) changes nothing.
     Q_INVOKABLE void openFileIntoTile(const QUrl &url);
-    Q_INVOKABLE void openURLIntoTile();
+    Q_INVOKABLE void openUrlIntoTile();
 
 private:
     QPointer<PlayerState> m_playerState;

@@ -150,10 +150,10 @@ public:
     MARQUETRIX_NOTIFYING(bool, forcePlay, setForcePlay, forcePlayChanged, false)
     Q_SIGNAL void forcePlayChanged();
 
-    Q_PROPERTY(bool isStreamingURL READ isStreamingURL WRITE setIsStreamingURL NOTIFY
-                   isStreamingURLChanged)
-    MARQUETRIX_NOTIFYING(bool, isStreamingURL, setIsStreamingURL, isStreamingURLChanged, false)
-    Q_SIGNAL void isStreamingURLChanged();
+    Q_PROPERTY(bool isStreamingUrl READ isStreamingUrl WRITE setIsStreamingUrl NOTIFY
+                   isStreamingUrlChanged)
+    MARQUETRIX_NOTIFYING(bool, isStreamingUrl, setIsStreamingUrl, isStreamingUrlChanged, false)
+    Q_SIGNAL void isStreamingUrlChanged();
 
     Q_PROPERTY(bool globalMuteEnabled READ globalMuteEnabled WRITE setGlobalMuteEnabled NOTIFY
                    globalMuteEnabledChanged)

@@ -76,7 +76,7 @@ struct Window
         dialog.setViewState(&viewState);
         dialog.setLayoutState(&layoutState);
         dialog.setEngine(&engine);
-        viewState.setOpenURLVisible(true);
+        viewState.setOpenUrlVisible(true);
         dialog.setResolverTiming(kQuick);
         opener.setResolverTiming(kQuick);
     }
@@ -86,10 +86,10 @@ struct Window
     }
     bool dialogReset() const
     {
-        return !viewState.openURLVisible() && dialog.videoUrl().isEmpty() &&
+        return !viewState.openUrlVisible() && dialog.videoUrl().isEmpty() &&
                dialog.username().isEmpty() && dialog.password().isEmpty() &&
                !dialog.saveCredentials() && dialog.errorMessage().isEmpty() &&
-               !dialog.loadingURL() && dialog.loadingText().isEmpty();
+               !dialog.loadingUrl() && dialog.loadingText().isEmpty();
     }
 
     FakeMediaEngine engine;
@@ -177,7 +177,7 @@ void TestOpening::links()
     QFETCH(QString, scheme);
     QFETCH(Road, road);
     QCOMPARE(prefixedLink(text), prefixed);
-    QCOMPARE(isValidVideoURL(text), valid);
+    QCOMPARE(isValidVideoUrl(text), valid);
     QCOMPARE(needsResolver(text), resolver);
     QCOMPARE(linkScheme(text), scheme);
     QCOMPARE(isNetworkScheme(scheme), !scheme.isEmpty() && scheme != u"file" && scheme != u"ftp");
@@ -317,8 +317,8 @@ void TestOpening::resolverClient()
              int(product ? 20000 : timing.attemptTimeout.count()));
     QElapsedTimer clock;
     clock.start();
-    QSignalSpy loaded(loader.get(), &URLLoader::loaded);
-    QSignalSpy failed(loader.get(), &URLLoader::failed);
+    QSignalSpy loaded(loader.get(), &UrlLoader::loaded);
+    QSignalSpy failed(loader.get(), &UrlLoader::failed);
     loader->load();
     QTRY_COMPARE_WITH_TIMEOUT(loaded.size() + failed.size(), 1, 20000);
     QCOMPARE(loaded.value(0).value(0).toStringList(), urls);
@@ -471,7 +471,7 @@ void TestOpening::dialog()
         if (!opened.isEmpty()) {
             QCOMPARE(dropped.engine.listPlayers.first()->options, kResolvedStreamOptions);
             QCOMPARE(dropped.openedUrl().toString(), opened);
-            QVERIFY(dropped.layoutState.videoMetas().first()->isStreamingURL());
+            QVERIFY(dropped.layoutState.videoMetas().first()->isStreamingUrl());
             QTRY_COMPARE(dropped.layoutState.videoMetas().first()->title(), title);
         }
     }
@@ -489,12 +489,12 @@ void TestOpening::dialog()
     window.dialog.setVideoUrl(typed);
     window.dialog.setUsername(username);
     window.dialog.setPassword(password);
-    window.dialog.openEnteredURL();
-    QCOMPARE(window.dialog.loadingURL(), page);
+    window.dialog.openEnteredUrl();
+    QCOMPARE(window.dialog.loadingUrl(), page);
     if (opened.isEmpty()) {
         QTRY_COMPARE(window.dialog.errorMessage(), kOpenFailure);
-        QVERIFY(!window.dialog.loadingURL() && window.dialog.loadingText().isEmpty());
-        QVERIFY(window.viewState.openURLVisible());
+        QVERIFY(!window.dialog.loadingUrl() && window.dialog.loadingText().isEmpty());
+        QVERIFY(window.viewState.openUrlVisible());
         QCOMPARE(window.dialog.videoUrl(), typed);
         QVERIFY(window.engine.listPlayers.size() == (record ? 1 : 0));
         // The next attempt opens a new tile instead of aiming at the gone one again.
@@ -511,7 +511,7 @@ void TestOpening::dialog()
     // Into a tile: the record that plays in the old one's place.
     const auto opener = record ? record->replacement()->shared_from_this()
                                : window.layoutState.videoMetas().first();
-    QCOMPARE(opener->isStreamingURL(), page);
+    QCOMPARE(opener->isStreamingUrl(), page);
     QCOMPARE(window.engine.listPlayers.last()->options,
              page ? kResolvedStreamOptions : kDirectLinkOptions);
     QCOMPARE(window.engine.listPlayers.last()->repeatMode, 0);
@@ -521,7 +521,7 @@ void TestOpening::dialog()
         return;
 
     // A later "Open URL" from the toolbar must add a tile, not replace this one.
-    window.viewState.setOpenURLVisible(true);
+    window.viewState.setOpenUrlVisible(true);
     window.viewState.setOpenToPlayer(opener->id());
     window.dialog.setVideoUrl(typed);
     window.dialog.cancel();
@@ -553,7 +553,7 @@ void TestOpening::keyring()
     window.dialog.setUsername(username);
     window.dialog.setPassword(password);
     window.dialog.setSaveCredentials(true);
-    window.dialog.openEnteredURL();
+    window.dialog.openEnteredUrl();
     QTRY_VERIFY(getCredentials(host));
     QVERIFY(!window.dialog.failedToSaveCredentials());
     std::optional<Credentials> found = getCredentials(host);
@@ -630,7 +630,7 @@ void TestOpening::linksPlay()
         (camera ? rtsp.url() : http.url(QFileInfo(m_media.clip()).fileName())).toString());
     dialog.setUsername(u"viewer"_s);
     dialog.setPassword(kSentinelPassword);
-    dialog.openEnteredURL();
+    dialog.openEnteredUrl();
     QCOMPARE(window.layoutState.videoMetas().size(), 1);
     const auto record = window.layoutState.videoMetas().first();
     record->mediaPlayer()->play();

@@ -185,9 +185,9 @@ FocusScope {
         anchors.centerIn: parent
         modal: true
         padding: 0
-        visible: root.viewState.openURLVisible
+        visible: root.viewState.openUrlVisible
         closePolicy: Popup.CloseOnEscape
-        onClosed: if (root.viewState.openURLVisible) root.viewState.openURLVisible = false
+        onClosed: if (root.viewState.openUrlVisible) root.viewState.openUrlVisible = false
 
         VideoOpener {
             viewState: root.viewState

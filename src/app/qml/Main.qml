@@ -86,7 +86,7 @@ ApplicationWindow {
                 objectName: "openUrlAction"
                 text: "Open URL"
                 shortcut: "Ctrl+Shift+O"
-                onTriggered: commands.showOpenURL()
+                onTriggered: commands.showOpenUrl()
             }
             MenuSeparator {}
             Action {
@@ -190,7 +190,7 @@ ApplicationWindow {
                     }
                     MenuItem {
                         text: "Open URL"
-                        onTriggered: content.controller.showOpenURL()
+                        onTriggered: content.controller.showOpenUrl()
                     }
                 }
             }

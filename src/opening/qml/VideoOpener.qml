@@ -45,7 +45,7 @@ Pane {
             Layout.fillWidth: true
             placeholderText: "Video URL"
             font.pixelSize: 18
-            enabled: !controller.loadingURL
+            enabled: !controller.loadingUrl
             text: controller.videoUrl
             onTextEdited: controller.videoUrl = text
             onAccepted: openButton.clicked()
@@ -121,7 +121,7 @@ Pane {
 
         RowLayout {
             Layout.alignment: Qt.AlignHCenter
-            visible: controller.loadingURL
+            visible: controller.loadingUrl
 
             Label {
                 id: loadingLabel
@@ -142,7 +142,7 @@ Pane {
             BusyIndicator {
                 Layout.leftMargin: 10
                 Layout.rightMargin: 10
-                running: controller.loadingURL
+                running: controller.loadingUrl
             }
         }
 
@@ -154,17 +154,17 @@ Pane {
                 text: "Cancel"
                 font.pixelSize: 16
                 highlighted: true
-                enabled: !controller.loadingURL
+                enabled: !controller.loadingUrl
                 onClicked: controller.cancel()
             }
             Button {
                 id: openButton
                 objectName: "openButton"
-                text: controller.loadingURL ? "Loading..." : "Open URL"
+                text: controller.loadingUrl ? "Loading..." : "Open URL"
                 font.pixelSize: 16
                 highlighted: true
-                enabled: !controller.loadingURL && controller.videoUrl !== ""
-                onClicked: if (enabled) controller.openEnteredURL()
+                enabled: !controller.loadingUrl && controller.videoUrl !== ""
+                onClicked: if (enabled) controller.openEnteredUrl()
             }
         }
     }

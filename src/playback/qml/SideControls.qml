@@ -106,7 +106,7 @@ Row {
             }
             MenuItem {
                 text: qsTr("Open URL")
-                onTriggered: actions.openURLIntoTile()
+                onTriggered: actions.openUrlIntoTile()
             }
         }
     }

@@ -66,7 +66,7 @@ Menu {
         }
         MenuItem {
             text: qsTr("Open URL")
-            onTriggered: actions.openURLIntoTile()
+            onTriggered: actions.openUrlIntoTile()
         }
     }
 }

@@ -183,9 +183,9 @@ Item {
             onTriggered: FileDialogCheck.open(fileDialog)
         }
         MenuItem {
-            objectName: "tileMenuOpenURL"
+            objectName: "tileMenuOpenUrl"
             text: qsTr("Open URL\u2026")
-            onTriggered: tileActions.openURLIntoTile()
+            onTriggered: tileActions.openUrlIntoTile()
         }
         MenuSeparator {}
         MenuItem {
