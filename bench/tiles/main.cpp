@@ -143,7 +143,7 @@ WindowResult inWindow(const Options &options, const QString &clip)
     std::unique_ptr<QObject> root(component.createWithInitialProperties(
         {{QStringLiteral("layoutState"), QVariant::fromValue(&layoutState)},
          {QStringLiteral("viewState"), QVariant::fromValue(&viewState)},
-         {QStringLiteral("engine"), QVariant::fromValue<QObject *>(&engine)}}));
+         {QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}}));
     auto *window = qobject_cast<QQuickWindow *>(root.get());
     if (!window) {
         std::fprintf(stderr, "cannot make the window: %s\n", qPrintable(component.errorString()));
