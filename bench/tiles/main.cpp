@@ -27,7 +27,6 @@
 Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
-Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
 
 using namespace marquetrix::bench;
 

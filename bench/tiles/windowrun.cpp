@@ -38,7 +38,7 @@ Window {
     id: window
     required property LayoutState layoutState
     required property ViewState viewState
-    required property var engine
+    required property MediaEngine engine
     // Like the players it is set against: no frame, so that tiles and players sit at the
     // same places on the screen.
     flags: Qt.Window | Qt.FramelessWindowHint

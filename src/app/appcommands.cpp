@@ -80,10 +80,10 @@ bool AppCommands::shuffleEnabled() const
     return layout && layout->videoMetas().size() >= 2;
 }
 
-void AppCommands::showOpenURL()
+void AppCommands::showOpenUrl()
 {
     if (ViewState *view = viewState())
-        view->setOpenURLVisible(true);
+        view->setOpenUrlVisible(true);
     else
         qCWarning(lcMain, "ViewState not found to show open URL dialog");
 }

@@ -47,7 +47,7 @@ public:
     bool shuffleEnabled() const;
     Q_SIGNAL void stateChanged();
 
-    Q_INVOKABLE void showOpenURL();
+    Q_INVOKABLE void showOpenUrl();
     Q_INVOKABLE void showLayoutSettings();
     Q_INVOKABLE void pauseAll();
     Q_INVOKABLE void repeatAll();

@@ -21,9 +21,9 @@ constexpr qsizetype kNoticeLines = 4;
 
 } // namespace
 
-ContentController::ContentController(QObject *parent)
+ContentController::ContentController(MediaEngine *engine, QObject *parent)
     : QObject(parent), m_viewState(new ViewState(this)), m_layoutState(new LayoutState(this)),
-      m_clock([] { return QDateTime::currentDateTime(); })
+      m_engine(engine), m_clock([] { return QDateTime::currentDateTime(); })
 {
     // The window's idle rules tick with its tiles.
     m_idleTimer.setInterval(TileController::tickMilliseconds);
@@ -48,14 +48,6 @@ ContentController::ContentController(QObject *parent)
 }
 
 ContentController::~ContentController() = default;
-
-void ContentController::setEngine(MediaEngine *value)
-{
-    if (m_engine != value)
-        m_linkOpener.reset();
-    m_engine = value;
-    emit engineChanged();
-}
 
 LinkOpener *ContentController::linkOpener()
 {
@@ -202,9 +194,9 @@ void ContentController::argumentSettled()
     QMetaObject::invokeMethod(this, &ContentController::openNextArgument, Qt::QueuedConnection);
 }
 
-void ContentController::showOpenURL()
+void ContentController::showOpenUrl()
 {
-    m_viewState->setOpenURLVisible(true);
+    m_viewState->setOpenUrlVisible(true);
 }
 
 void ContentController::togglePause()

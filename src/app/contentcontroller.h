@@ -26,14 +26,16 @@ class LinkOpener;
 
 // The logic of the main window's content: owns the window's ViewState and LayoutState,
 // opens files and links as tiles, keeps the measured layout area, runs the window-wide
-// pause, full screen and the idle hiding of controls and pointer in full screen.
+// pause, full screen and the idle hiding of controls and pointer in full screen. Made by the
+// program for its window, which is given it; without an engine it opens nothing.
 class ContentController : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    QML_UNCREATABLE("The window is given its controller")
 
 public:
-    explicit ContentController(QObject *parent = nullptr);
+    explicit ContentController(MediaEngine *engine = nullptr, QObject *parent = nullptr);
     ~ContentController() override;
 
     Q_PROPERTY(marquetrix::ViewState *viewState READ viewState CONSTANT)
@@ -42,11 +44,8 @@ public:
     Q_PROPERTY(marquetrix::LayoutState *layoutState READ layoutState CONSTANT)
     LayoutState *layoutState() const { return m_layoutState; }
 
-    Q_PROPERTY(
-        marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
+    Q_PROPERTY(marquetrix::MediaEngine *engine READ engine CONSTANT)
     MediaEngine *engine() const { return m_engine; }
-    void setEngine(MediaEngine *value);
-    Q_SIGNAL void engineChanged();
 
     // Whether the content holds the keyboard focus; every change is logged.
     Q_PROPERTY(bool isFocused READ isFocused WRITE setIsFocused NOTIFY isFocusedChanged)
@@ -83,7 +82,7 @@ public:
     QString failureNotice() const;
     Q_SIGNAL void failureNoticeChanged();
 
-    Q_INVOKABLE void showOpenURL();
+    Q_INVOKABLE void showOpenUrl();
     Q_INVOKABLE void togglePause();
     // Every tile paused, or every tile playing; nothing happens without tiles.
     void setAllPaused(bool pause);
@@ -121,7 +120,7 @@ private:
 
     ViewState *m_viewState;
     LayoutState *m_layoutState;
-    MediaEngine *m_engine = nullptr;
+    MediaEngine *const m_engine;
     std::unique_ptr<LinkOpener> m_linkOpener;
     bool m_isFocused = false;
     bool m_pointerHidden = false;

@@ -24,7 +24,6 @@
 Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
-Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_OpeningPlugin)
 
 using namespace marquetrix;
@@ -66,36 +65,35 @@ int main(int argc, char *argv[])
 
     const TerminationSignals terminationSignals;
     VlcMediaEngine engine;
+    ContentController controller(&engine);
     QQmlEngine qml;
     QObject::connect(&qml, &QQmlEngine::quit, &app, &QCoreApplication::quit);
     QQmlComponent component(
         &qml, QUrl(QStringLiteral("qrc:/qt-project.org/imports/Marquetrix/Main.qml")));
-    std::unique_ptr<QObject> root(component.createWithInitialProperties(
-        {{QStringLiteral("engine"), QVariant::fromValue<MediaEngine *>(&engine)}}));
+    // A component that failed to load would crash on the initial properties.
+    std::unique_ptr<QObject> root(component.isReady() ? component.createWithInitialProperties(
+                                                            {{QStringLiteral("controller"),
+                                                              QVariant::fromValue(&controller)}})
+                                                      : nullptr);
     auto *window = qobject_cast<QQuickWindow *>(root.get());
     if (!window) {
         qCWarning(lcMain, "Cannot build the main window: %s",
                   qUtf8Printable(component.errorString()));
         return 1;
     }
-    auto *content = window->property("content").value<QObject *>();
-    auto *controller =
-        content ? content->property("controller").value<ContentController *>() : nullptr;
     if (commandLine.fullscreen())
         window->showFullScreen();
     else
         window->show();
-    if (controller)
-        controller->openArguments(commandLine.items());
+    controller.openArguments(commandLine.items());
     if (auto *session = window->property("session").value<SessionKeeper *>())
         session->begin(commandLine.items().isEmpty());
-    instance.serve(controller, window);
-    MprisService mpris(controller, window);
+    instance.serve(&controller, window);
+    MprisService mpris(&controller, window);
     mpris.claim();
 
     const int status = QCoreApplication::exec();
-    if (controller)
-        controller->stopAll();
+    controller.stopAll();
     // A stream that takes its time to stop must not hold the quit up: what its player would
     // still release goes with the process.
     root.reset();

@@ -1,12 +1,11 @@
 #include "linkopener.h"
 
 #include "credentialstore.h"
-#include "lastpathcomponent.h"
 #include "layoutstate.h"
+#include "linkrecords.h"
 #include "linkrules.h"
 #include "openedrecord.h"
 #include "openinglogging.h"
-#include "pagetitle.h"
 #include "playlistreader.h"
 #include "resolverbaseurl.h"
 #include "secretredaction.h"
@@ -113,8 +112,7 @@ LinkOpener::Road LinkOpener::openFile(const QByteArray &path, const QString &sho
     LayoutState *layout = m_layoutState;
     if (!layout)
         return Road::Rejected;
-    const QUrl url = localFileUrl(path);
-    if (auto record = openedRecord(m_engine, url, kLocalFileOptions, url.fileName())) {
+    if (auto record = localFileRecord(m_engine, localFileUrl(path))) {
         settings.applyTo(*record);
         layout->appendVideoMeta(record);
         return Road::LocalFile;
@@ -158,7 +156,7 @@ std::optional<LinkOpener::Road> LinkOpener::openPlaylist(const QByteArray &path,
 LinkOpener::Road LinkOpener::openLink(const QString &text, const TileSettings &settings)
 {
     const QString link = prefixedLink(text);
-    if (!isValidVideoURL(link))
+    if (!isValidVideoUrl(link))
         return fail(tr("Cannot open %1: not a valid link").arg(shownLink(link)));
     if (needsResolver(link)) {
         resolve(link, settings);
@@ -189,9 +187,7 @@ void LinkOpener::openDirect(const QUrl &url, const TileSettings &settings)
     LayoutState *layout = m_layoutState;
     if (!layout)
         return;
-    qCInfo(lcVideoOpener, "Opening URL %s",
-           qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
-    if (auto record = openedRecord(m_engine, url, kDirectLinkOptions, lastPathComponent(url))) {
+    if (auto record = directLinkRecord(m_engine, url)) {
         settings.applyTo(*record);
         layout->appendVideoMeta(record);
     } else {
@@ -202,23 +198,16 @@ void LinkOpener::openDirect(const QUrl &url, const TileSettings &settings)
 void LinkOpener::resolve(const QString &link, const TileSettings &settings)
 {
     m_loaders.push_back(buildResolverRequest(m_resolverUrl, link, m_resolverTiming));
-    URLLoader *loader = m_loaders.back().get();
+    UrlLoader *loader = m_loaders.back().get();
     const auto finished = [this, loader] {
         std::erase_if(m_loaders, [loader](const auto &held) { return held.get() == loader; });
     };
-    connect(loader, &URLLoader::loaded, this,
+    connect(loader, &UrlLoader::loaded, this,
             [this, link, settings, finished](const QStringList &urls) {
-                qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
-                const std::optional<QUrl> mediaURL = playableMediaUrl(urls);
                 LayoutState *layout = m_layoutState;
-                std::shared_ptr<VideoMetadata> record;
-                if (mediaURL && layout)
-                    record = openedRecord(m_engine, *mediaURL, kResolvedStreamOptions, link);
-                if (record && layout) {
-                    record->setIsStreamingURL(true);
-                    record->setPageUrl(QUrl(link));
+                if (const auto record =
+                        layout ? resolvedRecord(m_engine, urls, link, this, nullptr) : nullptr) {
                     settings.applyTo(*record);
-                    fetchPageTitle(QUrl(link), record, this, nullptr);
                     layout->appendVideoMeta(record);
                 } else {
                     fail(tr("No video found at %1").arg(shownLink(link)));
@@ -226,7 +215,7 @@ void LinkOpener::resolve(const QString &link, const TileSettings &settings)
                 // The loader is inside its own signal: it goes once that is over.
                 QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
             });
-    connect(loader, &URLLoader::failed, this, [this, link, finished] {
+    connect(loader, &UrlLoader::failed, this, [this, link, finished] {
         fail(tr("Cannot open %1").arg(shownLink(link)));
         QMetaObject::invokeMethod(this, finished, Qt::QueuedConnection);
     });

@@ -71,7 +71,7 @@ private:
     MediaEngine &m_engine;
     QUrl m_resolverUrl;
     ResolverTiming m_resolverTiming;
-    std::list<std::unique_ptr<URLLoader>> m_loaders;
+    std::list<std::unique_ptr<UrlLoader>> m_loaders;
 };
 
 } // namespace marquetrix

@@ -51,7 +51,7 @@ QString prefixedLink(const QString &text)
     return QStringLiteral("https://") + link;
 }
 
-bool isValidVideoURL(const QString &text)
+bool isValidVideoUrl(const QString &text)
 {
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid())
@@ -151,15 +151,6 @@ QString shownLink(const QString &link)
     if (url.isValid() && !url.host().isEmpty())
         return url.toDisplayString(QUrl::RemovePassword);
     return withoutUserInfo(link);
-}
-
-QString listLiteral(const QStringList &entries)
-{
-    QStringList quoted;
-    quoted.reserve(entries.size());
-    for (const QString &entry : entries)
-        quoted.append(u'"' + entry + u'"');
-    return u'[' + quoted.join(QStringLiteral(", ")) + u']';
 }
 
 } // namespace marquetrix

@@ -17,7 +17,7 @@ QString prefixedLink(const QString &text);
 
 // An http, https, rtsp or rtsps URL (the scheme as typed, in lower case) with a host and a
 // path of at least one character: https://example.com/ passes, https://example.com does not.
-bool isValidVideoURL(const QString &text);
+bool isValidVideoUrl(const QString &text);
 
 // False for links that point straight at media: rtsp and rtsps links, and paths ending in a
 // known video file extension (compared as typed: ".MP4" is not one). Those are opened
@@ -51,8 +51,5 @@ std::optional<QUrl> urlWithCredentials(const QUrl &url, const QString &username,
 // The first entry of a resolver answer as a URL the engine can open (http, https, rtsp or
 // rtsps with a host), or none.
 std::optional<QUrl> playableMediaUrl(const QStringList &urls);
-
-// ["a", "b"], as the resolver's answer is logged.
-QString listLiteral(const QStringList &entries);
 
 } // namespace marquetrix

@@ -1,8 +1,8 @@
 #include "pagetitle.h"
 
 #include "boundedreply.h"
-#include "openinglogging.h"
 #include "networksession.h"
+#include "openinglogging.h"
 #include "videometadata.h"
 
 #include <QNetworkReply>
@@ -26,11 +26,11 @@ void retitle(VideoMetadata &record, const QString &page)
 
 } // namespace
 
-void fetchPageTitle(const QUrl &pageURL, const std::shared_ptr<VideoMetadata> &record,
+void fetchPageTitle(const QUrl &pageUrl, const std::shared_ptr<VideoMetadata> &record,
                     QObject *context, std::function<void()> failed,
                     std::chrono::milliseconds timeout)
 {
-    QNetworkRequest request(pageURL);
+    QNetworkRequest request(pageUrl);
     request.setRawHeader("user-agent", kUserAgent);
     qCInfo(lcVideoOpener, "Getting title");
     QNetworkReply *reply = sharedNetworkSession().get(request);

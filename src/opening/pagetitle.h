@@ -19,7 +19,7 @@ inline constexpr std::chrono::milliseconds kPageTitleTimeout{60000};
 // `failed` runs on this thread when the page gave no answer, or answered with a status of
 // 300 or more (the title is still read from such a page); it is dropped once `context` is
 // gone. A record that is gone by then is left alone.
-void fetchPageTitle(const QUrl &pageURL, const std::shared_ptr<VideoMetadata> &record,
+void fetchPageTitle(const QUrl &pageUrl, const std::shared_ptr<VideoMetadata> &record,
                     QObject *context, std::function<void()> failed,
                     std::chrono::milliseconds timeout = kPageTitleTimeout);
 

@@ -11,19 +11,19 @@
 
 namespace marquetrix {
 
-URLLoader::URLLoader(const QNetworkRequest &request, const QByteArray &body, ResolverTiming timing,
+UrlLoader::UrlLoader(const QNetworkRequest &request, const QByteArray &body, ResolverTiming timing,
                      QObject *parent)
     : QObject(parent), m_request(request), m_body(body), m_timing(timing)
 {
 }
 
-void URLLoader::load()
+void UrlLoader::load()
 {
     m_attempts = 0;
     attempt();
 }
 
-void URLLoader::attempt()
+void UrlLoader::attempt()
 {
     ++m_attempts;
     QNetworkReply *reply = m_session.post(m_request, m_body);
@@ -35,7 +35,7 @@ void URLLoader::attempt()
                             }
                             qCInfo(lcResolverClient, "Got data %lld bytes",
                                    static_cast<long long>(outcome.body.size()));
-                            if (auto response = VideoURLResponse::decode(outcome.body)) {
+                            if (auto response = VideoUrlResponse::decode(outcome.body)) {
                                 emit loaded(response->urls);
                                 return;
                             }
@@ -45,26 +45,27 @@ void URLLoader::attempt()
                         });
 }
 
-void URLLoader::attemptFailed(const QString &reason)
+void UrlLoader::attemptFailed(const QString &reason)
 {
-    qCWarning(lcResolverClient).nospace() << "Resolver attempt " << m_attempts << " failed: " << reason;
+    qCWarning(lcResolverClient).nospace()
+        << "Resolver attempt " << m_attempts << " failed: " << reason;
     if (m_attempts <= m_timing.maxRetryCount) {
-        QTimer::singleShot(m_timing.retryDelay, this, &URLLoader::attempt);
+        QTimer::singleShot(m_timing.retryDelay, this, &UrlLoader::attempt);
         return;
     }
     emit failed(reason);
 }
 
-std::unique_ptr<URLLoader> buildResolverRequest(const QUrl &baseURL, const QString &link,
+std::unique_ptr<UrlLoader> buildResolverRequest(const QUrl &baseUrl, const QString &link,
                                                 ResolverTiming timing)
 {
-    QNetworkRequest request(baseURL);
+    QNetworkRequest request(baseUrl);
     request.setTransferTimeout(static_cast<int>(timing.attemptTimeout.count()));
     // Qt would otherwise label the body as form data (and warn about it).
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     const QByteArray body =
         QJsonDocument(QJsonObject{{QStringLiteral("url"), link}}).toJson(QJsonDocument::Compact);
-    return std::make_unique<URLLoader>(request, body, timing);
+    return std::make_unique<UrlLoader>(request, body, timing);
 }
 
 } // namespace marquetrix

@@ -26,12 +26,12 @@ struct ResolverTiming
 // goes through (one per resolve). `load` sends it, retrying, and reports once: `loaded` with
 // the answer's media URLs or `failed` when every attempt failed. Deleting the loader ends
 // the resolve without a report.
-class URLLoader : public QObject
+class UrlLoader : public QObject
 {
     Q_OBJECT
 
 public:
-    URLLoader(const QNetworkRequest &request, const QByteArray &body, ResolverTiming timing = {},
+    UrlLoader(const QNetworkRequest &request, const QByteArray &body, ResolverTiming timing = {},
               QObject *parent = nullptr);
 
     const QNetworkRequest &request() const { return m_request; }
@@ -55,7 +55,7 @@ private:
 };
 
 // The resolver request for one link: a POST of {"url": link} to the base URL exactly.
-std::unique_ptr<URLLoader> buildResolverRequest(const QUrl &baseURL, const QString &link,
+std::unique_ptr<UrlLoader> buildResolverRequest(const QUrl &baseUrl, const QString &link,
                                                 ResolverTiming timing = {});
 
 } // namespace marquetrix

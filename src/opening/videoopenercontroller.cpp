@@ -3,17 +3,13 @@
 #include "followedstate.h"
 
 #include "credentialstore.h"
-#include "lastpathcomponent.h"
+#include "linkrecords.h"
 #include "linkrules.h"
 #include "openinglogging.h"
-#include "openedrecord.h"
-#include "pagetitle.h"
 #include "resolverbaseurl.h"
-#include "secretredaction.h"
 #include "videometadata.h"
 
 #include <QRandomGenerator>
-#include <QSet>
 
 namespace marquetrix {
 
@@ -51,9 +47,9 @@ const QStringList &VideoOpenerController::texts()
 void VideoOpenerController::setViewState(ViewState *value)
 {
     followState(m_viewState, value, this);
-    m_shown = value && value->openURLVisible();
+    m_shown = value && value->openUrlVisible();
     if (value)
-        connect(value, &ViewState::openURLVisibleChanged, this,
+        connect(value, &ViewState::openUrlVisibleChanged, this,
                 &VideoOpenerController::followVisibility);
     emit viewStateChanged();
 }
@@ -96,10 +92,10 @@ void VideoOpenerController::setVideoUrl(const QString &value)
     fillStoredCredentials(value);
 }
 
-void VideoOpenerController::setLoadingURL(bool value)
+void VideoOpenerController::setLoadingUrl(bool value)
 {
-    m_loadingURL = value;
-    emit loadingURLChanged();
+    m_loadingUrl = value;
+    emit loadingUrlChanged();
 }
 
 void VideoOpenerController::setLoadingText(const QString &value)
@@ -135,7 +131,7 @@ void VideoOpenerController::fillStoredCredentials(const QString &text)
 
 void VideoOpenerController::rotateLoadingText()
 {
-    if (!m_loadingURL) {
+    if (!m_loadingUrl) {
         setLoadingText(QString());
         return;
     }
@@ -146,12 +142,12 @@ void VideoOpenerController::rotateLoadingText()
     setLoadingText(next);
 }
 
-void VideoOpenerController::openEnteredURL()
+void VideoOpenerController::openEnteredUrl()
 {
-    if (m_loadingURL)
+    if (m_loadingUrl)
         return;
     const QString link = prefixedLink(m_videoUrl);
-    if (!isValidVideoURL(link)) {
+    if (!isValidVideoUrl(link)) {
         setErrorMessage(tr("URL is not valid. Please verify that it is correct and try again."));
         return;
     }
@@ -160,20 +156,20 @@ void VideoOpenerController::openEnteredURL()
         return;
     }
     setErrorMessage(QString());
-    setLoadingURL(true);
+    setLoadingUrl(true);
     resolveAndOpen(link);
 }
 
 void VideoOpenerController::cancel()
 {
     if (ViewState *state = m_viewState)
-        state->setOpenURLVisible(false);
+        state->setOpenUrlVisible(false);
 }
 
 void VideoOpenerController::followVisibility()
 {
     const ViewState *state = m_viewState;
-    const bool shown = state && state->openURLVisible();
+    const bool shown = state && state->openUrlVisible();
     if (shown == m_shown)
         return;
     m_shown = shown;
@@ -220,49 +216,55 @@ void VideoOpenerController::showOpenFailure()
     if (state && !state->openToPlayer().isNull() && !targetRecord())
         state->setOpenToPlayer(QUuid());
     setErrorMessage(tr("Failed to open video. Please check the URL and try again."));
-    setLoadingURL(false);
+    setLoadingUrl(false);
     setLoadingText(QString());
 }
 
 void VideoOpenerController::openDirectUrl(const QUrl &url)
 {
-    qCInfo(lcVideoOpener, "Opening URL %s",
-           qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
     const std::optional<QUrl> authenticated = authenticatedUrl(url, m_username, m_password);
-    if (!authenticated)
+    if (!authenticated || !canDeliver())
         return;
-    if (opensIntoTile()) {
-        const std::shared_ptr<VideoMetadata> record = targetRecord();
-        if (!record) {
-            qCWarning(lcVideoOpener, "The tile to open into is gone");
-            showOpenFailure();
-            return;
-        }
-        record->setNewURL(*authenticated);
-        record->setTitle(lastPathComponent(url));
-        QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
-                                  Qt::QueuedConnection);
-        return;
-    }
-    if (m_saveCredentials) {
+    if (m_saveCredentials && !opensIntoTile()) {
         const QUrl components(authenticated->toString(QUrl::FullyEncoded));
         if (components.isValid() && !components.userName().isNull() &&
             !components.password().isNull() && !components.host().isEmpty())
             storeCredentials(components.host(), components.userName(), components.password());
     }
-    LayoutState *layout = m_layoutState;
-    if (!m_engine || !layout) {
+    deliver(directLinkRecord(*m_engine, *authenticated));
+}
+
+// Whether a record can be built and has a place to go; says why not when it cannot.
+bool VideoOpenerController::canDeliver()
+{
+    if (!m_engine || !m_layoutState) {
         qCWarning(lcVideoOpener, "No media engine or window state to open into");
         showOpenFailure();
-        return;
+        return false;
     }
-    const auto record =
-        openedRecord(*m_engine, *authenticated, kDirectLinkOptions, lastPathComponent(url));
+    if (opensIntoTile() && !targetRecord()) {
+        qCWarning(lcVideoOpener, "The tile to open into is gone");
+        showOpenFailure();
+        return false;
+    }
+    return true;
+}
+
+// Into the tile the dialog was opened for, whose player binding plays the record in the old
+// one's place, or into a new tile.
+void VideoOpenerController::deliver(const std::shared_ptr<VideoMetadata> &record)
+{
     if (!record) {
         showOpenFailure();
         return;
     }
-    layout->appendVideoMeta(record);
+    if (opensIntoTile()) {
+        targetRecord()->setReplacement(record);
+        QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
+                                  Qt::QueuedConnection);
+        return;
+    }
+    m_layoutState->appendVideoMeta(record);
     resetDialog();
 }
 
@@ -297,98 +299,27 @@ void VideoOpenerController::storeCredentials(const QString &server, const QStrin
 void VideoOpenerController::resolveAndOpen(const QString &link)
 {
     m_loader = buildResolverRequest(m_url, link, m_resolverTiming);
-    connect(m_loader.get(), &URLLoader::loaded, this,
+    connect(m_loader.get(), &UrlLoader::loaded, this,
             [this, link](const QStringList &urls) { resolved(urls, link); });
-    connect(m_loader.get(), &URLLoader::failed, this, [this] { showOpenFailure(); });
+    connect(m_loader.get(), &UrlLoader::failed, this, [this] { showOpenFailure(); });
     m_loader->load();
 }
 
 void VideoOpenerController::resolved(const QStringList &urls, const QString &link)
 {
-    qCInfo(lcVideoOpener, "Got video urls %s", qUtf8Printable(loggableUrlList(urls)));
-    const std::optional<QUrl> mediaUrl = playableMediaUrl(urls);
-    if (!mediaUrl) {
-        qCWarning(lcVideoOpener, "The resolver named no playable media");
-        showOpenFailure();
+    if (!canDeliver())
         return;
-    }
-    if (!opensIntoTile()) {
-        QMetaObject::invokeMethod(
-            this, [this, url = *mediaUrl, link] { openResolvedStream(url, link); },
-            Qt::QueuedConnection);
-        return;
-    }
-    const std::shared_ptr<VideoMetadata> record = targetRecord();
-    if (!record) {
-        qCWarning(lcVideoOpener, "The tile to open into is gone");
-        showOpenFailure();
-        return;
-    }
-    record->setNewURL(*mediaUrl);
-    record->setIsStreamingURL(true);
-    titleReplacement(record->id(), link);
-    QMetaObject::invokeMethod(this, &VideoOpenerController::finishReplacement,
-                              Qt::QueuedConnection);
-}
-
-// The tile plays the new video under a new record, which the player binding puts just before
-// the one it replaces; the page's title is for that one.
-void VideoOpenerController::titleReplacement(const QUuid &replaced, const QString &link)
-{
-    LayoutState *layout = m_layoutState;
-    if (!layout)
-        return;
-    QSet<QUuid> before;
-    for (const auto &meta : layout->videoMetas())
-        before.insert(meta->id());
-    const auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = connect(layout, &LayoutState::videoMetasChanged, this,
-                          [this, layout, replaced, link, before, connection] {
-                              const qsizetype index = layout->indexOfVideoMeta(replaced);
-                              if (index < 0) {
-                                  disconnect(*connection);
-                                  return;
-                              }
-                              const auto &metas = layout->videoMetas();
-                              if (index == 0 || before.contains(metas.at(index - 1)->id()))
-                                  return;
-                              disconnect(*connection);
-                              fetchTitle(link, metas.at(index - 1));
-                          });
-}
-
-void VideoOpenerController::openResolvedStream(const QUrl &mediaUrl, const QString &pageText)
-{
-    LayoutState *layout = m_layoutState;
-    // Titled with the link, but never with a password it may carry.
-    const QString title = QUrl(pageText).toString(QUrl::RemoveUserInfo);
-    const auto record = m_engine && layout
-                            ? openedRecord(*m_engine, mediaUrl, kResolvedStreamOptions, title)
-                            : nullptr;
-    if (!record || !layout) {
-        showOpenFailure();
-        return;
-    }
-    record->setIsStreamingURL(true);
-    fetchTitle(pageText, record);
-    layout->appendVideoMeta(record);
-    resetDialog();
-}
-
-void VideoOpenerController::fetchTitle(const QString &pageText,
-                                       const std::shared_ptr<VideoMetadata> &record)
-{
-    fetchPageTitle(QUrl(pageText), record, this, [this, showing = m_showing] {
+    deliver(resolvedRecord(*m_engine, urls, link, this, [this, showing = m_showing] {
         // Only the showing that asked shows the error; a closed one starts afresh.
         if (showing == m_showing && m_shown)
             showOpenFailure();
-    });
+    }));
 }
 
 void VideoOpenerController::resetDialog()
 {
     if (ViewState *state = m_viewState)
-        state->setOpenURLVisible(false);
+        state->setOpenUrlVisible(false);
     clearForm();
 }
 
@@ -400,7 +331,7 @@ void VideoOpenerController::clearForm()
     m_lookedUpHost.clear();
     emit videoUrlChanged();
     setErrorMessage(QString());
-    setLoadingURL(false);
+    setLoadingUrl(false);
     setLoadingText(QString());
 }
 

@@ -48,9 +48,9 @@ public:
     Q_SIGNAL void engineChanged();
 
     // A resolver request is in flight: the form is disabled and the loading texts run.
-    Q_PROPERTY(bool loadingURL READ loadingURL NOTIFY loadingURLChanged)
-    bool loadingURL() const { return m_loadingURL; }
-    Q_SIGNAL void loadingURLChanged();
+    Q_PROPERTY(bool loadingUrl READ loadingUrl NOTIFY loadingUrlChanged)
+    bool loadingUrl() const { return m_loadingUrl; }
+    Q_SIGNAL void loadingUrlChanged();
 
     // The error line under the form; empty: no error.
     Q_PROPERTY(
@@ -98,7 +98,7 @@ public:
 
     static const QStringList &texts();
 
-    Q_INVOKABLE void openEnteredURL();
+    Q_INVOKABLE void openEnteredUrl();
     Q_INVOKABLE void cancel();
     void rotateLoadingText();
     void resetDialog();
@@ -115,25 +115,24 @@ private:
     void followVisibility();
     void dialogClosed();
     void clearForm();
-    void titleReplacement(const QUuid &replaced, const QString &link);
     void openDirectUrl(const QUrl &url);
+    bool canDeliver();
+    void deliver(const std::shared_ptr<VideoMetadata> &record);
     std::optional<QUrl> authenticatedUrl(const QUrl &url, const QString &username,
                                          const QString &password);
     void storeCredentials(const QString &server, const QString &username, const QString &password);
     void resolveAndOpen(const QString &link);
     void resolved(const QStringList &urls, const QString &link);
-    void openResolvedStream(const QUrl &mediaUrl, const QString &pageText);
-    void fetchTitle(const QString &pageText, const std::shared_ptr<VideoMetadata> &record);
     // The record ViewState.openToPlayer names; null when there is none.
     std::shared_ptr<VideoMetadata> targetRecord() const;
     bool opensIntoTile() const;
     void showOpenFailure();
-    void setLoadingURL(bool value);
+    void setLoadingUrl(bool value);
     void setLoadingText(const QString &value);
 
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
-    bool m_loadingURL = false;
+    bool m_loadingUrl = false;
     QString m_username;
     QString m_password;
     QString m_loadingText;
@@ -146,7 +145,7 @@ private:
     bool m_shown = false;
     // Counts the dialog's closings: late answers of an earlier showing are dropped.
     quint64 m_showing = 0;
-    std::unique_ptr<URLLoader> m_loader;
+    std::unique_ptr<UrlLoader> m_loader;
     ResolverTiming m_resolverTiming;
 };
 

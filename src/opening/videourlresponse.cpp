@@ -6,7 +6,7 @@
 
 namespace marquetrix {
 
-std::optional<VideoURLResponse> VideoURLResponse::decode(const QByteArray &data)
+std::optional<VideoUrlResponse> VideoUrlResponse::decode(const QByteArray &data)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
@@ -15,7 +15,7 @@ std::optional<VideoURLResponse> VideoURLResponse::decode(const QByteArray &data)
     const QJsonValue member = document.object().value(QLatin1String("urls"));
     if (!member.isArray())
         return std::nullopt;
-    VideoURLResponse response;
+    VideoUrlResponse response;
     for (const QJsonValue &entry : member.toArray()) {
         if (!entry.isString())
             return std::nullopt;

@@ -7,13 +7,13 @@
 namespace marquetrix {
 
 // The resolver's answer: the media URLs found on the page, in the service's order.
-struct VideoURLResponse
+struct VideoUrlResponse
 {
     QStringList urls;
 
     // A JSON object whose member "urls" is an array of strings; other members are ignored.
     // None for anything else.
-    static std::optional<VideoURLResponse> decode(const QByteArray &data);
+    static std::optional<VideoUrlResponse> decode(const QByteArray &data);
 };
 
 } // namespace marquetrix

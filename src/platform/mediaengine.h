@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QStringList>
 #include <QUrl>
 #include <memory>
@@ -11,11 +12,14 @@ class Media;
 class MediaList;
 class MediaListPlayer;
 
-// Creates the engine's objects. The real engine is libVLC; unit tests use a fake.
-class MediaEngine
+// Creates the engine's objects. The real engine is libVLC; unit tests use a fake. A QObject
+// only so that QML can hold it by its type.
+class MediaEngine : public QObject
 {
+    Q_OBJECT
+
 public:
-    virtual ~MediaEngine() = default;
+    using QObject::QObject;
 
     // options: engine command-line options such as "--avcodec-hw=none" or
     // "--network-caching=10000"; they must take effect for the media this player plays.

@@ -1,18 +1,14 @@
 #include "playerdelegate.h"
 
 #include "lastpathcomponent.h"
-#include "layoutstate.h"
-#include "playbacklogging.h"
 #include "media.h"
 #include "mediaplayer.h"
+#include "playbacklogging.h"
 #include "playerstate.h"
 
 namespace marquetrix {
 
-PlayerDelegate::PlayerDelegate(PlayerState *playerState, LayoutState *layoutState)
-    : m_playerState(playerState), m_layoutState(layoutState)
-{
-}
+PlayerDelegate::PlayerDelegate(PlayerState *playerState) : m_playerState(playerState) {}
 
 void PlayerDelegate::mediaPlayerStateChanged(MediaPlayer *player)
 {
@@ -67,10 +63,7 @@ void PlayerDelegate::takeVideoSize(const MediaPlayer &player, PlayerState &tile,
             continue;
         tile.setVideoLoaded(true);
         meta.setVideoLoaded(true);
-        meta.setWidth(width);
-        meta.setHeight(height);
-        if (LayoutState *layout = m_layoutState)
-            layout->setCounter(layout->counter() + 1);
+        meta.setVideoSize(width, height);
     }
 }
 

@@ -7,18 +7,17 @@
 
 namespace marquetrix {
 
-class LayoutState;
 class PlayerState;
 class VideoMetadata;
 
 // Keeps a tile's record and state in step with its player's events: end of media, errors,
 // duration, picture size (which drives the layout), position and the one-time loading state.
-// It writes straight into the tile's PlayerState and the window's LayoutState; it holds no
-// copies of their values.
+// It writes straight into the tile's PlayerState and record; it holds no copies of their
+// values.
 class PlayerDelegate : public MediaPlayerDelegate
 {
 public:
-    PlayerDelegate(PlayerState *playerState, LayoutState *layoutState);
+    explicit PlayerDelegate(PlayerState *playerState);
 
     void mediaPlayerStateChanged(MediaPlayer *player) override;
     void mediaPlayerTimeChanged(MediaPlayer *player) override;
@@ -28,7 +27,6 @@ private:
     void takeVideoSize(const MediaPlayer &player, PlayerState &tile, VideoMetadata &meta);
 
     QPointer<PlayerState> m_playerState;
-    QPointer<LayoutState> m_layoutState;
     // The state seen at the end of the previous state event: the event after an end of
     // media pauses the tile unless it repeats.
     PlaybackState m_lastPlayerState = PlaybackState::Stopped;

@@ -3,12 +3,11 @@
 #include "followedstate.h"
 
 #include "audiooutput.h"
-#include "lastpathcomponent.h"
 #include "layoutstate.h"
-#include "playbacklogging.h"
 #include "medialist.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
+#include "playbacklogging.h"
 #include "playerdelegate.h"
 #include "playerstate.h"
 #include "viewstate.h"
@@ -109,12 +108,6 @@ void VideoView::setLayoutState(LayoutState *value)
     scheduleUpdate();
 }
 
-void VideoView::setEngine(MediaEngine *value)
-{
-    m_engine = value;
-    emit engineChanged();
-}
-
 void VideoView::setDrawable(QVideoSink *value)
 {
     m_drawable = value;
@@ -170,14 +163,12 @@ void VideoView::schedulePlayerState(void (PlayerState::*setter)(bool), bool valu
 
 void VideoView::scheduleCroppingDone(bool restored)
 {
-    schedule([state = m_playerState, layoutState = m_layoutState, restored] {
+    schedule([state = m_playerState, restored] {
         if (PlayerState *tile = state) {
             tile->setChangeCropping(QString());
             if (restored)
                 tile->setRestoreCropping(false);
         }
-        if (LayoutState *layout = layoutState)
-            layout->setCounter(layout->counter() + 1);
     });
 }
 
@@ -188,7 +179,7 @@ void VideoView::attach(const std::shared_ptr<MediaListPlayer> &listPlayer)
     detach();
     m_listPlayer = listPlayer;
     m_repeatApplied = false;
-    m_delegate = std::make_unique<PlayerDelegate>(m_playerState, m_layoutState);
+    m_delegate = std::make_unique<PlayerDelegate>(m_playerState);
     MediaPlayer *player = listPlayer->mediaPlayer();
     if (!player)
         return;
@@ -244,7 +235,7 @@ void VideoView::update()
         return;
     }
     applyWindowWideRequests(*meta);
-    if (!meta->newURL().isEmpty()) {
+    if (meta->replacement()) {
         replace(meta);
         return;
     }
@@ -278,26 +269,10 @@ void VideoView::applyWindowWideRequests(VideoMetadata &meta)
 
 void VideoView::replace(const std::shared_ptr<VideoMetadata> &meta)
 {
-    const QUrl url = meta->newURL();
-    meta->setNewURL(QUrl());
-    MediaEngine *engine = m_engine;
-    if (!engine) {
-        qCWarning(lcVideoView) << "No media engine to open" << url.toDisplayString();
-        return;
-    }
-    const std::shared_ptr<Media> media = engine->createMedia(url);
-    const std::shared_ptr<MediaListPlayer> listPlayer =
-        engine->createListPlayer({QStringLiteral("--avcodec-hw=none")});
-    if (!media || !listPlayer) {
-        qCWarning(lcVideoView) << "Cannot open" << url.toDisplayString();
-        return;
-    }
-    listPlayer->setMediaList(engine->createMediaList({media}));
-
     // Like the teardown, the step uses nothing of the view: the list change may rebuild tiles.
-    schedule([tileState = m_playerState, layoutState = m_layoutState, meta, listPlayer,
-              title = lastPathComponent(url)] {
-        const auto next = VideoMetadata::replacement(*meta, listPlayer, title);
+    schedule([tileState = m_playerState, layoutState = m_layoutState, meta,
+              next = meta->takeReplacement()] {
+        next->continueFrom(*meta);
         if (PlayerState *state = tileState)
             next->setRepeatEnabled(state->repeatEnabled());
         // Looked up now rather than when the request was seen: the list may have been

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "layoutstate.h"
-#include "mediaengine.h"
 #include "playerstate.h"
 #include "viewstate.h"
 
@@ -52,13 +51,6 @@ public:
     void setLayoutState(LayoutState *value);
     Q_SIGNAL void layoutStateChanged();
 
-    // Builds the player of a video opened into this tile.
-    Q_PROPERTY(
-        marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged REQUIRED)
-    MediaEngine *engine() const { return m_engine; }
-    void setEngine(MediaEngine *value);
-    Q_SIGNAL void engineChanged();
-
     Q_PROPERTY(QVideoSink *drawable READ drawable WRITE setDrawable NOTIFY drawableChanged REQUIRED)
     QVideoSink *drawable() const { return m_drawable; }
     void setDrawable(QVideoSink *value);
@@ -91,13 +83,12 @@ private:
 
     template <typename Step> void schedule(Step step);
     void schedulePlayerState(void (PlayerState::*setter)(bool), bool value);
-    // Clears the crop request and tells the window that an aspect ratio changed.
+    // Clears the crop request.
     void scheduleCroppingDone(bool restored);
 
     QPointer<PlayerState> m_playerState;
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
-    MediaEngine *m_engine = nullptr;
     QPointer<QVideoSink> m_drawable;
 
     // The list player whose events go to m_delegate.

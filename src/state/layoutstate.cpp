@@ -34,8 +34,20 @@ bool LayoutState::holds(const std::shared_ptr<VideoMetadata> &meta) const
 
 // The list holds each record at most once and never a null one: a second copy would be
 // laid out twice and torn down once.
+void LayoutState::follow(const VideoMetadata &meta)
+{
+    connect(&meta, &VideoMetadata::shapeChanged, this, [this] { setCounter(m_counter + 1); });
+}
+
+void LayoutState::unfollow(const VideoMetadata &meta)
+{
+    disconnect(&meta, &VideoMetadata::shapeChanged, this, nullptr);
+}
+
 void LayoutState::setVideoMetas(const QList<std::shared_ptr<VideoMetadata>> &value)
 {
+    for (const auto &meta : std::as_const(m_videoMetas))
+        unfollow(*meta);
     m_videoMetas.clear();
     for (const auto &meta : value) {
         if (!meta || holds(meta)) {
@@ -43,6 +55,7 @@ void LayoutState::setVideoMetas(const QList<std::shared_ptr<VideoMetadata>> &val
             continue;
         }
         m_videoMetas.append(meta);
+        follow(*meta);
     }
     emit videoMetasChanged();
 }
@@ -66,6 +79,7 @@ void LayoutState::insertVideoMeta(qsizetype index, const std::shared_ptr<VideoMe
         return;
     }
     m_videoMetas.insert(std::clamp<qsizetype>(index, 0, m_videoMetas.size()), meta);
+    follow(*meta);
     emit videoMetasChanged();
 }
 
@@ -74,6 +88,7 @@ bool LayoutState::removeVideoMeta(const QUuid &id)
     const qsizetype index = indexOfVideoMeta(id);
     if (index < 0)
         return false;
+    unfollow(*m_videoMetas.at(index));
     m_videoMetas.removeAt(index);
     emit videoMetasChanged();
     return true;

@@ -14,8 +14,8 @@
 namespace marquetrix {
 
 // The window's layout state: the layout area, the ordered open videos, full screen, the
-// swap alert and the layout cache. Every assignment notifies, also when the value is unchanged; a
-// change of a record inside the list notifies nobody.
+// swap alert and the layout cache. Every assignment notifies, also when the value is unchanged.
+// Of the listed records' own changes only their shape (size, crop) reaches it: as `counter`.
 class LayoutState : public QObject
 {
     Q_OBJECT
@@ -68,7 +68,7 @@ public:
     MARQUETRIX_NOTIFYING(bool, isFullscreen, setIsFullscreen, isFullscreenChanged, false)
     Q_SIGNAL void isFullscreenChanged();
 
-    // Bumped whenever a video's effective aspect ratio may have changed; its notification
+    // Counts the shape changes of the listed records (their size or crop); its notification
     // makes the window lay out again.
     Q_PROPERTY(qint64 counter READ counter WRITE setCounter NOTIFY counterChanged)
     MARQUETRIX_NOTIFYING(qint64, counter, setCounter, counterChanged, 0)
@@ -101,6 +101,8 @@ public:
 
 private:
     bool holds(const std::shared_ptr<VideoMetadata> &meta) const;
+    void follow(const VideoMetadata &meta);
+    void unfollow(const VideoMetadata &meta);
 
     QList<std::shared_ptr<VideoMetadata>> m_videoMetas;
     layout::LayoutCache m_layoutCache;

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QUrl>
 #include <QtQml/qqmlparserstatus.h>
 #include <QtQml/qqmlregistration.h>
 #include <memory>
@@ -76,11 +75,6 @@ public:
     Q_PROPERTY(bool isClosed READ isClosed WRITE setIsClosed NOTIFY isClosedChanged)
     MARQUETRIX_NOTIFYING(bool, isClosed, setIsClosed, isClosedChanged, false)
     Q_SIGNAL void isClosedChanged();
-
-    // Declared for symmetry with the record; replacement requests travel on the record.
-    Q_PROPERTY(QUrl newURL READ newURL WRITE setNewURL NOTIFY newURLChanged)
-    MARQUETRIX_NOTIFYING(QUrl, newURL, setNewURL, newURLChanged)
-    Q_SIGNAL void newURLChanged();
 
     Q_PROPERTY(bool muted READ muted WRITE setMuted NOTIFY mutedChanged)
     MARQUETRIX_NOTIFYING(bool, muted, setMuted, mutedChanged, false)

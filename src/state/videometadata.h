@@ -21,7 +21,9 @@ class MediaPlayer;
 //
 // Changing a record is not meant to re-render anything: the window and the player binding
 // react to the published fields of PlayerState, ViewState and LayoutState only. The fields
-// still notify so that QML can show them (title, loading, error, ...).
+// still notify so that QML can show them (title, loading, error, ...), and a change of the
+// shape the layout sees (size or crop) says so once, with shapeChanged, to the window's
+// LayoutState that lists the record.
 class VideoMetadata : public QObject, public std::enable_shared_from_this<VideoMetadata>
 {
     Q_OBJECT
@@ -35,11 +37,9 @@ public:
                   std::shared_ptr<MediaPlayer> audioMediaPlayer = nullptr);
     ~VideoMetadata() override;
 
-    // A new video opened into the same tile: fresh id, the given player and title, and the
-    // current record's volume and repeat setting; everything else starts over.
-    static std::shared_ptr<VideoMetadata> replacement(const VideoMetadata &current,
-                                                      std::shared_ptr<MediaListPlayer> mediaPlayer,
-                                                      const QString &title);
+    // This record is a new video opened into the tile of `current`: it takes over the
+    // volume and repeat setting; everything else starts over.
+    void continueFrom(const VideoMetadata &current);
 
     Q_PROPERTY(QUuid id READ id CONSTANT)
     QUuid id() const { return m_id; }
@@ -53,6 +53,10 @@ public:
 
     // What the layout sees: the forced crop ratio when there is one, else width / height.
     float effectiveAspectRatio() const;
+    // Once for every assignment that changes the size or the crop ratio.
+    Q_SIGNAL void shapeChanged();
+    // The picture's size as the engine reports it: one shape change for the pair.
+    void setVideoSize(qint64 width, qint64 height);
 
     Q_PROPERTY(QString title READ title WRITE setTitle NOTIFY titleChanged)
     MARQUETRIX_NOTIFYING(QString, title, setTitle, titleChanged)
@@ -65,11 +69,13 @@ public:
     Q_SIGNAL void aspectRatioTypeChanged();
 
     Q_PROPERTY(qint64 width READ width WRITE setWidth NOTIFY widthChanged)
-    MARQUETRIX_NOTIFYING(qint64, width, setWidth, widthChanged, 16)
+    qint64 width() const { return m_width; }
+    void setWidth(qint64 value);
     Q_SIGNAL void widthChanged();
 
     Q_PROPERTY(qint64 height READ height WRITE setHeight NOTIFY heightChanged)
-    MARQUETRIX_NOTIFYING(qint64, height, setHeight, heightChanged, 9)
+    qint64 height() const { return m_height; }
+    void setHeight(qint64 value);
     Q_SIGNAL void heightChanged();
 
     Q_PROPERTY(bool ended READ ended WRITE setEnded NOTIFY endedChanged)
@@ -132,19 +138,22 @@ public:
     MARQUETRIX_NOTIFYING(bool, isClosed, setIsClosed, isClosedChanged, false)
     Q_SIGNAL void isClosedChanged();
 
-    // Replace this video by the media at this address in the same tile; empty: no request.
-    Q_PROPERTY(QUrl newURL READ newURL WRITE setNewURL NOTIFY newURLChanged)
-    MARQUETRIX_NOTIFYING(QUrl, newURL, setNewURL, newURLChanged)
-    Q_SIGNAL void newURLChanged();
+    // The record of another video to play in this one's tile, in its place; null: no request.
+    Q_PROPERTY(marquetrix::VideoMetadata *replacement READ replacement NOTIFY replacementChanged)
+    VideoMetadata *replacement() const { return m_replacement.get(); }
+    void setReplacement(std::shared_ptr<VideoMetadata> value);
+    // The request, which it clears.
+    std::shared_ptr<VideoMetadata> takeReplacement();
+    Q_SIGNAL void replacementChanged();
 
     Q_PROPERTY(bool forcePlay READ forcePlay WRITE setForcePlay NOTIFY forcePlayChanged)
     MARQUETRIX_NOTIFYING(bool, forcePlay, setForcePlay, forcePlayChanged, false)
     Q_SIGNAL void forcePlayChanged();
 
-    Q_PROPERTY(bool isStreamingURL READ isStreamingURL WRITE setIsStreamingURL NOTIFY
-                   isStreamingURLChanged)
-    MARQUETRIX_NOTIFYING(bool, isStreamingURL, setIsStreamingURL, isStreamingURLChanged, false)
-    Q_SIGNAL void isStreamingURLChanged();
+    Q_PROPERTY(bool isStreamingUrl READ isStreamingUrl WRITE setIsStreamingUrl NOTIFY
+                   isStreamingUrlChanged)
+    MARQUETRIX_NOTIFYING(bool, isStreamingUrl, setIsStreamingUrl, isStreamingUrlChanged, false)
+    Q_SIGNAL void isStreamingUrlChanged();
 
     // The page a stream was found on, when the engine plays a link read from it: what opens
     // the video again later. Empty for files and links played as they are.
@@ -178,7 +187,8 @@ public:
 
     Q_PROPERTY(
         float overriddenAR READ overriddenAR WRITE setOverriddenAR NOTIFY overriddenARChanged)
-    MARQUETRIX_NOTIFYING(float, overriddenAR, setOverriddenAR, overriddenARChanged, 0)
+    float overriddenAR() const { return m_overriddenAR; }
+    void setOverriddenAR(float value);
     Q_SIGNAL void overriddenARChanged();
 
     Q_PROPERTY(bool loading READ loading WRITE setLoading NOTIFY loadingChanged)
@@ -186,9 +196,15 @@ public:
     Q_SIGNAL void loadingChanged();
 
 private:
+    template <typename T> void assignShape(T &field, T value, void (VideoMetadata::*notify)());
+
     const QUuid m_id;
     const std::shared_ptr<MediaListPlayer> m_mediaPlayer;
     const std::shared_ptr<MediaPlayer> m_audioMediaPlayer;
+    std::shared_ptr<VideoMetadata> m_replacement;
+    qint64 m_width = 16;
+    qint64 m_height = 9;
+    float m_overriddenAR = 0;
 };
 
 inline bool operator==(const VideoMetadata &a, const VideoMetadata &b)

@@ -29,10 +29,10 @@ public:
     MARQUETRIX_NOTIFYING(bool, helpVisible, setHelpVisible, helpVisibleChanged, false)
     Q_SIGNAL void helpVisibleChanged();
 
-    Q_PROPERTY(bool openURLVisible READ openURLVisible WRITE setOpenURLVisible NOTIFY
-                   openURLVisibleChanged)
-    MARQUETRIX_NOTIFYING(bool, openURLVisible, setOpenURLVisible, openURLVisibleChanged, false)
-    Q_SIGNAL void openURLVisibleChanged();
+    Q_PROPERTY(bool openUrlVisible READ openUrlVisible WRITE setOpenUrlVisible NOTIFY
+                   openUrlVisibleChanged)
+    MARQUETRIX_NOTIFYING(bool, openUrlVisible, setOpenUrlVisible, openUrlVisibleChanged, false)
+    Q_SIGNAL void openUrlVisibleChanged();
 
     Q_PROPERTY(QDateTime lastCursorMove READ lastCursorMove WRITE setLastCursorMove NOTIFY
                    lastCursorMoveChanged)

@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(commands.focused(), nullptr);
         QVERIFY(!commands.playbackEnabled() && !commands.shuffleEnabled());
         for (auto command :
-             {&AppCommands::showOpenURL, &AppCommands::showLayoutSettings, &AppCommands::pauseAll,
+             {&AppCommands::showOpenUrl, &AppCommands::showLayoutSettings, &AppCommands::pauseAll,
               &AppCommands::repeatAll, &AppCommands::muteAll, &AppCommands::shuffle}) {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not found"));
             (commands.*command)();

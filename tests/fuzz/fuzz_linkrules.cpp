@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QRegularExpression scheme("^(https?|rtsps?)://");
     check(scheme.match(link).hasMatch() && prefixedLink(link) == link,
           "a prefixed link without an openable scheme, or prefixing twice changes it");
-    if (isValidVideoURL(link)) {
+    if (isValidVideoUrl(link)) {
         const QUrl url(link, QUrl::StrictMode);
         // A link the dialog accepts is one the engine can open when it comes back unchanged.
         check(openable(url) && playableMediaUrl({link}), "a valid link is not playable");

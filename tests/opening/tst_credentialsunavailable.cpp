@@ -92,7 +92,7 @@ void TestCredentialsUnavailable::storeFails()
     dialog.setUsername(u"alice"_s);
     dialog.setPassword(u"pw"_s);
     dialog.setSaveCredentials(true);
-    dialog.openEnteredURL();
+    dialog.openEnteredUrl();
     QCOMPARE(layoutState.videoMetas().size(), 1);
     QVERIFY(!dialog.failedToSaveCredentials());
     QTRY_VERIFY(dialog.failedToSaveCredentials());

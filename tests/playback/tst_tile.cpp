@@ -41,16 +41,16 @@ struct Tile
         controls.setPlayerState(&state);
         side.setPlayerState(&state);
         side.setViewState(&viewState);
-        view = bind(&sink, &engine);
+        side.setEngine(&engine);
+        view = bind(&sink);
     }
 
-    std::shared_ptr<VideoView> bind(QVideoSink *surface, MediaEngine *with)
+    std::shared_ptr<VideoView> bind(QVideoSink *surface)
     {
         auto bound = std::make_shared<VideoView>();
         bound->setPlayerState(&state);
         bound->setViewState(&viewState);
         bound->setLayoutState(&layout);
-        bound->setEngine(with);
         bound->setDrawable(surface);
         return bound;
     }
@@ -126,7 +126,7 @@ void Tile::step(const QString &text)
     } else if (word == "pass" || word == "update") {
         word == "pass" ? pass() : view->update();
     } else if (text == "engine.none") {
-        view->setEngine(nullptr);
+        side.setEngine(nullptr);
     } else if (key == "engine.playing") {
         player.playing = value == "true";
     } else if (key == "engine.muted") {
@@ -240,7 +240,7 @@ void TestTile::rebuiltTileKeepsItsPicture()
     // A rebuilt tile: a new view with its own surface for the same player; the old view let
     // go of the tile leaves the new view's delegate in place.
     auto surface = std::make_unique<QVideoSink>();
-    auto rebuilt = tile.bind(surface.get(), nullptr);
+    auto rebuilt = tile.bind(surface.get());
     settle();
     QCOMPARE(tile.player.drawable(), surface.get());
     MediaPlayerDelegate *delegate = tile.player.delegate();

@@ -668,8 +668,8 @@ bool TestResolverService::resolves(const QUrl &baseUrl)
     ResolverTiming timing;
     timing.retryDelay = std::chrono::milliseconds(200);
     const auto loader = buildResolverRequest(baseUrl, pageLink(u"video.html"_s), timing);
-    QSignalSpy loaded(loader.get(), &URLLoader::loaded);
-    QSignalSpy failed(loader.get(), &URLLoader::failed);
+    QSignalSpy loaded(loader.get(), &UrlLoader::loaded);
+    QSignalSpy failed(loader.get(), &UrlLoader::failed);
     loader->load();
     return QTest::qWaitFor([&] { return !loaded.isEmpty() || !failed.isEmpty(); }, 30000) &&
            loaded.value(0).value(0).toStringList() == QStringList{pageLink(u"clips/a.mp4"_s)};

@@ -105,12 +105,11 @@ private slots:
         current->setRepeatEnabled(true);
         current->setPlaying(false);
         current->setDoPause(true);
-        current->setNewURL(QUrl("http://127.0.0.1/new.mp4"));
-        const auto next = VideoMetadata::replacement(*current, nullptr, "new.mp4");
+        const auto next = record("new.mp4");
+        next->continueFrom(*current);
         QVERIFY(next->id() != current->id() && !next->id().isNull() && next->title() == "new.mp4");
         QVERIFY(next->volume() == 35.5f && next->repeatEnabled() && next->playing() &&
-                !next->doPause() && next->newURL().isEmpty() && next->width() == 16 &&
-                next->overriddenAR() == 0);
+                !next->doPause() && next->width() == 16 && next->overriddenAR() == 0);
 
         VideoMetadata a(next->id(), nullptr);
         QVERIFY(a == *next && !(a == *current) && qHash(a) == qHash(*next));
@@ -128,6 +127,14 @@ private slots:
                 input.videos[1].isClosed && input.viewHeight == 1000 &&
                 input.layoutAlgorithm == layout::LayoutAlgorithm::VideoSizes &&
                 !state.lastLayout() && state.viewConfig() == layout::ViewConfiguration{});
+        // A listed record's new shape counts once, the same shape again not at all, and a
+        // record no longer listed nothing.
+        next->setVideoSize(640, 360);
+        next->setVideoSize(640, 360);
+        current->setOverriddenAR(0.5625f);
+        state.removeVideoMeta(next->id());
+        next->setWidth(1);
+        QCOMPARE(state.counter(), 1);
     }
 
     // A tile made in QML starts from its record and keeps the record alive after the

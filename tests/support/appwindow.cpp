@@ -22,7 +22,6 @@
 Q_IMPORT_QML_PLUGIN(MarquetrixPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_StatePlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_PlaybackPlugin)
-Q_IMPORT_QML_PLUGIN(Marquetrix_SideControlsPlugin)
 Q_IMPORT_QML_PLUGIN(Marquetrix_OpeningPlugin)
 
 using namespace Qt::StringLiterals;
@@ -76,6 +75,7 @@ AppWindow::~AppWindow()
         content->stopAll();
     m_root.reset();
     m_qml.reset();
+    m_controller.reset();
     m_engine.reset();
     qInstallMessageHandler(previousHandler);
 }
@@ -89,18 +89,18 @@ bool AppWindow::start(const QStringList &arguments, bool session)
     const CommandLine commandLine = CommandLine::parse(argv);
     m_translations = std::make_unique<Translations>();
     m_engine = std::make_unique<VlcMediaEngine>();
+    m_controller = std::make_unique<ContentController>(m_engine.get());
     m_qml = std::make_unique<QQmlEngine>();
     QQmlComponent component(m_qml.get(),
                             QUrl(u"qrc:/qt-project.org/imports/Marquetrix/Main.qml"_s));
     m_root.reset(component.createWithInitialProperties(
-        {{u"engine"_s, QVariant::fromValue<MediaEngine *>(m_engine.get())}}));
+        {{u"controller"_s, QVariant::fromValue(m_controller.get())}}));
     const auto fail = [this](const QString &why) { return m_failure = why, false; };
     m_window = qobject_cast<QQuickWindow *>(m_root.get());
     if (!m_window)
         return fail(u"no main window: "_s + component.errorString());
     commandLine.fullscreen() ? m_window->showFullScreen() : m_window->show();
-    if (ContentController *content = controller())
-        content->openArguments(commandLine.items());
+    m_controller->openArguments(commandLine.items());
     if (auto *keeper = m_window->property("session").value<SessionKeeper *>(); keeper && session)
         keeper->begin(commandLine.items().isEmpty());
     if (!QTest::qWaitForWindowExposed(m_window, 10000))
@@ -109,12 +109,6 @@ bool AppWindow::start(const QStringList &arguments, bool session)
         xdotool({u"windowactivate"_s, u"--sync"_s, QString::number(m_window->winId())});
     return QTest::qWaitForWindowActive(m_window, 5000) ||
            fail(u"the window did not get the focus"_s);
-}
-
-ContentController *AppWindow::controller() const
-{
-    QObject *content = m_root ? m_root->property("content").value<QObject *>() : nullptr;
-    return content ? content->property("controller").value<ContentController *>() : nullptr;
 }
 
 LayoutState *AppWindow::layoutState() const

@@ -39,7 +39,7 @@ public:
     QString failure() const { return m_failure; }
 
     QQuickWindow *window() const { return m_window; }
-    ContentController *controller() const;
+    ContentController *controller() const { return m_controller.get(); }
     LayoutState *layoutState() const;
     ViewState *viewState() const;
     int tileCount() const;
@@ -88,6 +88,7 @@ private:
 
     std::unique_ptr<Translations> m_translations;
     std::unique_ptr<MediaEngine> m_engine;
+    std::unique_ptr<ContentController> m_controller;
     std::unique_ptr<QQmlEngine> m_qml;
     std::unique_ptr<QObject> m_root;
     QQuickWindow *m_window = nullptr;

@@ -5,7 +5,6 @@ import Marquetrix
 import Marquetrix.State
 import Marquetrix.Playback
 import Marquetrix.Opening
-import Marquetrix.SideControls
 
 // The main window's content: the tiles or the welcome content on black, the full-screen
 // banner, the two notices, the two dialog slots, drops, keys and the idle pointer. Its
@@ -13,11 +12,10 @@ import Marquetrix.SideControls
 FocusScope {
     id: root
 
-    required property var engine
+    required property ContentController controller
     required property url helpUrl
-    readonly property alias controller: controller
-    readonly property ViewState viewState: controller.viewState
-    readonly property LayoutState layoutState: controller.layoutState
+    readonly property ViewState viewState: root.controller.viewState
+    readonly property LayoutState layoutState: root.controller.layoutState
     readonly property bool dialogOpen: openUrlSlot.visible || settingsSlot.visible
                                        || FileDialogCheck.dialogShown
 
@@ -27,16 +25,16 @@ FocusScope {
         FileDialogCheck.open(fileDialog)
     }
 
-    ContentController {
-        id: controller
-        engine: root.engine
-        isFocused: root.activeFocus
+    Binding {
+        target: root.controller
+        property: "isFocused"
+        value: root.activeFocus
     }
 
     TileKeys {
         id: tileKeys
 
-        onFullScreenRequested: controller.toggleFullScreen()
+        onFullScreenRequested: root.controller.toggleFullScreen()
     }
 
     Rectangle {
@@ -70,7 +68,7 @@ FocusScope {
         sourceComponent: LayoutView {
             layoutState: root.layoutState
             viewState: root.viewState
-            engine: root.engine
+            engine: root.controller.engine
             keys: tileKeys
             welcomeContent: welcome
         }
@@ -105,7 +103,7 @@ FocusScope {
         anchors.fill: parent
         keys: ["text/uri-list"]
         onDropped: drop => {
-            controller.handleDrop(drop.urls)
+            root.controller.handleDrop(drop.urls)
             drop.accept(Qt.CopyAction)
         }
     }
@@ -120,22 +118,22 @@ FocusScope {
     }
 
     HoverHandler {
-        cursorShape: controller.pointerHidden ? Qt.BlankCursor : Qt.ArrowCursor
-        onPointChanged: controller.pointerMoved(point.scenePosition)
+        cursorShape: root.controller.pointerHidden ? Qt.BlankCursor : Qt.ArrowCursor
+        onPointChanged: root.controller.pointerMoved(point.scenePosition)
     }
 
     TapHandler {
         acceptedButtons: Qt.LeftButton
         grabPermissions: PointerHandler.ApprovesTakeOverByAnything
         gesturePolicy: TapHandler.DragThreshold
-        onDoubleTapped: controller.toggleFullScreen()
+        onDoubleTapped: root.controller.toggleFullScreen()
     }
 
     Keys.onPressed: event => {
         if (event.key === Qt.Key_Escape)
-            controller.exitFullscreen()
+            root.controller.exitFullscreen()
         else if (event.key === Qt.Key_Space)
-            controller.togglePause()
+            root.controller.togglePause()
         else
             tileKeys.press(event.key, event.modifiers)
         event.accepted = true
@@ -175,7 +173,7 @@ FocusScope {
 
     AlertToast {
         objectName: "failedToast"
-        title: controller.failureNotice
+        title: root.controller.failureNotice
         failure: true
         shown: root.viewState.showFailedToOpenAlert
         onDismissed: root.viewState.showFailedToOpenAlert = false
@@ -187,14 +185,14 @@ FocusScope {
         anchors.centerIn: parent
         modal: true
         padding: 0
-        visible: root.viewState.openURLVisible
+        visible: root.viewState.openUrlVisible
         closePolicy: Popup.CloseOnEscape
-        onClosed: if (root.viewState.openURLVisible) root.viewState.openURLVisible = false
+        onClosed: if (root.viewState.openUrlVisible) root.viewState.openUrlVisible = false
 
         VideoOpener {
             viewState: root.viewState
             layoutState: root.layoutState
-            engine: root.engine
+            engine: root.controller.engine
         }
     }
 
@@ -221,7 +219,7 @@ FocusScope {
         title: qsTr("Open Files")
         fileMode: FileDialog.OpenFiles
         nameFilters: FileDialogCheck.videoFileFilters
-        onAccepted: controller.openFiles(selectedFiles)
+        onAccepted: root.controller.openFiles(selectedFiles)
     }
 
     AlertToast {
@@ -239,8 +237,8 @@ FocusScope {
     }
 
     Component.onCompleted: {
-        controller.stopAll()
-        controller.setMeasuredArea(width, height)
+        root.controller.stopAll()
+        root.controller.setMeasuredArea(width, height)
         Qt.callLater(() => root.forceActiveFocus())
     }
 
@@ -249,7 +247,7 @@ FocusScope {
     Timer {
         id: resizeEnd
         interval: 150
-        onTriggered: controller.refreshMeasuredArea(root.width, root.height)
+        onTriggered: root.controller.refreshMeasuredArea(root.width, root.height)
     }
     onWidthChanged: resizeEnd.restart()
     onHeightChanged: resizeEnd.restart()
@@ -257,7 +255,7 @@ FocusScope {
         target: root.Window.window
         function onActiveChanged() {
             if (root.Window.window.active)
-                controller.refreshMeasuredArea(root.width, root.height)
+                root.controller.refreshMeasuredArea(root.width, root.height)
         }
     }
 }

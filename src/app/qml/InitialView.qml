@@ -72,12 +72,12 @@ Item {
                 onClicked: root.openFilesRequested()
             }
             Button {
-                objectName: "welcomeOpenURL"
+                objectName: "welcomeOpenUrl"
                 flat: true
                 text: qsTr("Open URL")
                 font.pixelSize: 18
                 palette.buttonText: "#4da3ff"
-                onClicked: root.viewState.openURLVisible = true
+                onClicked: root.viewState.openUrlVisible = true
             }
         }
     }

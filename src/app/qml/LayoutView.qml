@@ -14,7 +14,7 @@ Rectangle {
 
     required property LayoutState layoutState
     required property ViewState viewState
-    required property var engine
+    required property MediaEngine engine
     // Shown instead of tiles when no layout could be found.
     property Component welcomeContent
     // The window's player keys.

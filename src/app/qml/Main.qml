@@ -4,16 +4,15 @@ import QtQuick.Dialogs
 import QtQuick.Layouts
 import Marquetrix
 import Marquetrix.Opening
-import Marquetrix.SideControls
+import Marquetrix.Playback
 
 // The one main window: the menus, the toolbar (hidden in full screen) and the content.
 ApplicationWindow {
     id: window
 
-    required property var engine
+    required property ContentController controller
     readonly property alias appDelegate: appDelegate
     readonly property alias updateChecker: updateChecker
-    readonly property alias content: content
     readonly property alias commands: commands
     readonly property alias session: session
 
@@ -103,7 +102,7 @@ ApplicationWindow {
                 objectName: "openUrlAction"
                 text: qsTr("Open URL")
                 shortcut: "Ctrl+Shift+O"
-                onTriggered: commands.showOpenURL()
+                onTriggered: commands.showOpenUrl()
             }
             MenuSeparator {}
             Action {
@@ -219,7 +218,7 @@ ApplicationWindow {
                     }
                     MenuItem {
                         text: qsTr("Open URL")
-                        onTriggered: content.controller.showOpenURL()
+                        onTriggered: content.controller.showOpenUrl()
                     }
                 }
             }
@@ -238,7 +237,7 @@ ApplicationWindow {
     ContentView {
         id: content
         anchors.fill: parent
-        engine: window.engine
+        controller: window.controller
         helpUrl: commands.helpUrl
         focus: true
     }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Marquetrix.Opening
+import Marquetrix.Playback
 import Marquetrix.State
 
 // The open-by-link dialog's content. Its logic is the controller's; this file lays it out.
@@ -11,7 +12,7 @@ Pane {
     required property ViewState viewState
     required property LayoutState layoutState
     // The media engine the new tiles' players come from.
-    required property var engine
+    required property MediaEngine engine
 
     readonly property alias controller: controller
 
@@ -44,7 +45,7 @@ Pane {
             Layout.fillWidth: true
             placeholderText: qsTr("Video URL")
             font.pixelSize: 18
-            enabled: !controller.loadingURL
+            enabled: !controller.loadingUrl
             text: controller.videoUrl
             onTextEdited: controller.videoUrl = text
             onAccepted: openButton.clicked()
@@ -120,7 +121,7 @@ Pane {
 
         RowLayout {
             Layout.alignment: Qt.AlignHCenter
-            visible: controller.loadingURL
+            visible: controller.loadingUrl
 
             Label {
                 id: loadingLabel
@@ -141,7 +142,7 @@ Pane {
             BusyIndicator {
                 Layout.leftMargin: 10
                 Layout.rightMargin: 10
-                running: controller.loadingURL
+                running: controller.loadingUrl
             }
         }
 
@@ -153,17 +154,17 @@ Pane {
                 text: qsTr("Cancel")
                 font.pixelSize: 16
                 highlighted: true
-                enabled: !controller.loadingURL
+                enabled: !controller.loadingUrl
                 onClicked: controller.cancel()
             }
             Button {
                 id: openButton
                 objectName: "openButton"
-                text: controller.loadingURL ? qsTr("Loading...") : qsTr("Open URL")
+                text: controller.loadingUrl ? qsTr("Loading...") : qsTr("Open URL")
                 font.pixelSize: 16
                 highlighted: true
-                enabled: !controller.loadingURL && controller.videoUrl !== ""
-                onClicked: if (enabled) controller.openEnteredURL()
+                enabled: !controller.loadingUrl && controller.videoUrl !== ""
+                onClicked: if (enabled) controller.openEnteredUrl()
             }
         }
     }

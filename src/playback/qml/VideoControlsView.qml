@@ -2,7 +2,6 @@ import QtQuick
 import QtQuick.Controls
 import Marquetrix.State
 import Marquetrix.Playback
-import Marquetrix.SideControls
 
 // The control bar laid over a hovered tile: title, close button, and a rounded row with the
 // seek slider, the transport buttons, mute and volume, and the side controls. What each

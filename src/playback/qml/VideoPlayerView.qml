@@ -3,7 +3,6 @@ import QtQuick.Controls
 import QtQuick.Dialogs
 import Marquetrix.State
 import Marquetrix.Playback
-import Marquetrix.SideControls
 
 // One tile: owns the tile's PlayerState, shows the picture, the loading indicator, the
 // hover border and, while hovered, the control bar. Its TileController ticks the player
@@ -15,7 +14,7 @@ Item {
     required property VideoMetadata videoMeta
     required property ViewState viewState
     required property LayoutState layoutState
-    required property var engine
+    required property MediaEngine engine
     // The window's player keys; none where the tile stands alone.
     property TileKeys keys: null
 
@@ -54,6 +53,7 @@ Item {
 
         playerState: tileState
         viewState: root.viewState
+        engine: root.engine
     }
 
     HoverHandler {
@@ -85,7 +85,6 @@ Item {
         playerState: tileState
         viewState: root.viewState
         layoutState: root.layoutState
-        engine: root.engine
         drawable: surface.videoSink
     }
 
@@ -184,9 +183,9 @@ Item {
             onTriggered: FileDialogCheck.open(fileDialog)
         }
         MenuItem {
-            objectName: "tileMenuOpenURL"
+            objectName: "tileMenuOpenUrl"
             text: qsTr("Open URL\u2026")
-            onTriggered: tileActions.openURLIntoTile()
+            onTriggered: tileActions.openUrlIntoTile()
         }
         MenuSeparator {}
         MenuItem {

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Marquetrix.State
-import Marquetrix.SideControls
+import Marquetrix.Playback
 
 // The tile's crop, loop and open controls as the items of a drop-down menu, each with its
 // caption: the form a narrow tile's bar keeps behind its "more" button. Items added where
@@ -66,7 +66,7 @@ Menu {
         }
         MenuItem {
             text: qsTr("Open URL")
-            onTriggered: actions.openURLIntoTile()
+            onTriggered: actions.openUrlIntoTile()
         }
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mediaengine.h"
 #include "playerstate.h"
 #include "viewstate.h"
 
@@ -12,8 +13,9 @@
 namespace marquetrix {
 
 // What the per-tile side controls do: crop, loop, and open another video into the tile.
-// They only write requests into the tile's PlayerState and record, or hand over to the
-// open-by-link dialog through the window's ViewState.
+// They write requests into the tile's PlayerState and record (a picked file as the record
+// that replaces the tile's), or hand over to the open-by-link dialog through the window's
+// ViewState.
 class SideControlsActions : public QObject
 {
     Q_OBJECT
@@ -34,6 +36,12 @@ public:
     void setViewState(ViewState *value);
     Q_SIGNAL void viewStateChanged();
 
+    // Builds the player of a file opened into the tile; without it no file is opened.
+    Q_PROPERTY(marquetrix::MediaEngine *engine READ engine WRITE setEngine NOTIFY engineChanged)
+    MediaEngine *engine() const { return m_engine; }
+    void setEngine(MediaEngine *value);
+    Q_SIGNAL void engineChanged();
+
     // "No loop" while repeat is on (pressing turns it off), "Loop" while it is off.
     Q_PROPERTY(QString loopCaption READ loopCaption NOTIFY loopCaptionChanged)
     QString loopCaption() const;
@@ -45,11 +53,12 @@ public:
     Q_INVOKABLE void toggleLoop();
     // The open panel's answer; an empty URL (a panel without one) changes nothing.
     Q_INVOKABLE void openFileIntoTile(const QUrl &url);
-    Q_INVOKABLE void openURLIntoTile();
+    Q_INVOKABLE void openUrlIntoTile();
 
 private:
     QPointer<PlayerState> m_playerState;
     QPointer<ViewState> m_viewState;
+    MediaEngine *m_engine = nullptr;
 };
 
 } // namespace marquetrix

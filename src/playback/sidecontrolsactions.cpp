@@ -1,6 +1,8 @@
 #include "sidecontrolsactions.h"
 
 #include "followedstate.h"
+#include "openedrecord.h"
+#include "playbacklogging.h"
 
 namespace marquetrix {
 
@@ -20,6 +22,12 @@ void SideControlsActions::setViewState(ViewState *value)
 {
     m_viewState = value;
     emit viewStateChanged();
+}
+
+void SideControlsActions::setEngine(MediaEngine *value)
+{
+    m_engine = value;
+    emit engineChanged();
 }
 
 QString SideControlsActions::loopCaption() const
@@ -61,10 +69,15 @@ void SideControlsActions::openFileIntoTile(const QUrl &url)
     VideoMetadata *meta = state ? state->videoMeta() : nullptr;
     if (url.isEmpty() || !meta)
         return;
-    meta->setNewURL(url);
+    if (!m_engine) {
+        qCWarning(lcVideoView) << "No media engine to open" << url.toDisplayString();
+        return;
+    }
+    if (auto next = localFileRecord(*m_engine, url))
+        meta->setReplacement(std::move(next));
 }
 
-void SideControlsActions::openURLIntoTile()
+void SideControlsActions::openUrlIntoTile()
 {
     const PlayerState *state = m_playerState;
     const VideoMetadata *meta = state ? state->videoMeta() : nullptr;
@@ -72,7 +85,7 @@ void SideControlsActions::openURLIntoTile()
     if (!view || !meta)
         return;
     view->setOpenToPlayer(meta->id());
-    view->setOpenURLVisible(true);
+    view->setOpenUrlVisible(true);
 }
 
 } // namespace marquetrix

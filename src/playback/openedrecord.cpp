@@ -1,10 +1,10 @@
 #include "openedrecord.h"
 
-#include "openinglogging.h"
 #include "media.h"
 #include "mediaengine.h"
 #include "medialist.h"
 #include "medialistplayer.h"
+#include "playbacklogging.h"
 #include "videometadata.h"
 
 #include <QUuid>
@@ -17,7 +17,7 @@ std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url
     const std::shared_ptr<MediaListPlayer> listPlayer = engine.createListPlayer(options);
     const std::shared_ptr<Media> media = engine.createMedia(url);
     if (!listPlayer || !media) {
-        qCWarning(lcVideoOpener).noquote()
+        qCWarning(lcVideoView).noquote()
             << "Cannot open" << url.toDisplayString(QUrl::RemoveUserInfo);
         return nullptr;
     }
@@ -26,6 +26,11 @@ std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url
     auto record = std::make_shared<VideoMetadata>(QUuid::createUuid(), listPlayer);
     record->setTitle(title);
     return record;
+}
+
+std::shared_ptr<VideoMetadata> localFileRecord(MediaEngine &engine, const QUrl &url)
+{
+    return openedRecord(engine, url, kLocalFileOptions, url.fileName());
 }
 
 } // namespace marquetrix

@@ -10,16 +10,19 @@ namespace marquetrix {
 class MediaEngine;
 class VideoMetadata;
 
-// Engine options of the two roads a link takes.
+// Engine options of the roads a video takes to its tile.
 inline const QStringList kDirectLinkOptions = {QStringLiteral("--network-caching=10000"),
                                                QStringLiteral("--avcodec-hw=none")};
 inline const QStringList kResolvedStreamOptions = {QStringLiteral("--network-caching=5000")};
 inline const QStringList kLocalFileOptions = {QStringLiteral("--avcodec-hw=none")};
 
-// A new record for a new tile: a list player with these options, no repeat, and a media list
+// A new record for a tile: a list player with these options, no repeat, and a media list
 // holding the one media of the URL; a fresh id and the title. Null (and logged) when the
-// engine makes none of it.
+// engine makes none of it. Every road from a link to a tile builds its record here.
 std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url,
                                             const QStringList &options, const QString &title);
+
+// The record of a file on this machine, titled with its name.
+std::shared_ptr<VideoMetadata> localFileRecord(MediaEngine &engine, const QUrl &url);
 
 } // namespace marquetrix

@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Marquetrix.State
-import Marquetrix.SideControls
+import Marquetrix.Playback
 
 // The tile's crop, loop and open controls as three icon buttons in a row (their menu form is
 // SideControlsMenu). The open panel belongs to the tile, which outlives these controls: they
@@ -106,7 +106,7 @@ Row {
             }
             MenuItem {
                 text: qsTr("Open URL")
-                onTriggered: actions.openURLIntoTile()
+                onTriggered: actions.openUrlIntoTile()
             }
         }
     }
