@@ -1,17 +1,15 @@
 // What the window tests cannot reach or time: the layout model's rows and drop refusals, the
 // idle rules of full screen on a test clock, the commands without a window, update feeds
-// (malformed, unreachable, stalled) and the stored setting read leniently.
+// (malformed, unreachable, stalled).
 
 #include "appcast.h"
 #include "appcommands.h"
-#include "appsettings.h"
 #include "contentcontroller.h"
 #include "layoutviewmodel.h"
 #include "testhttpserver.h"
 #include "updatechecker.h"
 
 #include <QAbstractItemModelTester>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -250,38 +248,6 @@ private slots:
         QVERIFY(checker.canCheckForUpdates());
         QCOMPARE(checker.result() == UpdateChecker::Result::Failed, newest.isEmpty());
         QVERIFY2(checker.message().startsWith(message), qPrintable(checker.message()));
-    }
-
-    void storedSetting_data()
-    {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("read");
-        QTest::newRow("nothing stored: Balanced") << QVariant() << 1;
-        QTest::newRow("ScreenUsage") << QVariant(0) << 0;
-        QTest::newRow("VideoSizes") << QVariant(2) << 2;
-        QTest::newRow("out of range") << QVariant(7) << 1;
-        QTest::newRow("negative") << QVariant(-1) << 1;
-        QTest::newRow("not a number") << QVariant("wide") << 1;
-    }
-
-    void storedSetting()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(int, read);
-        QSettings settings("Marquetrix", "Marquetrix");
-        settings.clear();
-        if (stored.isValid())
-            settings.setValue("layoutAlgorithm", stored);
-        AppSettings panel;
-        QCOMPARE(panel.layoutAlgorithm(), read);
-        // A change reaches every instance and is kept; nothing but the three objectives is written.
-        AppSettings view;
-        const int other = read == 2 ? 0 : 2;
-        panel.setLayoutAlgorithm(other);
-        QCOMPARE(view.layoutAlgorithm(), other);
-        QCOMPARE(settings.value("layoutAlgorithm").toInt(), other);
-        panel.setLayoutAlgorithm(9);
-        QCOMPARE(view.layoutAlgorithm(), 1);
     }
 };
 

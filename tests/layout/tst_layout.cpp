@@ -178,7 +178,8 @@ private slots:
         for (const auto &[ratio, snapped] : snaps)
             QCOMPARE(snapAspectRatio(ratio), snapped);
         QVERIFY(layoutAlgorithmFromStored(2) == LayoutAlgorithm::VideoSizes &&
-                layoutAlgorithmFromStored(-1) == LayoutAlgorithm::Balanced);
+                layoutAlgorithmFromStored(-1) == LayoutAlgorithm::Balanced &&
+                layoutAlgorithmFromStored(7) == LayoutAlgorithm::Balanced);
 
         for (std::size_t n = 0; n < 8; ++n)
             QCOMPARE(buildTrees(std::vector<NodePtr>(n, std::make_shared<LeafNode>(1.0f))).size(),
