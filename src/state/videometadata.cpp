@@ -69,14 +69,4 @@ void VideoMetadata::setOverriddenAR(float value)
     assignShape(m_overriddenAR, value, &VideoMetadata::overriddenARChanged);
 }
 
-float VideoMetadata::effectiveAspectRatio() const
-{
-    if (m_overriddenAR != 0)
-        return m_overriddenAR;
-    // A size the engine never reports as zero; guarded so the layout never sees inf or NaN.
-    if (m_width <= 0 || m_height <= 0)
-        return 16.0f / 9.0f;
-    return static_cast<float>(m_width) / static_cast<float>(m_height);
-}
-
 } // namespace marquetrix

@@ -51,8 +51,6 @@ public:
     const std::shared_ptr<MediaListPlayer> &mediaPlayer() const { return m_mediaPlayer; }
     const std::shared_ptr<MediaPlayer> &audioMediaPlayer() const { return m_audioMediaPlayer; }
 
-    // What the layout sees: the forced crop ratio when there is one, else width / height.
-    float effectiveAspectRatio() const;
     // Once for every assignment that changes the size or the crop ratio.
     Q_SIGNAL void shapeChanged();
     // The picture's size as the engine reports it: one shape change for the pair.
