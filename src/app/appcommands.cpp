@@ -1,6 +1,7 @@
 #include "appcommands.h"
 
 #include "applogging.h"
+#include "playbackrate.h"
 #include "videometadata.h"
 
 namespace marquetrix {
@@ -160,6 +161,17 @@ void AppCommands::shuffle()
         layout->shuffleVideoMetas();
     else
         qCWarning(lcMain, "LayoutState not found to shuffle layouts");
+}
+
+void AppCommands::changeSpeedAll(int direction)
+{
+    LayoutState *layout = layoutState();
+    if (!layout) {
+        qCWarning(lcMain, "LayoutState not found to change the speed");
+        return;
+    }
+    for (const auto &meta : layout->videoMetas())
+        meta->setRate(PlaybackRate::step(meta->rate(), direction));
 }
 
 } // namespace marquetrix

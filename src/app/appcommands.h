@@ -53,6 +53,8 @@ public:
     Q_INVOKABLE void repeatAll();
     Q_INVOKABLE void muteAll();
     Q_INVOKABLE void shuffle();
+    // Every video one speed step faster (direction > 0) or slower (< 0), or at normal speed (0).
+    Q_INVOKABLE void changeSpeedAll(int direction);
 
 private:
     ViewState *viewState() const;

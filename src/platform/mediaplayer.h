@@ -43,6 +43,12 @@ public:
 
     // nullptr before playback has created the audio output.
     virtual AudioOutput *audio() = 0;
+
+    // The speed, 1 for normal; it holds for every later run too.
+    virtual float rate() const = 0;
+    virtual void setRate(float rate) = 0;
+    // A paused player shows its next picture and stays paused.
+    virtual void nextFrame() = 0;
 };
 
 } // namespace marquetrix

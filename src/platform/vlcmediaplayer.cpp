@@ -530,6 +530,40 @@ void VlcMediaPlayer::setVideoCropGeometry(const std::optional<QString> &geometry
     m_writer->setCrop(QSize(width, height));
 }
 
+void VlcMediaPlayer::setRate(float rate)
+{
+    if (!(rate > 0)) {
+        qCWarning(lcEngine) << "Ignoring playback rate" << rate;
+        return;
+    }
+    m_rate = rate;
+    // libVLC keeps the rate on the player: later runs start at it.
+    if (m_player && libvlc_media_player_set_rate(m_player, rate) != 0)
+        qCWarning(lcEngine) << "libVLC refused the playback rate" << rate;
+}
+
+void VlcMediaPlayer::nextFrame()
+{
+    const auto now = time();
+    if (!m_player || m_state != PlaybackState::Paused || !now)
+        return;
+    // libVLC's own frame step leaves the time it reports where it was, so the tile's position
+    // would stand still; a jump by one picture's duration moves the picture and the time.
+    qint64 frameMs = 40;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(m_media->handle(), &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t *track = tracks[i];
+        if (track->i_type == libvlc_track_video && track->video->i_frame_rate_num > 0)
+            frameMs = std::max<qint64>(1, qint64(track->video->i_frame_rate_den) * 1000 /
+                                              track->video->i_frame_rate_num);
+    }
+    if (tracks)
+        libvlc_media_tracks_release(tracks, count);
+    m_reached = std::max(m_reached, *now + frameMs);
+    libvlc_media_player_set_time(m_player, *now + frameMs);
+}
+
 AudioOutput *VlcMediaPlayer::audio()
 {
     return m_audio && m_audio->isLive() ? m_audio.get() : nullptr;

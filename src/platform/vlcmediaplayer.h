@@ -52,6 +52,9 @@ public:
     void jumpForward(int seconds) override;
     void setVideoCropGeometry(const std::optional<QString> &geometry) override;
     AudioOutput *audio() override;
+    float rate() const override { return m_rate; }
+    void setRate(float rate) override;
+    void nextFrame() override;
 
     std::shared_ptr<VlcMedia> currentMedia() const { return m_media; }
     void setMedia(std::shared_ptr<VlcMedia> media);
@@ -121,6 +124,7 @@ private:
     bool m_pendingPause = false;
     bool m_progressed = false;
     bool m_repeat = false;
+    float m_rate = 1;
     // The run's last reported time and the furthest point it reached or jumped to (ms).
     qint64 m_lastTime = -1;
     qint64 m_reached = 0;

@@ -242,6 +242,7 @@ void VideoView::update()
     applyPlayRequests(*state, meta, *listPlayer, *player);
     applyCropping(*state, *meta, *player);
     applySeek(*state, meta, *player);
+    applySpeed(*state, *meta, *player);
     applyPlayState(*state, *meta, listPlayer, *player);
     applyAudio(*state, *meta, listPlayer, *player);
     applySurface(*state, listPlayer, *player);
@@ -354,6 +355,18 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
             if (PlayerState *tile = tileState)
                 tile->setDisplayedPosition(tile->position());
         });
+    }
+}
+
+void VideoView::applySpeed(const PlayerState &state, const VideoMetadata &meta, MediaPlayer &player)
+{
+    if (player.rate() != meta.rate())
+        player.setRate(meta.rate());
+    if (state.stepFrame()) {
+        // A playing tile has no single next picture to show.
+        if (!player.isPlaying())
+            player.nextFrame();
+        schedulePlayerState(&PlayerState::setStepFrame, false);
     }
 }
 

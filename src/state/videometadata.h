@@ -113,6 +113,11 @@ public:
     MARQUETRIX_NOTIFYING(bool, muted, setMuted, mutedChanged, false)
     Q_SIGNAL void mutedChanged();
 
+    // The speed, 1 for normal (see PlaybackRate).
+    Q_PROPERTY(float rate READ rate WRITE setRate NOTIFY rateChanged)
+    MARQUETRIX_NOTIFYING(float, rate, setRate, rateChanged, 1)
+    Q_SIGNAL void rateChanged();
+
     Q_PROPERTY(bool videoLoaded READ videoLoaded WRITE setVideoLoaded NOTIFY videoLoadedChanged)
     MARQUETRIX_NOTIFYING(bool, videoLoaded, setVideoLoaded, videoLoadedChanged, false)
     Q_SIGNAL void videoLoadedChanged();

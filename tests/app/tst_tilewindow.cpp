@@ -8,6 +8,8 @@
 #include "contentcontroller.h"
 #include "layoutstate.h"
 #include "mediagenerator.h"
+#include "medialistplayer.h"
+#include "mediaplayer.h"
 #include "playerstate.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
@@ -623,6 +625,48 @@ private slots:
         QTRY_COMPARE(app.tileCount(), 5);
         QCOMPARE(app.titles(), QStringList({"first.mp4", "second.mp4", "inner.mp4",
                                             QFileInfo(hls).fileName(), "after.mp4"}));
+    }
+
+    // ] and [ change the speed of the tile under the pointer, which its bar shows and the engine
+    // plays at; = resets it; Ctrl+] speeds up every tile. . shows a paused tile's next picture.
+    void speedAndFrameStep()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        QQuickItem *tile = app->tiles().value(0);
+        PlayerState *state = stateOf(tile);
+        MediaPlayer *player = state->videoMeta()->mediaPlayer()->mediaPlayer();
+        const auto rateLabel = [&] {
+            QQuickItem *label = AppWindow::inside(tile, "rateLabel");
+            return label && label->isVisible() ? label->property("text").toString() : QString();
+        };
+        app->move(bareSpotOf(tile));
+        app->key("bracketright");
+        app->key("bracketright");
+        QTRY_COMPARE(player->rate(), 1.5f);
+        QTRY_COMPARE(rateLabel(), u"1.5\u00d7"_s);
+        QCOMPARE(stateOf(app->tiles()[1])->videoMeta()->rate(), 1.0f);
+        const qint64 from = player->time().value_or(0);
+        QTest::qWait(2000);
+        QVERIFY2(player->time().value_or(0) - from > 2400, qPrintable(QString::number(from)));
+        app->key("equal");
+        QTRY_COMPARE(player->rate(), 1.0f);
+        QTRY_COMPARE(rateLabel(), QString());
+        app->key("ctrl+bracketright");
+        for (QQuickItem *each : app->tiles())
+            QTRY_COMPARE(stateOf(each)->videoMeta()->mediaPlayer()->mediaPlayer()->rate(), 1.25f);
+        app->key("ctrl+equal");
+        QTRY_COMPARE(player->rate(), 1.0f);
+
+        app->key("space");
+        QTRY_COMPARE(player->state(), PlaybackState::Paused);
+        QTest::qWait(500);
+        const qint64 pausedAt = player->time().value_or(-1);
+        app->key("period");
+        // The clips have 10 pictures a second.
+        QTRY_VERIFY2(qAbs(player->time().value_or(-1) - pausedAt - 100) <= 40,
+                     qPrintable(QString::number(player->time().value_or(-1) - pausedAt)));
+        QCOMPARE(player->state(), PlaybackState::Paused);
     }
 
 private:

@@ -81,6 +81,9 @@ public:
         m_calls << "crop " + g.value_or("none");
     }
     AudioOutput *audio() override { return audioOutput.get(); }
+    float rate() const override { return currentRate; }
+    void setRate(float r) override { m_calls << "rate " + QString::number(currentRate = r); }
+    void nextFrame() override { m_calls << QStringLiteral("nextFrame"); }
 
     // Delivers events to the delegate the way the engine does (nothing when none is set).
     void sendStateChanged() { m_delegate ? m_delegate->mediaPlayerStateChanged(this) : void(); }
@@ -91,6 +94,7 @@ public:
     std::shared_ptr<FakeMedia> currentMedia;
     std::optional<qint64> timeMs;
     std::unique_ptr<FakeAudioOutput> audioOutput;
+    float currentRate = 1;
 
 private:
     QStringList &m_calls;

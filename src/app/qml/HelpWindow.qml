@@ -23,6 +23,8 @@ Window {
         ListElement { keys: "Ctrl+R"; action: qsTr("Repeat all videos") }
         ListElement { keys: "Ctrl+T"; action: qsTr("Mute all videos") }
         ListElement { keys: "Ctrl+L"; action: qsTr("Shuffle the layout") }
+        ListElement { keys: "Ctrl+] / Ctrl+["; action: qsTr("All videos faster or slower") }
+        ListElement { keys: "Ctrl+="; action: qsTr("All videos at normal speed") }
         ListElement { keys: "F1, Ctrl+?"; action: qsTr("Show this list") }
         ListElement { keys: ""; action: qsTr("For the video under the pointer, or the one clicked last:") }
         ListElement { keys: "\u2190 / \u2192"; action: qsTr("Back or forward 5 seconds") }
@@ -32,6 +34,9 @@ Window {
         ListElement { keys: "F"; action: qsTr("Full screen") }
         ListElement { keys: "0 \u2013 9"; action: qsTr("Jump to 0 % \u2013 90 %") }
         ListElement { keys: "Home / End"; action: qsTr("Jump to the start or the end") }
+        ListElement { keys: "] / ["; action: qsTr("Faster or slower (0.25\u00d7 \u2013 4\u00d7)") }
+        ListElement { keys: "="; action: qsTr("Normal speed") }
+        ListElement { keys: "."; action: qsTr("Next frame of a paused video") }
     }
 
     ListView {

@@ -119,6 +119,28 @@ ApplicationWindow {
                 enabled: commands.playbackEnabled
                 onTriggered: commands.muteAll()
             }
+            MenuSeparator {}
+            Action {
+                objectName: "fasterAllAction"
+                text: qsTr("Faster All")
+                shortcut: "Ctrl+]"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.changeSpeedAll(1)
+            }
+            Action {
+                objectName: "slowerAllAction"
+                text: qsTr("Slower All")
+                shortcut: "Ctrl+["
+                enabled: commands.playbackEnabled
+                onTriggered: commands.changeSpeedAll(-1)
+            }
+            Action {
+                objectName: "normalSpeedAllAction"
+                text: qsTr("Normal Speed All")
+                shortcut: "Ctrl+="
+                enabled: commands.playbackEnabled
+                onTriggered: commands.changeSpeedAll(0)
+            }
         }
         Menu {
             title: "&Layout"

@@ -158,6 +158,31 @@ Item {
             onTriggered: tileActions.toggleLoop()
         }
         Menu {
+            title: qsTr("Speed")
+
+            MenuItem {
+                objectName: "tileMenuFaster"
+                text: qsTr("Faster")
+                onTriggered: tileControls.changeSpeed(1)
+            }
+            MenuItem {
+                objectName: "tileMenuSlower"
+                text: qsTr("Slower")
+                onTriggered: tileControls.changeSpeed(-1)
+            }
+            MenuItem {
+                objectName: "tileMenuNormalSpeed"
+                text: qsTr("Normal Speed")
+                onTriggered: tileControls.changeSpeed(0)
+            }
+        }
+        MenuItem {
+            objectName: "tileMenuNextFrame"
+            text: qsTr("Next Frame")
+            enabled: !tileState.playing
+            onTriggered: tileControls.stepFrame()
+        }
+        Menu {
             title: qsTr("Crop")
 
             MenuItem {
