@@ -2,6 +2,7 @@
 
 #include "applogging.h"
 #include "playbackrate.h"
+#include "snapshotfile.h"
 #include "videometadata.h"
 
 namespace marquetrix {
@@ -172,6 +173,22 @@ void AppCommands::changeSpeedAll(int direction)
     }
     for (const auto &meta : layout->videoMetas())
         meta->setRate(PlaybackRate::step(meta->rate(), direction));
+}
+
+void AppCommands::snapshotAll(QQuickWindow *window)
+{
+    LayoutState *layout = layoutState();
+    ViewState *view = viewState();
+    if (!layout || !view || !window) {
+        qCWarning(lcMain, "No window to take snapshots of");
+        return;
+    }
+    for (const auto &meta : layout->videoMetas())
+        meta->setSnapshotRequested(true);
+    const QString saved = SnapshotFile::save(
+        window->grabWindow(), SnapshotFile::windowName(QDateTime::currentDateTime()));
+    if (saved.isEmpty())
+        view->setSnapshotNotice(tr("Could not save a snapshot of the window"));
 }
 
 } // namespace marquetrix

@@ -99,6 +99,10 @@ bool TileKeys::press(int key, int modifiers)
     case Qt::Key_Equal:
         meta->setRate(PlaybackRate::step(meta->rate(), 0));
         return true;
+    case Qt::Key_S:
+        if (!(modifiers & Qt::ShiftModifier))
+            meta->setSnapshotRequested(true);
+        return true;
     case Qt::Key_Period:
         if (!tile->playing())
             tile->setStepFrame(true);

@@ -150,6 +150,13 @@ void VideoControls::stepFrame()
         state->setStepFrame(true);
 }
 
+void VideoControls::snapshot()
+{
+    const PlayerState *state = m_playerState;
+    if (VideoMetadata *meta = state ? state->videoMeta() : nullptr)
+        meta->setSnapshotRequested(true);
+}
+
 void VideoControls::playPause()
 {
     PlayerState *state = m_playerState;

@@ -88,6 +88,7 @@ public:
     Q_INVOKABLE void changeSpeed(int direction);
     // A paused tile shows its next picture.
     Q_INVOKABLE void stepFrame();
+    Q_INVOKABLE void snapshot();
 
     static WidthClass widthClassFor(qreal width);
     // Hours padded to two digits, no fraction.

@@ -118,6 +118,13 @@ public:
     MARQUETRIX_NOTIFYING(float, rate, setRate, rateChanged, 1)
     Q_SIGNAL void rateChanged();
 
+    // Asks the tile for a snapshot of its picture.
+    Q_PROPERTY(bool snapshotRequested READ snapshotRequested WRITE setSnapshotRequested NOTIFY
+                   snapshotRequestedChanged)
+    MARQUETRIX_NOTIFYING(bool, snapshotRequested, setSnapshotRequested, snapshotRequestedChanged,
+                         false)
+    Q_SIGNAL void snapshotRequestedChanged();
+
     Q_PROPERTY(bool videoLoaded READ videoLoaded WRITE setVideoLoaded NOTIFY videoLoadedChanged)
     MARQUETRIX_NOTIFYING(bool, videoLoaded, setVideoLoaded, videoLoadedChanged, false)
     Q_SIGNAL void videoLoadedChanged();

@@ -7,6 +7,7 @@
 #include "appwindow.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "media.h"
 #include "mediagenerator.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
@@ -16,6 +17,7 @@
 #include "viewstate.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
@@ -667,6 +669,51 @@ private slots:
         QTRY_VERIFY2(qAbs(player->time().value_or(-1) - pausedAt - 100) <= 40,
                      qPrintable(QString::number(player->time().value_or(-1) - pausedAt)));
         QCOMPARE(player->state(), PlaybackState::Paused);
+    }
+
+    // s saves the picture of the tile under the pointer at the clip's own size, as ffmpeg decodes
+    // it at that position; Shift+S saves every tile and the whole window. A notice names the
+    // folder.
+    void snapshots()
+    {
+        QTemporaryDir pictures;
+        qputenv("XDG_PICTURES_DIR", pictures.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", pictures.path().toLocal8Bit());
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        QQuickItem *tile = app->tiles().value(0);
+        MediaPlayer *player = stateOf(tile)->videoMeta()->mediaPlayer()->mediaPlayer();
+        app->move(bareSpotOf(tile));
+        app->key("s");
+        const QDir folder(pictures.path() + "/Marquetrix");
+        QTRY_COMPARE(folder.entryList({"*.png"}).size(), 1);
+        const QString name = folder.entryList({"*.png"}).value(0);
+        QVERIFY2(name.startsWith(stateOf(tile)->videoMeta()->title() + ' '), qPrintable(name));
+        QTRY_VERIFY(app->viewState()->snapshotNotice().contains(folder.path()));
+        const QImage shot(folder.filePath(name));
+        QProcess ffmpeg;
+        const QString reference = pictures.filePath("reference.png");
+        ffmpeg.start("ffmpeg",
+                     {"-v", "error", "-ss", QString::number(*player->time() / 1000.0), "-i",
+                      player->media()->url().toLocalFile(), "-frames:v", "1", reference});
+        QVERIFY(ffmpeg.waitForFinished(20000) && ffmpeg.exitCode() == 0);
+        const QImage decoded(reference);
+        QCOMPARE(shot.size(), decoded.size());
+        qint64 alike = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                alike += AppWindow::near(shot.pixel(x, y), QColor(decoded.pixel(x, y)), 24);
+        QVERIFY2(alike > shot.width() * shot.height() * 97 / 100,
+                 qPrintable(QString::number(alike)));
+
+        app->key("shift+s");
+        QTRY_COMPARE(folder.entryList({"*.png"}).size(), 1 + app->tileCount() + 1);
+        const QStringList window = folder.entryList({"Marquetrix *.png"});
+        QCOMPARE(window.size(), 1);
+        QCOMPARE(QImage(folder.filePath(window[0])).size(),
+                 app->window()->size() * app->window()->devicePixelRatio());
+        qunsetenv("XDG_PICTURES_DIR");
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
 private:

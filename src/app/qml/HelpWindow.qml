@@ -25,6 +25,7 @@ Window {
         ListElement { keys: "Ctrl+L"; action: qsTr("Shuffle the layout") }
         ListElement { keys: "Ctrl+] / Ctrl+["; action: qsTr("All videos faster or slower") }
         ListElement { keys: "Ctrl+="; action: qsTr("All videos at normal speed") }
+        ListElement { keys: "Shift+S"; action: qsTr("Snapshot of every video and of the window") }
         ListElement { keys: "F1, Ctrl+?"; action: qsTr("Show this list") }
         ListElement { keys: ""; action: qsTr("For the video under the pointer, or the one clicked last:") }
         ListElement { keys: "\u2190 / \u2192"; action: qsTr("Back or forward 5 seconds") }
@@ -37,6 +38,7 @@ Window {
         ListElement { keys: "] / ["; action: qsTr("Faster or slower (0.25\u00d7 \u2013 4\u00d7)") }
         ListElement { keys: "="; action: qsTr("Normal speed") }
         ListElement { keys: "."; action: qsTr("Next frame of a paused video") }
+        ListElement { keys: "S"; action: qsTr("Snapshot into the pictures folder") }
     }
 
     ListView {

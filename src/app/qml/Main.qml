@@ -141,6 +141,14 @@ ApplicationWindow {
                 enabled: commands.playbackEnabled
                 onTriggered: commands.changeSpeedAll(0)
             }
+            MenuSeparator {}
+            Action {
+                objectName: "snapshotAllAction"
+                text: qsTr("Snapshot All")
+                shortcut: "Shift+S"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.snapshotAll(window)
+            }
         }
         Menu {
             title: "&Layout"

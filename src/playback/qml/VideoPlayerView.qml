@@ -182,6 +182,11 @@ Item {
             enabled: !tileState.playing
             onTriggered: tileControls.stepFrame()
         }
+        MenuItem {
+            objectName: "tileMenuSnapshot"
+            text: qsTr("Snapshot")
+            onTriggered: tileControls.snapshot()
+        }
         Menu {
             title: qsTr("Crop")
 
