@@ -175,6 +175,7 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             libvlc_media_player_set_pause(m_player, 1);
         }
         m_audio->refresh();
+        giveSubtitle();
         changeState(PlaybackState::Playing);
         watchProgress();
         break;
@@ -281,6 +282,7 @@ void VlcMediaPlayer::startRun()
         halt();
     ++m_run;
     m_active = true;
+    m_subtitleGiven = false;
     m_progressed = false;
     m_lastTime = -1;
     m_reached = 0;
@@ -562,6 +564,34 @@ void VlcMediaPlayer::nextFrame()
         libvlc_media_tracks_release(tracks, count);
     m_reached = std::max(m_reached, *now + frameMs);
     libvlc_media_player_set_time(m_player, *now + frameMs);
+}
+
+void VlcMediaPlayer::setSubtitleFile(const QUrl &file)
+{
+    if (file == m_subtitle)
+        return;
+    // Subtitles a video carries itself stay as libVLC chooses until a file was given.
+    m_subtitlesOff = file.isEmpty();
+    m_subtitle = file;
+    m_subtitleGiven = false;
+    if (m_state == PlaybackState::Playing || m_state == PlaybackState::Paused)
+        giveSubtitle();
+}
+
+void VlcMediaPlayer::giveSubtitle()
+{
+    // libVLC takes a subtitle file into a run under way only: each run is given it anew.
+    if (!m_player || m_subtitleGiven)
+        return;
+    m_subtitleGiven = true;
+    if (m_subtitle.isEmpty()) {
+        if (m_subtitlesOff)
+            libvlc_video_set_spu(m_player, -1);
+        return;
+    }
+    if (libvlc_media_player_add_slave(m_player, libvlc_media_slave_type_subtitle,
+                                      m_subtitle.toEncoded().constData(), true) != 0)
+        qCWarning(lcEngine) << "libVLC refused the subtitle file" << m_subtitle.toDisplayString();
 }
 
 AudioOutput *VlcMediaPlayer::audio()

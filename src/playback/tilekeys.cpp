@@ -103,6 +103,9 @@ bool TileKeys::press(int key, int modifiers)
         if (!(modifiers & Qt::ShiftModifier))
             meta->setSnapshotRequested(true);
         return true;
+    case Qt::Key_V:
+        meta->setSubtitlesShown(!meta->subtitlesShown());
+        return true;
     case Qt::Key_Period:
         if (!tile->playing())
             tile->setStepFrame(true);

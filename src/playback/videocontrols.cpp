@@ -157,6 +157,22 @@ void VideoControls::snapshot()
         meta->setSnapshotRequested(true);
 }
 
+void VideoControls::setSubtitleFile(const QUrl &file)
+{
+    const PlayerState *state = m_playerState;
+    if (VideoMetadata *meta = state ? state->videoMeta() : nullptr) {
+        meta->setSubtitleFile(file);
+        meta->setSubtitlesShown(true);
+    }
+}
+
+void VideoControls::toggleSubtitles()
+{
+    const PlayerState *state = m_playerState;
+    if (VideoMetadata *meta = state ? state->videoMeta() : nullptr)
+        meta->setSubtitlesShown(!meta->subtitlesShown());
+}
+
 void VideoControls::playPause()
 {
     PlayerState *state = m_playerState;

@@ -89,6 +89,9 @@ public:
     // A paused tile shows its next picture.
     Q_INVOKABLE void stepFrame();
     Q_INVOKABLE void snapshot();
+    // A subtitle file for the tile, shown at once.
+    Q_INVOKABLE void setSubtitleFile(const QUrl &file);
+    Q_INVOKABLE void toggleSubtitles();
 
     static WidthClass widthClassFor(qreal width);
     // Hours padded to two digits, no fraction.

@@ -246,6 +246,7 @@ void VideoView::update()
     applySeek(*state, meta, *player);
     applySpeed(*state, *meta, *player);
     applySnapshot(meta, *player);
+    applySubtitles(*meta, *player);
     applyPlayState(*state, *meta, listPlayer, *player);
     applyAudio(*state, *meta, listPlayer, *player);
     applySurface(*state, listPlayer, *player);
@@ -371,6 +372,13 @@ void VideoView::applySpeed(const PlayerState &state, const VideoMetadata &meta, 
             player.nextFrame();
         schedulePlayerState(&PlayerState::setStepFrame, false);
     }
+}
+
+void VideoView::applySubtitles(const VideoMetadata &meta, MediaPlayer &player)
+{
+    const QUrl wanted = meta.subtitlesShown() ? meta.subtitleFile() : QUrl();
+    if (player.subtitleFile() != wanted)
+        player.setSubtitleFile(wanted);
 }
 
 void VideoView::applySnapshot(const std::shared_ptr<VideoMetadata> &meta, const MediaPlayer &player)

@@ -118,6 +118,16 @@ public:
     MARQUETRIX_NOTIFYING(float, rate, setRate, rateChanged, 1)
     Q_SIGNAL void rateChanged();
 
+    // The subtitle file drawn into the picture; empty: none.
+    Q_PROPERTY(QUrl subtitleFile READ subtitleFile WRITE setSubtitleFile NOTIFY subtitleFileChanged)
+    MARQUETRIX_NOTIFYING(QUrl, subtitleFile, setSubtitleFile, subtitleFileChanged)
+    Q_SIGNAL void subtitleFileChanged();
+
+    Q_PROPERTY(bool subtitlesShown READ subtitlesShown WRITE setSubtitlesShown NOTIFY
+                   subtitlesShownChanged)
+    MARQUETRIX_NOTIFYING(bool, subtitlesShown, setSubtitlesShown, subtitlesShownChanged, true)
+    Q_SIGNAL void subtitlesShownChanged();
+
     // Asks the tile for a snapshot of its picture.
     Q_PROPERTY(bool snapshotRequested READ snapshotRequested WRITE setSnapshotRequested NOTIFY
                    snapshotRequestedChanged)

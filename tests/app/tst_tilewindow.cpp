@@ -716,6 +716,48 @@ private slots:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
+    // The subtitle file of a clip's name beside it shows its text, drawn into the picture, in the
+    // lower third while its cue lasts and not outside it; v hides it.
+    void subtitlesAtTheirCue()
+    {
+        const QString clip = m_media.clip(
+            {.size = {640, 360}, .seconds = 14, .fps = 10, .pattern = ClipPattern::Quadrants});
+        QVERIFY2(!clip.isEmpty(), qPrintable(m_media.failure()));
+        QTemporaryDir dir;
+        const QString video = dir.filePath("talk.mp4");
+        QVERIFY(QFile::copy(clip, video));
+        QVERIFY(write(dir.filePath("talk.srt"),
+                      "1\n00:00:04,000 --> 00:00:10,000\nWWWW MMMM WWWW MMMM WWWW\n\n"));
+        m_app.reset();
+        AppWindow app;
+        QVERIFY2(app.start({video}), qPrintable(app.failure()));
+        QTRY_COMPARE(app.tileCount(), 1);
+        QQuickItem *tile = app.tiles()[0];
+        const PlayerState *state = stateOf(tile);
+        app.click(bareSpotOf(tile));
+        app.move(app.centreOf(app.item("addVideoButton")));
+        // The lower third of the blue quadrant, where text shows as white.
+        const QRect rect = AppWindow::rectOf(tile);
+        const QRect lower(rect.left(), rect.top() + rect.height() * 2 / 3, rect.width() / 2,
+                          rect.height() / 3);
+        const auto text = [&] {
+            return AppWindow::share(app.grab(), lower,
+                                    [](QRgb p) { return qRed(p) > 180 && qGreen(p) > 180; });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(state->position() > 1.5f, 10000);
+        QVERIFY(text() < 0.0005);
+        QVERIFY(state->position() < 3.8f);
+        QTRY_VERIFY_WITH_TIMEOUT(text() > 0.005, 8000);
+        QVERIFY2(state->position() > 3.8f && state->position() < 10.2f,
+                 qPrintable(QString::number(state->position())));
+        app.key("v");
+        QTRY_VERIFY(text() < 0.0005);
+        QVERIFY(state->position() < 9.8f);
+        app.key("v");
+        QTRY_VERIFY_WITH_TIMEOUT(state->position() > 10.5f, 10000);
+        QVERIFY(text() < 0.0005);
+    }
+
 private:
     AppWindow *window(const QString &setup);
 

@@ -84,6 +84,8 @@ public:
     float rate() const override { return currentRate; }
     void setRate(float r) override { m_calls << "rate " + QString::number(currentRate = r); }
     void nextFrame() override { m_calls << QStringLiteral("nextFrame"); }
+    QUrl subtitleFile() const override { return subtitle; }
+    void setSubtitleFile(const QUrl &f) override { m_calls << "subtitle " + (subtitle = f).path(); }
 
     // Delivers events to the delegate the way the engine does (nothing when none is set).
     void sendStateChanged() { m_delegate ? m_delegate->mediaPlayerStateChanged(this) : void(); }
@@ -95,6 +97,7 @@ public:
     std::optional<qint64> timeMs;
     std::unique_ptr<FakeAudioOutput> audioOutput;
     float currentRate = 1;
+    QUrl subtitle;
 
 private:
     QStringList &m_calls;

@@ -39,6 +39,7 @@ Window {
         ListElement { keys: "="; action: qsTr("Normal speed") }
         ListElement { keys: "."; action: qsTr("Next frame of a paused video") }
         ListElement { keys: "S"; action: qsTr("Snapshot into the pictures folder") }
+        ListElement { keys: "V"; action: qsTr("Show or hide subtitles") }
     }
 
     ListView {

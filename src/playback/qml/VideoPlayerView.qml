@@ -188,6 +188,22 @@ Item {
             onTriggered: tileControls.snapshot()
         }
         Menu {
+            title: qsTr("Subtitles")
+
+            MenuItem {
+                objectName: "tileMenuSubtitleFile"
+                text: qsTr("Load Subtitle File\u2026")
+                onTriggered: FileDialogCheck.open(subtitleDialog)
+            }
+            MenuItem {
+                objectName: "tileMenuShowSubtitles"
+                text: qsTr("Show Subtitles")
+                checkable: true
+                checked: root.videoMeta.subtitlesShown
+                onTriggered: tileControls.toggleSubtitles()
+            }
+        }
+        Menu {
             title: qsTr("Crop")
 
             MenuItem {
@@ -223,6 +239,15 @@ Item {
             text: qsTr("Close")
             onTriggered: tileControls.close()
         }
+    }
+
+    FileDialog {
+        id: subtitleDialog
+
+        objectName: "subtitleDialog"
+        fileMode: FileDialog.OpenFile
+        nameFilters: [qsTr("Subtitles (*.srt *.ass *.ssa *.vtt)"), qsTr("All files (*)")]
+        onAccepted: tileControls.setSubtitleFile(selectedFile)
     }
 
     // The tile's open panel: it outlives the bar, which goes when the pointer leaves.
