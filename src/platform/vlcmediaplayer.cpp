@@ -174,6 +174,7 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             m_pendingPause = false;
             libvlc_media_player_set_pause(m_player, 1);
         }
+        m_stepped = 0;
         m_audio->refresh();
         giveSubtitle();
         changeState(PlaybackState::Playing);
@@ -286,6 +287,7 @@ void VlcMediaPlayer::startRun()
     m_progressed = false;
     m_lastTime = -1;
     m_reached = 0;
+    m_stepped = 0;
     const quint64 run = m_run.load();
     QMetaObject::invokeMethod(
         m_context.get(),
@@ -494,7 +496,7 @@ std::optional<qint64> VlcMediaPlayer::time() const
     const libvlc_time_t time = libvlc_media_player_get_time(m_player);
     if (time < 0)
         return std::nullopt;
-    return time;
+    return time + (m_state == PlaybackState::Paused ? m_stepped : 0);
 }
 
 void VlcMediaPlayer::jumpBackward(int seconds)
@@ -510,6 +512,7 @@ void VlcMediaPlayer::jumpForward(int seconds)
     const qint64 target = std::max<qint64>(0, *now + qint64(seconds) * 1000);
     // A jump to the end ends the stream there, as if it had played that far.
     m_reached = std::max(m_reached, target);
+    m_stepped = 0;
     libvlc_media_player_set_time(m_player, target);
 }
 
@@ -549,8 +552,8 @@ void VlcMediaPlayer::nextFrame()
     const auto now = time();
     if (!m_player || m_state != PlaybackState::Paused || !now)
         return;
-    // libVLC's own frame step leaves the time it reports where it was, so the tile's position
-    // would stand still; a jump by one picture's duration moves the picture and the time.
+    // libVLC steps the picture but leaves the time it reports where it was: the steps are
+    // counted here until playback goes on.
     qint64 frameMs = 40;
     libvlc_media_track_t **tracks = nullptr;
     const unsigned count = libvlc_media_tracks_get(m_media->handle(), &tracks);
@@ -562,8 +565,17 @@ void VlcMediaPlayer::nextFrame()
     }
     if (tracks)
         libvlc_media_tracks_release(tracks, count);
+    m_stepped += frameMs;
     m_reached = std::max(m_reached, *now + frameMs);
-    libvlc_media_player_set_time(m_player, *now + frameMs);
+    libvlc_media_player_next_frame(m_player);
+    const quint64 run = m_run.load();
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this, run] {
+            if (run == m_run.load() && m_delegate)
+                m_delegate->mediaPlayerTimeChanged(this);
+        },
+        Qt::QueuedConnection);
 }
 
 void VlcMediaPlayer::setSubtitleFile(const QUrl &file)

@@ -134,6 +134,8 @@ private:
     // The run's last reported time and the furthest point it reached or jumped to (ms).
     qint64 m_lastTime = -1;
     qint64 m_reached = 0;
+    // The pictures stepped through since the run last played or jumped (ms).
+    qint64 m_stepped = 0;
 };
 
 } // namespace marquetrix
