@@ -19,8 +19,10 @@ QString fileSafe(const QString &text)
         safe +=
             (c == QLatin1Char('/') || c.category() == QChar::Other_Control) ? QLatin1Char('_') : c;
     safe = safe.trimmed();
-    return safe.isEmpty() || safe.startsWith(QLatin1Char('.')) ? QStringLiteral("Video ") + safe
-                                                               : safe;
+    if (safe.isEmpty())
+        return QStringLiteral("Video");
+    // Not a hidden file.
+    return safe.startsWith(QLatin1Char('.')) ? QStringLiteral("Video ") + safe : safe;
 }
 
 } // namespace
