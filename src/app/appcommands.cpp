@@ -1,6 +1,8 @@
 #include "appcommands.h"
 
 #include "applogging.h"
+#include "playbackrate.h"
+#include "snapshotfile.h"
 #include "videometadata.h"
 
 namespace marquetrix {
@@ -159,6 +161,33 @@ void AppCommands::shuffle()
         layout->shuffleVideoMetas();
     else
         qCWarning(lcMain, "LayoutState not found to shuffle layouts");
+}
+
+void AppCommands::changeSpeedAll(int direction)
+{
+    LayoutState *layout = layoutState();
+    if (!layout) {
+        qCWarning(lcMain, "LayoutState not found to change the speed");
+        return;
+    }
+    for (const auto &meta : layout->videoMetas())
+        meta->setRate(PlaybackRate::step(meta->rate(), direction));
+}
+
+void AppCommands::snapshotAll(QQuickWindow *window)
+{
+    LayoutState *layout = layoutState();
+    ViewState *view = viewState();
+    if (!layout || !view || !window) {
+        qCWarning(lcMain, "No window to take snapshots of");
+        return;
+    }
+    for (const auto &meta : layout->videoMetas())
+        meta->setSnapshotRequested(true);
+    const QString saved = SnapshotFile::save(
+        window->grabWindow(), SnapshotFile::windowName(QDateTime::currentDateTime()));
+    if (saved.isEmpty())
+        view->setSnapshotNotice(tr("Could not save a snapshot of the window"));
 }
 
 } // namespace marquetrix

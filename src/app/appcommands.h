@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QString>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
@@ -53,6 +54,10 @@ public:
     Q_INVOKABLE void repeatAll();
     Q_INVOKABLE void muteAll();
     Q_INVOKABLE void shuffle();
+    // Every video one speed step faster (direction > 0) or slower (< 0), or at normal speed (0).
+    Q_INVOKABLE void changeSpeedAll(int direction);
+    // A snapshot of every video, and one of the whole window as it shows them.
+    Q_INVOKABLE void snapshotAll(QQuickWindow *window);
 
 private:
     ViewState *viewState() const;

@@ -3,6 +3,7 @@
 #include "playbackstate.h"
 
 #include <QString>
+#include <QUrl>
 #include <QtGlobal>
 #include <optional>
 
@@ -43,6 +44,16 @@ public:
 
     // nullptr before playback has created the audio output.
     virtual AudioOutput *audio() = 0;
+
+    // The speed, 1 for normal; it holds for every later run too.
+    virtual float rate() const = 0;
+    virtual void setRate(float rate) = 0;
+    // A paused player shows its next picture and stays paused.
+    virtual void nextFrame() = 0;
+
+    // A subtitle file drawn into the picture; an empty URL: no subtitles.
+    virtual QUrl subtitleFile() const = 0;
+    virtual void setSubtitleFile(const QUrl &file) = 0;
 };
 
 } // namespace marquetrix

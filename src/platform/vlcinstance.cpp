@@ -80,8 +80,10 @@ std::shared_ptr<VlcInstance> VlcInstance::shared()
     if (auto instance = current.lock())
         return instance;
 
+    // Subtitles are the ones the program names: libVLC's own search also takes files that
+    // merely resemble the video's name.
     QVector<QByteArray> arguments{"--no-video-title-show", "--no-osd", "--no-snapshot-preview",
-                                  "--no-stats"};
+                                  "--no-stats", "--no-sub-autodetect-file"};
     if (!hasSoundDevice())
         arguments.append("--aout=adummy");
     QVector<const char *> argv;

@@ -174,7 +174,9 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             m_pendingPause = false;
             libvlc_media_player_set_pause(m_player, 1);
         }
+        m_stepped = 0;
         m_audio->refresh();
+        giveSubtitle();
         changeState(PlaybackState::Playing);
         watchProgress();
         break;
@@ -281,9 +283,11 @@ void VlcMediaPlayer::startRun()
         halt();
     ++m_run;
     m_active = true;
+    m_subtitleGiven = false;
     m_progressed = false;
     m_lastTime = -1;
     m_reached = 0;
+    m_stepped = 0;
     const quint64 run = m_run.load();
     QMetaObject::invokeMethod(
         m_context.get(),
@@ -492,7 +496,7 @@ std::optional<qint64> VlcMediaPlayer::time() const
     const libvlc_time_t time = libvlc_media_player_get_time(m_player);
     if (time < 0)
         return std::nullopt;
-    return time;
+    return time + (m_state == PlaybackState::Paused ? m_stepped : 0);
 }
 
 void VlcMediaPlayer::jumpBackward(int seconds)
@@ -508,6 +512,7 @@ void VlcMediaPlayer::jumpForward(int seconds)
     const qint64 target = std::max<qint64>(0, *now + qint64(seconds) * 1000);
     // A jump to the end ends the stream there, as if it had played that far.
     m_reached = std::max(m_reached, target);
+    m_stepped = 0;
     libvlc_media_player_set_time(m_player, target);
 }
 
@@ -528,6 +533,77 @@ void VlcMediaPlayer::setVideoCropGeometry(const std::optional<QString> &geometry
         return;
     }
     m_writer->setCrop(QSize(width, height));
+}
+
+void VlcMediaPlayer::setRate(float rate)
+{
+    if (!(rate > 0)) {
+        qCWarning(lcEngine) << "Ignoring playback rate" << rate;
+        return;
+    }
+    m_rate = rate;
+    // libVLC keeps the rate on the player: later runs start at it.
+    if (m_player && libvlc_media_player_set_rate(m_player, rate) != 0)
+        qCWarning(lcEngine) << "libVLC refused the playback rate" << rate;
+}
+
+void VlcMediaPlayer::nextFrame()
+{
+    const auto now = time();
+    if (!m_player || m_state != PlaybackState::Paused || !now)
+        return;
+    // libVLC steps the picture but leaves the time it reports where it was: the steps are
+    // counted here until playback goes on.
+    qint64 frameMs = 40;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(m_media->handle(), &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t *track = tracks[i];
+        if (track->i_type == libvlc_track_video && track->video->i_frame_rate_num > 0)
+            frameMs = std::max<qint64>(1, qint64(track->video->i_frame_rate_den) * 1000 /
+                                              track->video->i_frame_rate_num);
+    }
+    if (tracks)
+        libvlc_media_tracks_release(tracks, count);
+    m_stepped += frameMs;
+    m_reached = std::max(m_reached, *now + frameMs);
+    libvlc_media_player_next_frame(m_player);
+    const quint64 run = m_run.load();
+    QMetaObject::invokeMethod(
+        m_context.get(),
+        [this, run] {
+            if (run == m_run.load() && m_delegate)
+                m_delegate->mediaPlayerTimeChanged(this);
+        },
+        Qt::QueuedConnection);
+}
+
+void VlcMediaPlayer::setSubtitleFile(const QUrl &file)
+{
+    if (file == m_subtitle)
+        return;
+    // Subtitles a video carries itself stay as libVLC chooses until a file was given.
+    m_subtitlesOff = file.isEmpty();
+    m_subtitle = file;
+    m_subtitleGiven = false;
+    if (m_state == PlaybackState::Playing || m_state == PlaybackState::Paused)
+        giveSubtitle();
+}
+
+void VlcMediaPlayer::giveSubtitle()
+{
+    // libVLC takes a subtitle file into a run under way only: each run is given it anew.
+    if (!m_player || m_subtitleGiven)
+        return;
+    m_subtitleGiven = true;
+    if (m_subtitle.isEmpty()) {
+        if (m_subtitlesOff)
+            libvlc_video_set_spu(m_player, -1);
+        return;
+    }
+    if (libvlc_media_player_add_slave(m_player, libvlc_media_slave_type_subtitle,
+                                      m_subtitle.toEncoded().constData(), true) != 0)
+        qCWarning(lcEngine) << "libVLC refused the subtitle file" << m_subtitle.toDisplayString();
 }
 
 AudioOutput *VlcMediaPlayer::audio()

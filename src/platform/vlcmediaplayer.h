@@ -52,6 +52,11 @@ public:
     void jumpForward(int seconds) override;
     void setVideoCropGeometry(const std::optional<QString> &geometry) override;
     AudioOutput *audio() override;
+    float rate() const override { return m_rate; }
+    void setRate(float rate) override;
+    void nextFrame() override;
+    QUrl subtitleFile() const override { return m_subtitle; }
+    void setSubtitleFile(const QUrl &file) override;
 
     std::shared_ptr<VlcMedia> currentMedia() const { return m_media; }
     void setMedia(std::shared_ptr<VlcMedia> media);
@@ -93,6 +98,7 @@ private:
     void watchProgress();
     bool endedEarly() const;
     void refreshTracks();
+    void giveSubtitle();
     void changeState(PlaybackState state);
     void tellStateChanged();
     QString describeMedia() const;
@@ -121,9 +127,15 @@ private:
     bool m_pendingPause = false;
     bool m_progressed = false;
     bool m_repeat = false;
+    float m_rate = 1;
+    QUrl m_subtitle;
+    bool m_subtitleGiven = false; // to the current run
+    bool m_subtitlesOff = false;
     // The run's last reported time and the furthest point it reached or jumped to (ms).
     qint64 m_lastTime = -1;
     qint64 m_reached = 0;
+    // The pictures stepped through since the run last played or jumped (ms).
+    qint64 m_stepped = 0;
 };
 
 } // namespace marquetrix

@@ -7,9 +7,26 @@
 #include "playbacklogging.h"
 #include "videometadata.h"
 
+#include <QFileInfo>
 #include <QUuid>
 
 namespace marquetrix {
+
+namespace {
+
+QUrl subtitleBeside(const QUrl &video)
+{
+    const QFileInfo file(video.toLocalFile());
+    const QString stem = file.path() + QLatin1Char('/') + file.completeBaseName();
+    for (const char *extension : {".srt", ".ass", ".vtt"}) {
+        const QString candidate = stem + QLatin1String(extension);
+        if (QFileInfo::exists(candidate))
+            return QUrl::fromLocalFile(candidate);
+    }
+    return {};
+}
+
+} // namespace
 
 std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url,
                                             const QStringList &options, const QString &title)
@@ -30,7 +47,10 @@ std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url
 
 std::shared_ptr<VideoMetadata> localFileRecord(MediaEngine &engine, const QUrl &url)
 {
-    return openedRecord(engine, url, kLocalFileOptions, url.fileName());
+    auto record = openedRecord(engine, url, kLocalFileOptions, url.fileName());
+    if (record)
+        record->setSubtitleFile(subtitleBeside(url));
+    return record;
 }
 
 } // namespace marquetrix

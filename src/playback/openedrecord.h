@@ -22,7 +22,8 @@ inline const QStringList kLocalFileOptions = {QStringLiteral("--avcodec-hw=none"
 std::shared_ptr<VideoMetadata> openedRecord(MediaEngine &engine, const QUrl &url,
                                             const QStringList &options, const QString &title);
 
-// The record of a file on this machine, titled with its name.
+// The record of a file on this machine, titled with its name, with the subtitle file of the
+// same name beside it (.srt, .ass or .vtt) if there is one.
 std::shared_ptr<VideoMetadata> localFileRecord(MediaEngine &engine, const QUrl &url);
 
 } // namespace marquetrix

@@ -1,5 +1,7 @@
 #include "tilekeys.h"
 
+#include "playbackrate.h"
+
 #include <algorithm>
 
 namespace marquetrix {
@@ -87,6 +89,26 @@ bool TileKeys::press(int key, int modifiers)
         return true;
     case Qt::Key_Home:
         seekTo(*tile, 0);
+        return true;
+    case Qt::Key_BracketLeft:
+        meta->setRate(PlaybackRate::step(meta->rate(), -1));
+        return true;
+    case Qt::Key_BracketRight:
+        meta->setRate(PlaybackRate::step(meta->rate(), 1));
+        return true;
+    case Qt::Key_Equal:
+        meta->setRate(PlaybackRate::step(meta->rate(), 0));
+        return true;
+    case Qt::Key_S:
+        if (!(modifiers & Qt::ShiftModifier))
+            meta->setSnapshotRequested(true);
+        return true;
+    case Qt::Key_V:
+        meta->setSubtitlesShown(!meta->subtitlesShown());
+        return true;
+    case Qt::Key_Period:
+        if (!tile->playing())
+            tile->setStepFrame(true);
         return true;
     case Qt::Key_End:
         if (length > 0)

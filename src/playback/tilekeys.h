@@ -11,8 +11,10 @@ namespace marquetrix {
 // The keys a player answers for one tile: the tile under the pointer or, with none under
 // it, the tile clicked last. Arrows seek by 5 s (with Shift by a minute) and change the
 // volume by 5, m mutes, digits jump to tenths of the video, Home and End to its start and
-// end, f asks for full screen. Like the controls, the keys only write requests into the
-// tile's state; the player binding carries them out.
+// end, [ ] and = slow down, speed up and reset the speed, . shows a paused tile's next
+// picture, s saves a snapshot, v shows or hides subtitles, f asks for full screen. Like the
+// controls, the keys only write requests into the tile's state; the player binding carries them
+// out.
 class TileKeys : public QObject
 {
     Q_OBJECT

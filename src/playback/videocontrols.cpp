@@ -1,6 +1,7 @@
 #include "videocontrols.h"
 
 #include "followedstate.h"
+#include "playbackrate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,10 +27,14 @@ void VideoControls::setPlayerState(PlayerState *value)
             m_observedMeta->disconnect(this);
         const PlayerState *state = m_playerState;
         m_observedMeta = state ? state->videoMeta() : nullptr;
-        if (m_observedMeta)
+        if (m_observedMeta) {
             connect(m_observedMeta, &VideoMetadata::mediaLengthChanged, this,
                     &VideoControls::durationTextChanged);
+            connect(m_observedMeta, &VideoMetadata::rateChanged, this,
+                    &VideoControls::rateTextChanged);
+        }
         emit durationTextChanged();
+        emit rateTextChanged();
     };
     if (value) {
         connect(value, &PlayerState::positionChanged, this, &VideoControls::positionTextChanged);
@@ -119,6 +124,53 @@ QString VideoControls::durationText() const
     const auto milliseconds = static_cast<qint64>(double(meta->mediaLength()) * 1000.0);
     // The default rounding mode rounds ties to even.
     return formatTime(static_cast<qint64>(std::nearbyint(double(milliseconds) / 1000.0)));
+}
+
+QString VideoControls::rateText() const
+{
+    const PlayerState *state = m_playerState;
+    const VideoMetadata *meta = state ? state->videoMeta() : nullptr;
+    if (!meta || meta->rate() == PlaybackRate::normal)
+        return {};
+    return tr("%1\u00d7").arg(double(meta->rate()));
+}
+
+void VideoControls::changeSpeed(int direction)
+{
+    const PlayerState *state = m_playerState;
+    VideoMetadata *meta = state ? state->videoMeta() : nullptr;
+    if (meta)
+        meta->setRate(PlaybackRate::step(meta->rate(), direction));
+}
+
+void VideoControls::stepFrame()
+{
+    PlayerState *state = m_playerState;
+    if (state && !state->playing())
+        state->setStepFrame(true);
+}
+
+void VideoControls::snapshot()
+{
+    const PlayerState *state = m_playerState;
+    if (VideoMetadata *meta = state ? state->videoMeta() : nullptr)
+        meta->setSnapshotRequested(true);
+}
+
+void VideoControls::setSubtitleFile(const QUrl &file)
+{
+    const PlayerState *state = m_playerState;
+    if (VideoMetadata *meta = state ? state->videoMeta() : nullptr) {
+        meta->setSubtitleFile(file);
+        meta->setSubtitlesShown(true);
+    }
+}
+
+void VideoControls::toggleSubtitles()
+{
+    const PlayerState *state = m_playerState;
+    if (VideoMetadata *meta = state ? state->videoMeta() : nullptr)
+        meta->setSubtitlesShown(!meta->subtitlesShown());
 }
 
 void VideoControls::playPause()

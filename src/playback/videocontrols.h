@@ -70,6 +70,11 @@ public:
     QString durationText() const;
     Q_SIGNAL void durationTextChanged();
 
+    // "1.5×" while the tile plays at other than normal speed; empty at normal speed.
+    Q_PROPERTY(QString rateText READ rateText NOTIFY rateTextChanged)
+    QString rateText() const;
+    Q_SIGNAL void rateTextChanged();
+
     // Play on an ended video starts it over from the beginning.
     Q_INVOKABLE void playPause();
     Q_INVOKABLE void jumpBackward();
@@ -79,6 +84,14 @@ public:
     Q_INVOKABLE void setEditing(bool editing);
     Q_INVOKABLE void toggleMute();
     Q_INVOKABLE void close();
+    // One step faster (direction > 0) or slower (< 0), or normal speed (0).
+    Q_INVOKABLE void changeSpeed(int direction);
+    // A paused tile shows its next picture.
+    Q_INVOKABLE void stepFrame();
+    Q_INVOKABLE void snapshot();
+    // A subtitle file for the tile, shown at once.
+    Q_INVOKABLE void setSubtitleFile(const QUrl &file);
+    Q_INVOKABLE void toggleSubtitles();
 
     static WidthClass widthClassFor(qreal width);
     // Hours padded to two digits, no fraction.

@@ -10,10 +10,12 @@
 #include "playbacklogging.h"
 #include "playerdelegate.h"
 #include "playerstate.h"
+#include "snapshotfile.h"
 #include "viewstate.h"
 
 #include <QHash>
 #include <QMetaMethod>
+#include <QVideoFrame>
 
 namespace marquetrix {
 
@@ -242,6 +244,9 @@ void VideoView::update()
     applyPlayRequests(*state, meta, *listPlayer, *player);
     applyCropping(*state, *meta, *player);
     applySeek(*state, meta, *player);
+    applySpeed(*state, *meta, *player);
+    applySnapshot(meta, *player);
+    applySubtitles(*meta, *player);
     applyPlayState(*state, *meta, listPlayer, *player);
     applyAudio(*state, *meta, listPlayer, *player);
     applySurface(*state, listPlayer, *player);
@@ -356,6 +361,44 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
                 tile->setDisplayedPosition(tile->position());
         });
     }
+}
+
+void VideoView::applySpeed(const PlayerState &state, const VideoMetadata &meta, MediaPlayer &player)
+{
+    if (player.rate() != meta.rate())
+        player.setRate(meta.rate());
+    if (state.stepFrame()) {
+        // A playing tile has no single next picture to show.
+        if (!player.isPlaying())
+            player.nextFrame();
+        schedulePlayerState(&PlayerState::setStepFrame, false);
+    }
+}
+
+void VideoView::applySubtitles(const VideoMetadata &meta, MediaPlayer &player)
+{
+    const QUrl wanted = meta.subtitlesShown() ? meta.subtitleFile() : QUrl();
+    if (player.subtitleFile() != wanted)
+        player.setSubtitleFile(wanted);
+}
+
+void VideoView::applySnapshot(const std::shared_ptr<VideoMetadata> &meta, const MediaPlayer &player)
+{
+    if (!meta->snapshotRequested())
+        return;
+    // The sink holds the picture as the tile shows it: at the video's own size, cropped.
+    const QVideoSink *sink = m_drawable;
+    const QImage image = sink ? sink->videoFrame().toImage() : QImage();
+    const QString saved =
+        SnapshotFile::save(image, SnapshotFile::tileName(meta->title(), player.time().value_or(0)));
+    const QString notice = saved.isEmpty()
+                               ? tr("Could not save a snapshot of %1").arg(meta->title())
+                               : tr("Snapshot saved in %1").arg(SnapshotFile::folder());
+    schedule([meta, view = m_viewState, notice] {
+        meta->setSnapshotRequested(false);
+        if (ViewState *window = view)
+            window->setSnapshotNotice(notice);
+    });
 }
 
 void VideoView::applyPlayState(const PlayerState &state, const VideoMetadata &meta,

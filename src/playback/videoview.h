@@ -73,6 +73,9 @@ private:
     void applyCropping(const PlayerState &state, VideoMetadata &meta, MediaPlayer &player);
     void applySeek(const PlayerState &state, const std::shared_ptr<VideoMetadata> &meta,
                    MediaPlayer &player);
+    void applySnapshot(const std::shared_ptr<VideoMetadata> &meta, const MediaPlayer &player);
+    void applySubtitles(const VideoMetadata &meta, MediaPlayer &player);
+    void applySpeed(const PlayerState &state, const VideoMetadata &meta, MediaPlayer &player);
     void applyPlayState(const PlayerState &state, const VideoMetadata &meta,
                         const std::shared_ptr<MediaListPlayer> &listPlayer,
                         const MediaPlayer &player);

@@ -91,6 +91,11 @@ public:
     MARQUETRIX_NOTIFYING(bool, restoreCropping, setRestoreCropping, restoreCroppingChanged, false)
     Q_SIGNAL void restoreCroppingChanged();
 
+    // Asks a paused tile for its next picture.
+    Q_PROPERTY(bool stepFrame READ stepFrame WRITE setStepFrame NOTIFY stepFrameChanged)
+    MARQUETRIX_NOTIFYING(bool, stepFrame, setStepFrame, stepFrameChanged, false)
+    Q_SIGNAL void stepFrameChanged();
+
     // Bumped by the tile's tick so that the player binding runs even when nothing else changes.
     Q_PROPERTY(qint64 index READ index WRITE setIndex NOTIFY indexChanged)
     MARQUETRIX_NOTIFYING(qint64, index, setIndex, indexChanged, 0)

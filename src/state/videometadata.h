@@ -111,6 +111,28 @@ public:
     MARQUETRIX_NOTIFYING(bool, muted, setMuted, mutedChanged, false)
     Q_SIGNAL void mutedChanged();
 
+    // The speed, 1 for normal (see PlaybackRate).
+    Q_PROPERTY(float rate READ rate WRITE setRate NOTIFY rateChanged)
+    MARQUETRIX_NOTIFYING(float, rate, setRate, rateChanged, 1)
+    Q_SIGNAL void rateChanged();
+
+    // The subtitle file drawn into the picture; empty: none.
+    Q_PROPERTY(QUrl subtitleFile READ subtitleFile WRITE setSubtitleFile NOTIFY subtitleFileChanged)
+    MARQUETRIX_NOTIFYING(QUrl, subtitleFile, setSubtitleFile, subtitleFileChanged)
+    Q_SIGNAL void subtitleFileChanged();
+
+    Q_PROPERTY(bool subtitlesShown READ subtitlesShown WRITE setSubtitlesShown NOTIFY
+                   subtitlesShownChanged)
+    MARQUETRIX_NOTIFYING(bool, subtitlesShown, setSubtitlesShown, subtitlesShownChanged, true)
+    Q_SIGNAL void subtitlesShownChanged();
+
+    // Asks the tile for a snapshot of its picture.
+    Q_PROPERTY(bool snapshotRequested READ snapshotRequested WRITE setSnapshotRequested NOTIFY
+                   snapshotRequestedChanged)
+    MARQUETRIX_NOTIFYING(bool, snapshotRequested, setSnapshotRequested, snapshotRequestedChanged,
+                         false)
+    Q_SIGNAL void snapshotRequestedChanged();
+
     Q_PROPERTY(bool videoLoaded READ videoLoaded WRITE setVideoLoaded NOTIFY videoLoadedChanged)
     MARQUETRIX_NOTIFYING(bool, videoLoaded, setVideoLoaded, videoLoadedChanged, false)
     Q_SIGNAL void videoLoadedChanged();

@@ -50,6 +50,12 @@ public:
                          layoutSettingsVisibleChanged, false)
     Q_SIGNAL void layoutSettingsVisibleChanged();
 
+    // What became of the last snapshot (the folder it went to); empty: no notice.
+    Q_PROPERTY(QString snapshotNotice READ snapshotNotice WRITE setSnapshotNotice NOTIFY
+                   snapshotNoticeChanged)
+    MARQUETRIX_NOTIFYING(QString, snapshotNotice, setSnapshotNotice, snapshotNoticeChanged)
+    Q_SIGNAL void snapshotNoticeChanged();
+
     Q_PROPERTY(bool showFailedToOpenAlert READ showFailedToOpenAlert WRITE setShowFailedToOpenAlert
                    NOTIFY showFailedToOpenAlertChanged)
     MARQUETRIX_NOTIFYING(bool, showFailedToOpenAlert, setShowFailedToOpenAlert,

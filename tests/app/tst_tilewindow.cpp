@@ -7,7 +7,10 @@
 #include "appwindow.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "media.h"
 #include "mediagenerator.h"
+#include "medialistplayer.h"
+#include "mediaplayer.h"
 #include "playerstate.h"
 #include "playlistreader.h"
 #include "sessionstore.h"
@@ -774,6 +777,136 @@ private slots:
                      .entryList({"session.json.corrupt-*"})
                      .size(),
                  1);
+
+    // ] and [ change the speed of the tile under the pointer, which its bar shows and the engine
+    // plays at; = resets it; Ctrl+] speeds up every tile. . shows a paused tile's next picture.
+    void speedAndFrameStep()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        QQuickItem *tile = app->tiles().value(0);
+        PlayerState *state = stateOf(tile);
+        MediaPlayer *player = state->videoMeta()->mediaPlayer()->mediaPlayer();
+        const auto rateLabel = [&] {
+            QQuickItem *label = AppWindow::inside(tile, "rateLabel");
+            return label && label->isVisible() ? label->property("text").toString() : QString();
+        };
+        app->move(bareSpotOf(tile));
+        app->key("bracketright");
+        app->key("bracketright");
+        QTRY_COMPARE(player->rate(), 1.5f);
+        QTRY_COMPARE(rateLabel(), u"1.5\u00d7"_s);
+        QCOMPARE(stateOf(app->tiles()[1])->videoMeta()->rate(), 1.0f);
+        const qint64 from = player->time().value_or(0);
+        QTest::qWait(2000);
+        QVERIFY2(player->time().value_or(0) - from > 2400, qPrintable(QString::number(from)));
+        app->key("equal");
+        QTRY_COMPARE(player->rate(), 1.0f);
+        QTRY_COMPARE(rateLabel(), QString());
+        app->key("ctrl+bracketright");
+        for (QQuickItem *each : app->tiles())
+            QTRY_COMPARE(stateOf(each)->videoMeta()->mediaPlayer()->mediaPlayer()->rate(), 1.25f);
+        app->key("ctrl+equal");
+        QTRY_COMPARE(player->rate(), 1.0f);
+
+        app->key("space");
+        QTRY_COMPARE(player->state(), PlaybackState::Paused);
+        QTest::qWait(500);
+        const float pausedAt = state->position();
+        app->key("period");
+        // The clips have 10 pictures a second.
+        QTRY_VERIFY2(qAbs(state->position() - pausedAt - 0.1f) < 0.01f,
+                     qPrintable(QString::number(state->position() - pausedAt)));
+        QCOMPARE(player->state(), PlaybackState::Paused);
+    }
+
+    // s saves the picture of the tile under the pointer at the clip's own size, as ffmpeg decodes
+    // it at that position; Shift+S saves every tile and the whole window. A notice names the
+    // folder.
+    void snapshots()
+    {
+        QTemporaryDir pictures;
+        qputenv("XDG_PICTURES_DIR", pictures.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", pictures.path().toLocal8Bit());
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        QQuickItem *tile = app->tiles().value(0);
+        MediaPlayer *player = stateOf(tile)->videoMeta()->mediaPlayer()->mediaPlayer();
+        app->move(bareSpotOf(tile));
+        app->key("s");
+        const QDir folder(pictures.path() + "/Marquetrix");
+        QTRY_COMPARE(folder.entryList({"*.png"}).size(), 1);
+        const QString name = folder.entryList({"*.png"}).value(0);
+        QVERIFY2(name.startsWith(stateOf(tile)->videoMeta()->title() + ' '), qPrintable(name));
+        QTRY_VERIFY(app->viewState()->snapshotNotice().contains(folder.path()));
+        const QImage shot(folder.filePath(name));
+        QProcess ffmpeg;
+        const QString reference = pictures.filePath("reference.png");
+        ffmpeg.start("ffmpeg",
+                     {"-v", "error", "-ss", QString::number(*player->time() / 1000.0), "-i",
+                      player->media()->url().toLocalFile(), "-frames:v", "1", reference});
+        QVERIFY(ffmpeg.waitForFinished(20000) && ffmpeg.exitCode() == 0);
+        const QImage decoded(reference);
+        QCOMPARE(shot.size(), decoded.size());
+        qint64 alike = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                alike += AppWindow::near(shot.pixel(x, y), QColor(decoded.pixel(x, y)), 24);
+        QVERIFY2(alike > shot.width() * shot.height() * 97 / 100,
+                 qPrintable(QString::number(alike)));
+
+        app->key("shift+s");
+        QTRY_COMPARE(folder.entryList({"*.png"}).size(), 1 + app->tileCount() + 1);
+        const QStringList window = folder.entryList({"Marquetrix *.png"});
+        QCOMPARE(window.size(), 1);
+        QCOMPARE(QImage(folder.filePath(window[0])).size(),
+                 app->window()->size() * app->window()->devicePixelRatio());
+        qunsetenv("XDG_PICTURES_DIR");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // The subtitle file of a clip's name beside it shows its text, drawn into the picture, in the
+    // lower third while its cue lasts and not outside it; v hides it.
+    void subtitlesAtTheirCue()
+    {
+        const QString clip = m_media.clip(
+            {.size = {640, 360}, .seconds = 14, .fps = 10, .pattern = ClipPattern::Quadrants});
+        QVERIFY2(!clip.isEmpty(), qPrintable(m_media.failure()));
+        QTemporaryDir dir;
+        const QString video = dir.filePath("talk.mp4");
+        QVERIFY(QFile::copy(clip, video));
+        QVERIFY(write(dir.filePath("talk.srt"),
+                      "1\n00:00:04,000 --> 00:00:10,000\nWWWW MMMM WWWW MMMM WWWW\n\n"));
+        m_app.reset();
+        AppWindow app;
+        QVERIFY2(app.start({video}), qPrintable(app.failure()));
+        QTRY_COMPARE(app.tileCount(), 1);
+        QQuickItem *tile = app.tiles()[0];
+        const PlayerState *state = stateOf(tile);
+        app.click(bareSpotOf(tile));
+        app.move(app.centreOf(app.item("addVideoButton")));
+        // The lower third of the blue quadrant, where text shows as white.
+        const QRect rect = AppWindow::rectOf(tile);
+        const QRect lower(rect.left(), rect.top() + rect.height() * 2 / 3, rect.width() / 2,
+                          rect.height() / 3);
+        const auto text = [&] {
+            return AppWindow::share(app.grab(), lower,
+                                    [](QRgb p) { return qRed(p) > 180 && qGreen(p) > 180; });
+        };
+        // The engine's time: the tile's position follows it in steps of a quarter second.
+        MediaPlayer *player = state->videoMeta()->mediaPlayer()->mediaPlayer();
+        const auto seconds = [&] { return double(player->time().value_or(0)) / 1000.0; };
+        QTRY_VERIFY_WITH_TIMEOUT(seconds() > 1.5, 10000);
+        QVERIFY(text() < 0.0005);
+        QVERIFY(seconds() < 3.7);
+        QTRY_VERIFY_WITH_TIMEOUT(text() > 0.005, 8000);
+        QVERIFY2(seconds() > 3.7 && seconds() < 10.3, qPrintable(QString::number(seconds())));
+        app.key("v");
+        QTRY_VERIFY(text() < 0.0005);
+        QVERIFY(seconds() < 9.7);
+        app.key("v");
+        QTRY_VERIFY_WITH_TIMEOUT(seconds() > 10.7, 10000);
+        QVERIFY(text() < 0.0005);
     }
 
 private:

@@ -81,6 +81,11 @@ public:
         m_calls << "crop " + g.value_or("none");
     }
     AudioOutput *audio() override { return audioOutput.get(); }
+    float rate() const override { return currentRate; }
+    void setRate(float r) override { m_calls << "rate " + QString::number(currentRate = r); }
+    void nextFrame() override { m_calls << QStringLiteral("nextFrame"); }
+    QUrl subtitleFile() const override { return subtitle; }
+    void setSubtitleFile(const QUrl &f) override { m_calls << "subtitle " + (subtitle = f).path(); }
 
     // Delivers events to the delegate the way the engine does (nothing when none is set).
     void sendStateChanged() { m_delegate ? m_delegate->mediaPlayerStateChanged(this) : void(); }
@@ -91,6 +96,8 @@ public:
     std::shared_ptr<FakeMedia> currentMedia;
     std::optional<qint64> timeMs;
     std::unique_ptr<FakeAudioOutput> audioOutput;
+    float currentRate = 1;
+    QUrl subtitle;
 
 private:
     QStringList &m_calls;

@@ -172,6 +172,13 @@ FocusScope {
     }
 
     AlertToast {
+        objectName: "snapshotToast"
+        title: root.viewState.snapshotNotice
+        shown: title !== ""
+        onDismissed: root.viewState.snapshotNotice = ""
+    }
+
+    AlertToast {
         objectName: "failedToast"
         title: root.controller.failureNotice
         failure: true

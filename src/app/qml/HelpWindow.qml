@@ -23,6 +23,9 @@ Window {
         ListElement { keys: qsTr("Ctrl+R"); action: qsTr("Repeat all videos") }
         ListElement { keys: qsTr("Ctrl+T"); action: qsTr("Mute all videos") }
         ListElement { keys: qsTr("Ctrl+L"); action: qsTr("Shuffle the layout") }
+        ListElement { keys: qsTr("Ctrl+] / Ctrl+["); action: qsTr("All videos faster or slower") }
+        ListElement { keys: qsTr("Ctrl+="); action: qsTr("All videos at normal speed") }
+        ListElement { keys: qsTr("Shift+S"); action: qsTr("Snapshot of every video and of the window") }
         ListElement { keys: qsTr("F1, Ctrl+?"); action: qsTr("Show this list") }
         ListElement { keys: ""; action: qsTr("For the video under the pointer, or the one clicked last:") }
         ListElement { keys: "\u2190 / \u2192"; action: qsTr("Back or forward 5 seconds") }
@@ -32,6 +35,11 @@ Window {
         ListElement { keys: "F"; action: qsTr("Full screen") }
         ListElement { keys: "0 \u2013 9"; action: qsTr("Jump to 0 % \u2013 90 %") }
         ListElement { keys: qsTr("Home / End"); action: qsTr("Jump to the start or the end") }
+        ListElement { keys: "] / ["; action: qsTr("Faster or slower (0.25\u00d7 \u2013 4\u00d7)") }
+        ListElement { keys: "="; action: qsTr("Normal speed") }
+        ListElement { keys: "."; action: qsTr("Next frame of a paused video") }
+        ListElement { keys: "S"; action: qsTr("Snapshot into the pictures folder") }
+        ListElement { keys: "V"; action: qsTr("Show or hide subtitles") }
     }
 
     ListView {

@@ -147,6 +147,36 @@ ApplicationWindow {
                 enabled: commands.playbackEnabled
                 onTriggered: commands.muteAll()
             }
+            MenuSeparator {}
+            Action {
+                objectName: "fasterAllAction"
+                text: qsTr("Faster All")
+                shortcut: "Ctrl+]"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.changeSpeedAll(1)
+            }
+            Action {
+                objectName: "slowerAllAction"
+                text: qsTr("Slower All")
+                shortcut: "Ctrl+["
+                enabled: commands.playbackEnabled
+                onTriggered: commands.changeSpeedAll(-1)
+            }
+            Action {
+                objectName: "normalSpeedAllAction"
+                text: qsTr("Normal Speed All")
+                shortcut: "Ctrl+="
+                enabled: commands.playbackEnabled
+                onTriggered: commands.changeSpeedAll(0)
+            }
+            MenuSeparator {}
+            Action {
+                objectName: "snapshotAllAction"
+                text: qsTr("Snapshot All")
+                shortcut: "Shift+S"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.snapshotAll(window)
+            }
         }
         Menu {
             title: qsTr("&Layout")

@@ -232,6 +232,13 @@ Item {
                     Accessible.name: qsTr("Volume")
                     onMoved: root.playerState.videoMeta.volume = value
                 }
+                Label {
+                    objectName: "rateLabel"
+                    anchors.verticalCenter: parent.verticalCenter
+                    visible: text !== ""
+                    text: controls.rateText
+                    color: "white"
+                }
                 SideControls {
                     id: inlineSide
 

@@ -158,6 +158,52 @@ Item {
             onTriggered: tileActions.toggleLoop()
         }
         Menu {
+            title: qsTr("Speed")
+
+            MenuItem {
+                objectName: "tileMenuFaster"
+                text: qsTr("Faster")
+                onTriggered: tileControls.changeSpeed(1)
+            }
+            MenuItem {
+                objectName: "tileMenuSlower"
+                text: qsTr("Slower")
+                onTriggered: tileControls.changeSpeed(-1)
+            }
+            MenuItem {
+                objectName: "tileMenuNormalSpeed"
+                text: qsTr("Normal Speed")
+                onTriggered: tileControls.changeSpeed(0)
+            }
+        }
+        MenuItem {
+            objectName: "tileMenuNextFrame"
+            text: qsTr("Next Frame")
+            enabled: !tileState.playing
+            onTriggered: tileControls.stepFrame()
+        }
+        MenuItem {
+            objectName: "tileMenuSnapshot"
+            text: qsTr("Snapshot")
+            onTriggered: tileControls.snapshot()
+        }
+        Menu {
+            title: qsTr("Subtitles")
+
+            MenuItem {
+                objectName: "tileMenuSubtitleFile"
+                text: qsTr("Load Subtitle File\u2026")
+                onTriggered: FileDialogCheck.open(subtitleDialog)
+            }
+            MenuItem {
+                objectName: "tileMenuShowSubtitles"
+                text: qsTr("Show Subtitles")
+                checkable: true
+                checked: root.videoMeta.subtitlesShown
+                onTriggered: tileControls.toggleSubtitles()
+            }
+        }
+        Menu {
             title: qsTr("Crop")
 
             MenuItem {
@@ -193,6 +239,15 @@ Item {
             text: qsTr("Close")
             onTriggered: tileControls.close()
         }
+    }
+
+    FileDialog {
+        id: subtitleDialog
+
+        objectName: "subtitleDialog"
+        fileMode: FileDialog.OpenFile
+        nameFilters: [qsTr("Subtitles (*.srt *.ass *.ssa *.vtt)"), qsTr("All files (*)")]
+        onAccepted: tileControls.setSubtitleFile(selectedFile)
     }
 
     // The tile's open panel: it outlives the bar, which goes when the pointer leaves.
