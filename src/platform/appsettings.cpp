@@ -10,6 +10,8 @@ namespace {
 const auto organisation = QStringLiteral("Marquetrix");
 const auto application = QStringLiteral("Marquetrix");
 const auto layoutAlgorithmKey = QStringLiteral("layoutAlgorithm");
+const auto soundModeKey = QStringLiteral("soundMode");
+constexpr int soundModes = 3;
 
 // Settings objects live on the user-interface thread only.
 QList<AppSettings *> &instances()
@@ -45,6 +47,20 @@ void AppSettings::setLayoutAlgorithm(int value)
                       layout::storedValue(layout::layoutAlgorithmFromStored(value)));
     for (AppSettings *instance : instances())
         emit instance->layoutAlgorithmChanged();
+}
+
+int AppSettings::soundMode() const
+{
+    const int stored = QSettings(organisation, application).value(soundModeKey).toInt();
+    return stored >= 0 && stored < soundModes ? stored : 0;
+}
+
+void AppSettings::setSoundMode(int value)
+{
+    QSettings(organisation, application)
+        .setValue(soundModeKey, value >= 0 && value < soundModes ? value : 0);
+    for (AppSettings *instance : instances())
+        emit instance->soundModeChanged();
 }
 
 } // namespace marquetrix

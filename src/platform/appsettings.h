@@ -6,10 +6,10 @@
 
 namespace marquetrix {
 
-// The one persisted user setting, the layout objective, in the standard user settings
-// (organisation and application "Marquetrix", key `layoutAlgorithm`). Every object of this
-// class in the process notifies when any of them writes the setting, so a settings panel and
-// the layout view need not share an instance.
+// The persisted user settings, the layout objective and whose sound is heard, in the standard
+// user settings (organisation and application "Marquetrix", keys `layoutAlgorithm` and
+// `soundMode`). Every object of this class in the process notifies when any of them writes a
+// setting, so a settings panel and the layout view need not share an instance.
 class AppSettings : public QObject
 {
     Q_OBJECT
@@ -27,6 +27,13 @@ public:
     Q_SIGNAL void layoutAlgorithmChanged();
 
     layout::LayoutAlgorithm algorithm() const;
+
+    // 0 every tile is heard, 1 only the tile under the pointer, 2 only the focused tile.
+    // Anything else stored (or nothing) reads as 0.
+    Q_PROPERTY(int soundMode READ soundMode WRITE setSoundMode NOTIFY soundModeChanged)
+    int soundMode() const;
+    void setSoundMode(int value);
+    Q_SIGNAL void soundModeChanged();
 };
 
 } // namespace marquetrix

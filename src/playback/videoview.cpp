@@ -393,8 +393,8 @@ void VideoView::applyAudio(const PlayerState &state, VideoMetadata &meta,
                 output->setVolume(volume);
         });
     }
-    const bool muted = state.muted();
-    meta.setMuted(muted);
+    meta.setMuted(state.muted());
+    const bool muted = state.muted() || state.silenced();
     if (audio && audio->isMuted() != muted) {
         schedule([audioNow, muted] {
             if (AudioOutput *output = audioNow())

@@ -5,9 +5,12 @@
 // order.
 
 #include "appwindow.h"
+#include "audiooutput.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
 #include "mediagenerator.h"
+#include "medialistplayer.h"
+#include "mediaplayer.h"
 #include "playerstate.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
@@ -329,6 +332,43 @@ private slots:
         QTRY_COMPARE(stateOf(tile)->muted(), !muted);
         QTest::qWait(200);
         QCOMPARE(app->log().filter("ContentView focus").size(), focusChanges);
+    }
+
+    // Only the tile under the pointer is heard, its badge shows it, and the tiles' own mute
+    // settings come back as they were with every tile heard again.
+    void soundFollowsThePointer()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        const QList<QQuickItem *> tiles = app->tiles();
+        const auto heard = [&](int index) {
+            const AudioOutput *audio =
+                stateOf(tiles[index])->videoMeta()->mediaPlayer()->mediaPlayer()->audio();
+            return audio && !audio->isMuted();
+        };
+        // One tile muted by its own setting, with the key.
+        app->move(bareSpotOf(tiles[2]));
+        const bool lastMuted = stateOf(tiles[2])->muted();
+        app->key("m");
+        QTRY_COMPARE(stateOf(tiles[2])->muted(), !lastMuted);
+        QList<bool> own;
+        for (QQuickItem *tile : tiles)
+            own << stateOf(tile)->muted();
+        for (const QString &mode : {u"the Tile Under the Pointer"_s, u"All Tiles"_s}) {
+            QQuickItem *entry = app->menuEntry("&Playback", "Sound from " + mode);
+            QVERIFY(entry);
+            app->click(app->centreOf(entry));
+            for (int over = 0; over < tiles.size(); ++over) {
+                app->move(bareSpotOf(tiles[over]));
+                for (int i = 0; i < tiles.size(); ++i) {
+                    const bool alone = mode != u"All Tiles" && i != over;
+                    QTRY_COMPARE(heard(i), !own[i] && !alone);
+                    QCOMPARE(stateOf(tiles[i])->muted(), own[i]);
+                    QCOMPARE(bool(AppWindow::inside(tiles[i], "soundBadge")),
+                             mode != u"All Tiles" && i == over);
+                }
+            }
+        }
     }
 
     void dragsLightUpTheirTarget()
