@@ -18,6 +18,9 @@ public:
     virtual qint64 length() const = 0;
     virtual QList<TrackInformation> tracksInformation() const = 0;
     virtual QUrl url() const = 0;
+    // A source with no end of its own, reached over the network: a camera, a live
+    // playlist, a stream without a length. Known once it has played.
+    virtual bool isLive() const = 0;
 };
 
 } // namespace marquetrix

@@ -28,6 +28,7 @@ public:
     qint64 length() const override;
     QList<TrackInformation> tracksInformation() const override;
     QUrl url() const override;
+    bool isLive() const override { return m_feed.live || m_unseekable; }
 
     // nullptr when the media could not be made.
     libvlc_media_t *handle() const { return m_handle; }
@@ -68,6 +69,8 @@ public:
 
     // True for sources reached over the network, whose open needs a time bound.
     bool isNetwork() const;
+    // A network source that libVLC cannot seek in while it plays has no end to seek to.
+    void markUnseekable() { m_unseekable = isNetwork(); }
 
 private:
     std::shared_ptr<VlcInstance> m_instance;
@@ -77,6 +80,7 @@ private:
     QSet<QString> m_options;
     bool m_sizeProbeStarted = false;
     QSize m_knownSize;
+    bool m_unseekable = false;
     Feed m_feed;
 };
 

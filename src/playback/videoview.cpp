@@ -363,7 +363,9 @@ void VideoView::applyPlayState(const PlayerState &state, const VideoMetadata &me
 {
     // A pause requested in this pass ends the play wish, although the tile's field changes
     // only in its step: starting the player now would replay an ended video for a moment.
-    const bool wish = state.playing() && !meta.doPause();
+    // A live source that dropped starts again only when its wait is over.
+    const bool wish =
+        state.playing() && !meta.doPause() && !(m_delegate && m_delegate->reconnectionWaits());
     if (player.isPlaying() && !wish) {
         schedule([listPlayer] {
             qCDebug(lcVideoView) << "listPlayer.pause()";

@@ -8,15 +8,18 @@
 #include "audiooutput.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "livereconnection.h"
 #include "mediagenerator.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
 #include "playerstate.h"
+#include "rtsptestserver.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
 #include "viewstate.h"
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
@@ -30,6 +33,7 @@
 using namespace marquetrix;
 using namespace marquetrix::test;
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -597,6 +601,58 @@ private slots:
         // The tile is still the same: a crop reshapes it without rebuilding its player.
         QCOMPARE(app->tiles().value(tiles.indexOf(tile)), tile);
         QCOMPARE(stateOf(tile), state);
+    }
+
+    // A live stream whose server goes away comes back in its tile once the server is up again,
+    // while the file beside it plays on; one that stays away is given up with the notice.
+    void liveStreamComesBack()
+    {
+        RtspTestServer server;
+        QVERIFY2(server.start({}), qPrintable(server.failure()));
+        m_app.reset(); // One window at a time.
+        qputenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS", "10");
+        const auto unset = qScopeGuard([] { qunsetenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS"); });
+        AppWindow app;
+        QVERIFY2(
+            app.start({server.url().toString(), m_media.clip({.size = {320, 180}, .seconds = 90})}),
+            qPrintable(app.failure()));
+        QTRY_COMPARE_WITH_TIMEOUT(app.tiles().size(), 2, 20000);
+        const QList<QQuickItem *> tiles = app.tiles();
+        VideoMetadata *live = stateOf(tiles[0])->videoMeta();
+        const MediaPlayer *player = live->mediaPlayer()->mediaPlayer();
+        PlayerState *file = stateOf(tiles[1]);
+        QTRY_VERIFY_WITH_TIMEOUT(player->time().value_or(0) > 1000 && file->position() > 1, 20000);
+        float fileAt = file->position();
+        QElapsedTimer fileStill;
+        fileStill.start();
+        qint64 longestStill = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (file->position() > fileAt)
+                fileAt = file->position(), fileStill.restart();
+            longestStill = std::max(longestStill, file->playing() ? fileStill.elapsed() : 99999);
+        });
+        watch.start(100);
+
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(AppWindow::inside(tiles[0], "reconnectNotice"), 5000);
+        QTest::qWait(5000);
+        QVERIFY2(server.start({.port = server.port()}), qPrintable(server.failure()));
+        const auto bound = LiveReconnection::delayBefore(live->reconnectAttempt()) + 2s;
+        QElapsedTimer back;
+        back.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!live->reconnectAttempt() && player->time().value_or(0) > 300,
+                                 40000);
+        qInfo() << "Back" << back.elapsed() << "ms after the restart; bound" << bound.count();
+        QVERIFY2(std::chrono::milliseconds(back.elapsed()) < bound,
+                 qPrintable(QString::number(back.elapsed())));
+        QVERIFY(!AppWindow::inside(tiles[0], "reconnectNotice"));
+        QCOMPARE(app.tiles(), tiles);
+        QVERIFY2(longestStill < 2000, qPrintable(QString::number(longestStill)));
+
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(app.viewState()->showFailedToOpenAlert(), 40000);
+        QCOMPARE(app.tileCount(), 1);
     }
 
     // As a drag of the window's edge: many small steps, each sooner than the search. The row of

@@ -97,6 +97,20 @@ Item {
         visible: running
     }
 
+    // Over the last picture while a live source that dropped is connected again.
+    Label {
+        objectName: "reconnectNotice"
+        anchors.centerIn: parent
+        visible: root.videoMeta.reconnectAttempt > 0
+        padding: 8
+        text: qsTr("Reconnecting\u2026 (%1)").arg(root.videoMeta.reconnectAttempt)
+        color: "white"
+        background: Rectangle {
+            color: "#99000000"
+            radius: 6
+        }
+    }
+
     // The one tile heard while the others are silenced.
     Rectangle {
         objectName: "soundBadge"
