@@ -28,7 +28,7 @@ public:
     qint64 length() const override;
     QList<TrackInformation> tracksInformation() const override;
     QUrl url() const override;
-    bool isLive() const override { return m_feed.live || m_unseekable; }
+    bool isLive() const override { return m_feed.live || (m_unseekable && length() == 0); }
 
     // nullptr when the media could not be made.
     libvlc_media_t *handle() const { return m_handle; }
@@ -69,7 +69,8 @@ public:
 
     // True for sources reached over the network, whose open needs a time bound.
     bool isNetwork() const;
-    // A network source that libVLC cannot seek in while it plays has no end to seek to.
+    // A network source of no known length that libVLC cannot seek in while it plays has no
+    // end to seek to; a file served without byte ranges has a length.
     void markUnseekable() { m_unseekable = isNetwork(); }
 
 private:
