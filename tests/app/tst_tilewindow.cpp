@@ -622,18 +622,9 @@ private slots:
         const MediaPlayer *player = live->mediaPlayer()->mediaPlayer();
         PlayerState *file = stateOf(tiles[1]);
         QTRY_VERIFY_WITH_TIMEOUT(player->time().value_or(0) > 1000 && file->position() > 1, 20000);
-        float fileAt = file->position();
-        QElapsedTimer fileStill;
-        fileStill.start();
-        qint64 longestStill = 0;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, this, [&] {
-            if (file->position() > fileAt)
-                fileAt = file->position(), fileStill.restart();
-            longestStill = std::max(longestStill, file->playing() ? fileStill.elapsed() : 99999);
-        });
-        watch.start(100);
-
+        const float fileFrom = file->position();
+        QElapsedTimer span;
+        span.start();
         server.kill();
         QTRY_VERIFY_WITH_TIMEOUT(AppWindow::inside(tiles[0], "reconnectNotice"), 5000);
         QTest::qWait(5000);
@@ -644,11 +635,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!live->reconnectAttempt() && player->time().value_or(0) > 300,
                                  40000);
         qInfo() << "Back" << back.elapsed() << "ms after the restart; bound" << bound.count();
-        QVERIFY2(std::chrono::milliseconds(back.elapsed()) < bound,
-                 qPrintable(QString::number(back.elapsed())));
+        QVERIFY(std::chrono::milliseconds(back.elapsed()) < bound);
         QVERIFY(!AppWindow::inside(tiles[0], "reconnectNotice"));
         QCOMPARE(app.tiles(), tiles);
-        QVERIFY2(longestStill < 2000, qPrintable(QString::number(longestStill)));
+        // The file played on all along, give or take a moment.
+        QVERIFY(file->playing() && file->position() - fileFrom > float(span.elapsed()) / 1000 - 2);
 
         server.kill();
         QTRY_VERIFY_WITH_TIMEOUT(app.viewState()->showFailedToOpenAlert(), 40000);
