@@ -11,6 +11,8 @@ const auto organisation = QStringLiteral("Marquetrix");
 const auto application = QStringLiteral("Marquetrix");
 const auto layoutAlgorithmKey = QStringLiteral("layoutAlgorithm");
 const auto restoreSessionKey = QStringLiteral("restoreSession");
+const auto soundModeKey = QStringLiteral("soundMode");
+constexpr int soundModes = 3;
 
 // Settings objects live on the user-interface thread only.
 QList<AppSettings *> &instances()
@@ -58,6 +60,20 @@ void AppSettings::setRestoreSession(bool value)
     QSettings(organisation, application).setValue(restoreSessionKey, value);
     for (AppSettings *instance : instances())
         emit instance->restoreSessionChanged();
+}
+
+int AppSettings::soundMode() const
+{
+    const int stored = QSettings(organisation, application).value(soundModeKey).toInt();
+    return stored >= 0 && stored < soundModes ? stored : 0;
+}
+
+void AppSettings::setSoundMode(int value)
+{
+    QSettings(organisation, application)
+        .setValue(soundModeKey, value >= 0 && value < soundModes ? value : 0);
+    for (AppSettings *instance : instances())
+        emit instance->soundModeChanged();
 }
 
 } // namespace marquetrix

@@ -6,11 +6,11 @@
 
 namespace marquetrix {
 
-// The persisted user settings, the layout objective and whether the last session's videos come
-// back, in the standard user settings (organisation and application "Marquetrix", keys
-// `layoutAlgorithm` and `restoreSession`). Every object of this class in the process notifies
-// when any of them writes a setting, so a settings panel and the layout view need not share an
-// instance.
+// The persisted user settings, the layout objective, whether the last session's videos come
+// back and whose sound is heard, in the standard user settings (organisation and application
+// "Marquetrix", keys `layoutAlgorithm`, `restoreSession` and `soundMode`). Every object of this
+// class in the process notifies when any of them writes a setting, so a settings panel and the
+// layout view need not share an instance.
 class AppSettings : public QObject
 {
     Q_OBJECT
@@ -35,6 +35,13 @@ public:
     bool restoreSession() const;
     void setRestoreSession(bool value);
     Q_SIGNAL void restoreSessionChanged();
+
+    // 0 every tile is heard, 1 only the tile under the pointer, 2 only the focused tile.
+    // Anything else stored (or nothing) reads as 0.
+    Q_PROPERTY(int soundMode READ soundMode WRITE setSoundMode NOTIFY soundModeChanged)
+    int soundMode() const;
+    void setSoundMode(int value);
+    Q_SIGNAL void soundModeChanged();
 };
 
 } // namespace marquetrix

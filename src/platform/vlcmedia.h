@@ -28,6 +28,7 @@ public:
     qint64 length() const override;
     QList<TrackInformation> tracksInformation() const override;
     QUrl url() const override;
+    bool isLive() const override { return m_feed.live || (m_unseekable && length() == 0); }
 
     // nullptr when the media could not be made.
     libvlc_media_t *handle() const { return m_handle; }
@@ -68,6 +69,9 @@ public:
 
     // True for sources reached over the network, whose open needs a time bound.
     bool isNetwork() const;
+    // A network source of no known length that libVLC cannot seek in while it plays has no
+    // end to seek to; a file served without byte ranges has a length.
+    void markUnseekable() { m_unseekable = isNetwork(); }
 
 private:
     std::shared_ptr<VlcInstance> m_instance;
@@ -77,6 +81,7 @@ private:
     QSet<QString> m_options;
     bool m_sizeProbeStarted = false;
     QSize m_knownSize;
+    bool m_unseekable = false;
     Feed m_feed;
 };
 

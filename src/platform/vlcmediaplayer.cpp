@@ -403,6 +403,8 @@ void VlcMediaPlayer::fail(const QString &reason)
 
 void VlcMediaPlayer::markProgress()
 {
+    if (!m_progressed && !libvlc_media_player_is_seekable(m_player))
+        m_media->markUnseekable();
     m_progressed = true;
     watchProgress();
 }

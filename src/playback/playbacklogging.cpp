@@ -2,3 +2,4 @@
 
 Q_LOGGING_CATEGORY(lcVideoView, "marquetrix.videoView", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPlayerDelegate, "marquetrix.playerDelegate", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcLiveReconnection, "marquetrix.liveReconnection", QtInfoMsg)

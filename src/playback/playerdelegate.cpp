@@ -22,6 +22,11 @@ void PlayerDelegate::mediaPlayerStateChanged(MediaPlayer *player)
         return;
 
     const PlaybackState state = player->state();
+    const bool stopped = state == PlaybackState::Ended || state == PlaybackState::Error;
+    if (stopped && player->media() && m_reconnection.absorb(*player->media(), *meta)) {
+        m_lastPlayerState = state;
+        return;
+    }
     if (state == PlaybackState::Ended) {
         qCDebug(lcPlayerDelegate) << "Ended";
         meta->setEnded(true);
@@ -78,6 +83,9 @@ void PlayerDelegate::mediaPlayerTimeChanged(MediaPlayer *player)
     if (!meta)
         return;
     const std::optional<qint64> time = player->time();
+    // A live source that came back starts a new timeline.
+    if (time && *time > 0 && player->isPlaying() && m_reconnection.progressed(*meta))
+        tile->setPosition(0);
     // While a seek waits for the player binding, the requested position is the one to keep:
     // the engine's time would overwrite it before the jump is made.
     if (!time || meta->positionChanged())

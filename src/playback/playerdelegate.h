@@ -1,5 +1,6 @@
 #pragma once
 
+#include "livereconnection.h"
 #include "mediaplayerdelegate.h"
 #include "playbackstate.h"
 
@@ -23,6 +24,9 @@ public:
     void mediaPlayerTimeChanged(MediaPlayer *player) override;
     void mediaListPlayerNextMedia(MediaListPlayer *listPlayer, Media *media) override;
 
+    // A live source that dropped waits for its next start.
+    bool reconnectionWaits() const { return m_reconnection.waiting(); }
+
 private:
     void takeVideoSize(const MediaPlayer &player, PlayerState &tile, VideoMetadata &meta);
 
@@ -30,6 +34,7 @@ private:
     // The state seen at the end of the previous state event: the event after an end of
     // media pauses the tile unless it repeats.
     PlaybackState m_lastPlayerState = PlaybackState::Stopped;
+    LiveReconnection m_reconnection;
 };
 
 } // namespace marquetrix

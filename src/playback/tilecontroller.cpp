@@ -30,6 +30,7 @@ void TileController::setPlayerState(PlayerState *value)
     observeRecord();
     emit playerStateChanged();
     emit controlsShownChanged();
+    applySoundFocus();
 }
 
 void TileController::setViewState(ViewState *value)
@@ -79,6 +80,31 @@ void TileController::setKeys(TileKeys *value)
     emit keysChanged();
     emit selectedChanged();
     emit borderWidthChanged();
+}
+
+void TileController::setSoundFocus(SoundFocus *value)
+{
+    if (m_soundFocus)
+        m_soundFocus->disconnect(this);
+    m_soundFocus = value;
+    if (value)
+        connect(value, &SoundFocus::heardChanged, this, &TileController::applySoundFocus);
+    emit soundFocusChanged();
+    applySoundFocus();
+}
+
+bool TileController::heard() const
+{
+    const SoundFocus *focus = m_soundFocus;
+    return focus && m_playerState && focus->heard() == m_playerState;
+}
+
+void TileController::applySoundFocus()
+{
+    const SoundFocus *focus = m_soundFocus;
+    if (PlayerState *state = m_playerState)
+        state->setSilenced(focus && focus->silences(state));
+    emit heardChanged();
 }
 
 bool TileController::selected() const

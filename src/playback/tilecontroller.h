@@ -2,6 +2,7 @@
 
 #include "layoutstate.h"
 #include "playerstate.h"
+#include "soundfocus.h"
 #include "tilekeys.h"
 #include "viewstate.h"
 
@@ -82,18 +83,32 @@ public:
     bool failed() const;
     Q_SIGNAL void failedChanged();
 
+    // The window's choice of whose sound is heard; none: this tile is always heard.
+    Q_PROPERTY(marquetrix::SoundFocus *soundFocus READ soundFocus WRITE setSoundFocus NOTIFY
+                   soundFocusChanged)
+    SoundFocus *soundFocus() const { return m_soundFocus; }
+    void setSoundFocus(SoundFocus *value);
+    Q_SIGNAL void soundFocusChanged();
+
+    // This tile is the one heard while the others are silenced.
+    Q_PROPERTY(bool heard READ heard NOTIFY heardChanged)
+    bool heard() const;
+    Q_SIGNAL void heardChanged();
+
     static constexpr int tickMilliseconds = 300;
 
 private:
     void observeRecord();
     bool controlsHidden() const;
     void checkError();
+    void applySoundFocus();
 
     QPointer<PlayerState> m_playerState;
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
     QPointer<VideoMetadata> m_observedMeta;
     QPointer<TileKeys> m_keys;
+    QPointer<SoundFocus> m_soundFocus;
     bool m_showBorder = false;
     bool m_menuOpen = false;
     bool m_removalPosted = false;

@@ -407,7 +407,9 @@ void VideoView::applyPlayState(const PlayerState &state, const VideoMetadata &me
 {
     // A pause requested in this pass ends the play wish, although the tile's field changes
     // only in its step: starting the player now would replay an ended video for a moment.
-    const bool wish = state.playing() && !meta.doPause();
+    // A live source that dropped starts again only when its wait is over.
+    const bool wish =
+        state.playing() && !meta.doPause() && !(m_delegate && m_delegate->reconnectionWaits());
     if (player.isPlaying() && !wish) {
         schedule([listPlayer] {
             qCDebug(lcVideoView) << "listPlayer.pause()";
@@ -437,8 +439,8 @@ void VideoView::applyAudio(const PlayerState &state, VideoMetadata &meta,
                 output->setVolume(volume);
         });
     }
-    const bool muted = state.muted();
-    meta.setMuted(muted);
+    meta.setMuted(state.muted());
+    const bool muted = state.muted() || state.silenced();
     if (audio && audio->isMuted() != muted) {
         schedule([audioNow, muted] {
             if (AudioOutput *output = audioNow())

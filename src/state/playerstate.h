@@ -80,6 +80,12 @@ public:
     MARQUETRIX_NOTIFYING(bool, muted, setMuted, mutedChanged, false)
     Q_SIGNAL void mutedChanged();
 
+    // Kept quiet by the window's choice of whose sound is heard; the tile's own mute and
+    // volume stay as the user set them.
+    Q_PROPERTY(bool silenced READ silenced WRITE setSilenced NOTIFY silencedChanged)
+    MARQUETRIX_NOTIFYING(bool, silenced, setSilenced, silencedChanged, false)
+    Q_SIGNAL void silencedChanged();
+
     // "16:9" or "9:16" asks for a crop; empty means no request.
     Q_PROPERTY(QString changeCropping READ changeCropping WRITE setChangeCropping NOTIFY
                    changeCroppingChanged)

@@ -149,6 +149,13 @@ public:
     MARQUETRIX_NOTIFYING(bool, error, setError, errorChanged, false)
     Q_SIGNAL void errorChanged();
 
+    // The live source dropped and is being connected again: the number of the attempt
+    // under way or awaited; 0 while it plays.
+    Q_PROPERTY(int reconnectAttempt READ reconnectAttempt WRITE setReconnectAttempt NOTIFY
+                   reconnectAttemptChanged)
+    MARQUETRIX_NOTIFYING(int, reconnectAttempt, setReconnectAttempt, reconnectAttemptChanged, 0)
+    Q_SIGNAL void reconnectAttemptChanged();
+
     Q_PROPERTY(
         bool repeatEnabled READ repeatEnabled WRITE setRepeatEnabled NOTIFY repeatEnabledChanged)
     MARQUETRIX_NOTIFYING(bool, repeatEnabled, setRepeatEnabled, repeatEnabledChanged, false)

@@ -5,14 +5,17 @@
 // order. A window closed as a user closes it comes back on the next start without arguments.
 
 #include "appwindow.h"
+#include "audiooutput.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "livereconnection.h"
 #include "media.h"
 #include "mediagenerator.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
 #include "playerstate.h"
 #include "playlistreader.h"
+#include "rtsptestserver.h"
 #include "sessionstore.h"
 #include "testhttpserver.h"
 #include "videometadata.h"
@@ -20,6 +23,7 @@
 
 #include <QAccessible>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeData>
@@ -34,6 +38,7 @@
 using namespace marquetrix;
 using namespace marquetrix::test;
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -351,6 +356,43 @@ private slots:
         QCOMPARE(app->log().filter("ContentView focus").size(), focusChanges);
     }
 
+    // Only the tile under the pointer is heard, its badge shows it, and the tiles' own mute
+    // settings come back as they were with every tile heard again.
+    void soundFollowsThePointer()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        const QList<QQuickItem *> tiles = app->tiles();
+        const auto heard = [&](int index) {
+            const AudioOutput *audio =
+                stateOf(tiles[index])->videoMeta()->mediaPlayer()->mediaPlayer()->audio();
+            return audio && !audio->isMuted();
+        };
+        // One tile muted by its own setting, with the key.
+        app->move(bareSpotOf(tiles[2]));
+        const bool lastMuted = stateOf(tiles[2])->muted();
+        app->key("m");
+        QTRY_COMPARE(stateOf(tiles[2])->muted(), !lastMuted);
+        QList<bool> own;
+        for (QQuickItem *tile : tiles)
+            own << stateOf(tile)->muted();
+        for (const QString &mode : {u"the Tile Under the Pointer"_s, u"All Tiles"_s}) {
+            QQuickItem *entry = app->menuEntry("&Playback", "Sound from " + mode);
+            QVERIFY(entry);
+            app->click(app->centreOf(entry));
+            for (int over = 0; over < tiles.size(); ++over) {
+                app->move(bareSpotOf(tiles[over]));
+                for (int i = 0; i < tiles.size(); ++i) {
+                    const bool alone = mode != u"All Tiles" && i != over;
+                    QTRY_COMPARE(heard(i), !own[i] && !alone);
+                    QCOMPARE(stateOf(tiles[i])->muted(), own[i]);
+                    QCOMPARE(bool(AppWindow::inside(tiles[i], "soundBadge")),
+                             mode != u"All Tiles" && i == over);
+                }
+            }
+        }
+    }
+
     void dragsLightUpTheirTarget()
     {
         AppWindow *app = window("shapes");
@@ -577,6 +619,49 @@ private slots:
         // The tile is still the same: a crop reshapes it without rebuilding its player.
         QCOMPARE(app->tiles().value(tiles.indexOf(tile)), tile);
         QCOMPARE(stateOf(tile), state);
+    }
+
+    // A live stream whose server goes away comes back in its tile once the server is up again,
+    // while the file beside it plays on; one that stays away is given up with the notice.
+    void liveStreamComesBack()
+    {
+        RtspTestServer server;
+        QVERIFY2(server.start({}), qPrintable(server.failure()));
+        m_app.reset(); // One window at a time.
+        qputenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS", "10");
+        const auto unset = qScopeGuard([] { qunsetenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS"); });
+        AppWindow app;
+        QVERIFY2(
+            app.start({server.url().toString(), m_media.clip({.size = {320, 180}, .seconds = 90})}),
+            qPrintable(app.failure()));
+        QTRY_COMPARE_WITH_TIMEOUT(app.tiles().size(), 2, 20000);
+        const QList<QQuickItem *> tiles = app.tiles();
+        VideoMetadata *live = stateOf(tiles[0])->videoMeta();
+        const MediaPlayer *player = live->mediaPlayer()->mediaPlayer();
+        PlayerState *file = stateOf(tiles[1]);
+        QTRY_VERIFY_WITH_TIMEOUT(player->time().value_or(0) > 1000 && file->position() > 1, 20000);
+        const float fileFrom = file->position();
+        QElapsedTimer span;
+        span.start();
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(AppWindow::inside(tiles[0], "reconnectNotice"), 5000);
+        QTest::qWait(5000);
+        QVERIFY2(server.start({.port = server.port()}), qPrintable(server.failure()));
+        const auto bound = LiveReconnection::delayBefore(live->reconnectAttempt()) + 2s;
+        QElapsedTimer back;
+        back.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!live->reconnectAttempt() && player->time().value_or(0) > 300,
+                                 40000);
+        qInfo() << "Back" << back.elapsed() << "ms after the restart; bound" << bound.count();
+        QVERIFY(std::chrono::milliseconds(back.elapsed()) < bound);
+        QVERIFY(!AppWindow::inside(tiles[0], "reconnectNotice"));
+        QCOMPARE(app.tiles(), tiles);
+        // The file played on all along, give or take a moment.
+        QVERIFY(file->playing() && file->position() - fileFrom > float(span.elapsed()) / 1000 - 2);
+
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(app.viewState()->showFailedToOpenAlert(), 40000);
+        QCOMPARE(app.tileCount(), 1);
     }
 
     // As a drag of the window's edge: many small steps, each sooner than the search. The row of

@@ -26,6 +26,7 @@ struct FakeMedia : Media
     qint64 length() const override { return lengthMs; }
     QList<TrackInformation> tracksInformation() const override { return tracks; }
     QUrl url() const override { return mediaUrl; }
+    bool isLive() const override { return false; }
 
     QUrl mediaUrl;
     qint64 lengthMs = 0;

@@ -12,9 +12,9 @@ gi.require_version("GstRtsp", "1.0")
 gi.require_version("GstRtspServer", "1.0")
 from gi.repository import Gio, GLib, Gst, GstRtsp, GstRtspServer  # noqa: E402
 
-clip, transport, auth_method, user, password, content, tls = sys.argv[1:]
+clip, transport, auth_method, user, password, content, tls, port = sys.argv[1:]
 Gst.init(None)
-server = GstRtspServer.RTSPServer(address="127.0.0.1", service="0")
+server = GstRtspServer.RTSPServer(address="127.0.0.1", service=port)
 factory = GstRtspServer.RTSPMediaFactory(shared=False)
 source = 'filesrc location="%s" ! qtdemux name=d' % clip.replace("\\", "\\\\").replace('"', '\\"')
 audio = "d.audio_0 ! queue ! aacparse ! rtpmp4gpay pt=97 name=pay"

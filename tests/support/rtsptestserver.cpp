@@ -23,7 +23,7 @@ bool RtspTestServer::start(const Options &options)
     m_process.start(QStringLiteral("/usr/bin/python3"),
                     {QStringLiteral(MARQUETRIX_RTSP_GST_SERVER), clipPath, options.transport,
                      options.auth, options.user, options.password, options.content,
-                     options.tls ? "tls" : "plain"});
+                     options.tls ? "tls" : "plain", QString::number(options.port)});
     // The server prints "ready PORT" once it listens.
     QByteArray output;
     while (!output.contains('\n') && m_process.waitForReadyRead(20'000))

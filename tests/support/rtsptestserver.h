@@ -24,6 +24,8 @@ public:
         bool tls = false;
         // The MP4 (H.264 and AAC) to serve instead of the generated clip.
         QString clip = {};
+        // 0: a free one.
+        quint16 port = 0;
     };
 
     ~RtspTestServer() { kill(); }

@@ -37,6 +37,13 @@ FocusScope {
         onFullScreenRequested: root.controller.toggleFullScreen()
     }
 
+    SoundFocus {
+        id: tileSound
+
+        keys: tileKeys
+        mode: AppSettings.soundMode
+    }
+
     Rectangle {
         anchors.fill: parent
         color: "black"
@@ -70,6 +77,7 @@ FocusScope {
             viewState: root.viewState
             engine: root.controller.engine
             keys: tileKeys
+            soundFocus: tileSound
             welcomeContent: welcome
         }
     }

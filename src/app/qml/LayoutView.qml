@@ -19,6 +19,8 @@ Rectangle {
     property Component welcomeContent
     // The window's player keys.
     property TileKeys keys: null
+    // Whose sound the window lets through.
+    property SoundFocus soundFocus: null
     readonly property alias model: layoutModel
     readonly property alias tiles: tiles
     readonly property real stretchX: layoutModel.areaWidth > 0 ? width / layoutModel.areaWidth : 1
@@ -80,6 +82,7 @@ Rectangle {
                 layoutState: root.layoutState
                 engine: root.engine
                 keys: root.keys
+                soundFocus: root.soundFocus
             }
 
             DragHandler {

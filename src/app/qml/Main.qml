@@ -75,6 +75,11 @@ ApplicationWindow {
         controller: content.controller
     }
 
+    // Whose sound is heard: one choice of three.
+    ActionGroup {
+        id: soundModes
+    }
+
     AppCommands {
         id: commands
         focused: window.active ? content.controller : null
@@ -176,6 +181,31 @@ ApplicationWindow {
                 shortcut: "Shift+S"
                 enabled: commands.playbackEnabled
                 onTriggered: commands.snapshotAll(window)
+            }
+            MenuSeparator {}
+            Action {
+                objectName: "soundMode0"
+                text: qsTr("Sound from All Tiles")
+                checkable: true
+                checked: AppSettings.soundMode === 0
+                ActionGroup.group: soundModes
+                onTriggered: AppSettings.soundMode = 0
+            }
+            Action {
+                objectName: "soundMode1"
+                text: qsTr("Sound from the Tile Under the Pointer")
+                checkable: true
+                checked: AppSettings.soundMode === 1
+                ActionGroup.group: soundModes
+                onTriggered: AppSettings.soundMode = 1
+            }
+            Action {
+                objectName: "soundMode2"
+                text: qsTr("Sound from the Focused Tile")
+                checkable: true
+                checked: AppSettings.soundMode === 2
+                ActionGroup.group: soundModes
+                onTriggered: AppSettings.soundMode = 2
             }
         }
         Menu {

@@ -17,6 +17,8 @@ Item {
     required property MediaEngine engine
     // The window's player keys; none where the tile stands alone.
     property TileKeys keys: null
+    // Whose sound the window lets through; none: this tile is always heard.
+    property SoundFocus soundFocus: null
 
     readonly property string uuid: videoMeta.idText
     readonly property alias playerState: tileState
@@ -37,6 +39,7 @@ Item {
         viewState: root.viewState
         layoutState: root.layoutState
         keys: root.keys
+        soundFocus: root.soundFocus
         hovered: hover.hovered
         menuOpen: controlsLoader.item ? controlsLoader.item.menuOpen : false
     }
@@ -92,6 +95,42 @@ Item {
         anchors.centerIn: parent
         running: root.videoMeta.loading && !tile.failed
         visible: running
+    }
+
+    // Over the last picture while a live source that dropped is connected again.
+    Label {
+        objectName: "reconnectNotice"
+        anchors.centerIn: parent
+        visible: root.videoMeta.reconnectAttempt > 0
+        padding: 8
+        text: qsTr("Reconnecting\u2026 (%1)").arg(root.videoMeta.reconnectAttempt)
+        color: "white"
+        background: Rectangle {
+            color: "#99000000"
+            radius: 6
+        }
+    }
+
+    // The one tile heard while the others are silenced.
+    Rectangle {
+        objectName: "soundBadge"
+        anchors.left: parent.left
+        anchors.bottom: parent.bottom
+        anchors.margins: 8
+        width: 28
+        height: 28
+        radius: 14
+        color: "#99000000"
+        visible: tile.heard
+
+        Image {
+            anchors.centerIn: parent
+            width: 20
+            height: 20
+            source: tileState.muted ? "qrc:/marquetrix/icons/audio-volume-muted.svg"
+                                    : "qrc:/marquetrix/icons/audio-volume-high.svg"
+            sourceSize: Qt.size(20, 20)
+        }
     }
 
     Loader {
