@@ -157,6 +157,50 @@
         <source>Home / End</source>
         <translation>Pos1 / Ende</translation>
     </message>
+    <message>
+        <source>Ctrl+] / Ctrl+[</source>
+        <translation>Strg+] / Strg+[</translation>
+    </message>
+    <message>
+        <source>All videos faster or slower</source>
+        <translation>Alle Videos schneller oder langsamer</translation>
+    </message>
+    <message>
+        <source>Ctrl+=</source>
+        <translation>Strg+=</translation>
+    </message>
+    <message>
+        <source>All videos at normal speed</source>
+        <translation>Alle Videos mit normaler Geschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Shift+S</source>
+        <translation>Umschalt+S</translation>
+    </message>
+    <message>
+        <source>Snapshot of every video and of the window</source>
+        <translation>Standbild jedes Videos und des Fensters</translation>
+    </message>
+    <message>
+        <source>Faster or slower (0.25× – 4×)</source>
+        <translation>Schneller oder langsamer (0,25× – 4×)</translation>
+    </message>
+    <message>
+        <source>Normal speed</source>
+        <translation>Normale Geschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Next frame of a paused video</source>
+        <translation>Nächstes Bild eines angehaltenen Videos</translation>
+    </message>
+    <message>
+        <source>Snapshot into the pictures folder</source>
+        <translation>Standbild in den Bilderordner</translation>
+    </message>
+    <message>
+        <source>Show or hide subtitles</source>
+        <translation>Untertitel zeigen oder verbergen</translation>
+    </message>
 </context>
 <context>
     <name>InitialView</name>
@@ -297,6 +341,34 @@
     <message>
         <source>Playlists (*.m3u8)</source>
         <translation>Wiedergabelisten (*.m3u8)</translation>
+    </message>
+    <message>
+        <source>Faster All</source>
+        <translation>Alle schneller</translation>
+    </message>
+    <message>
+        <source>Slower All</source>
+        <translation>Alle langsamer</translation>
+    </message>
+    <message>
+        <source>Normal Speed All</source>
+        <translation>Alle mit normaler Geschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Snapshot All</source>
+        <translation>Standbild von allen</translation>
+    </message>
+    <message>
+        <source>Sound from All Tiles</source>
+        <translation>Ton von allen Kacheln</translation>
+    </message>
+    <message>
+        <source>Sound from the Tile Under the Pointer</source>
+        <translation>Ton nur von der Kachel unter dem Zeiger</translation>
+    </message>
+    <message>
+        <source>Sound from the Focused Tile</source>
+        <translation>Ton nur von der gewählten Kachel</translation>
     </message>
 </context>
 <context>
@@ -532,6 +604,54 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>Reconnecting… (%1)</source>
+        <translation>Neue Verbindung… (%1)</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Geschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Faster</source>
+        <translation>Schneller</translation>
+    </message>
+    <message>
+        <source>Slower</source>
+        <translation>Langsamer</translation>
+    </message>
+    <message>
+        <source>Normal Speed</source>
+        <translation>Normale Geschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Next Frame</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message>
+        <source>Snapshot</source>
+        <translation>Standbild</translation>
+    </message>
+    <message>
+        <source>Subtitles</source>
+        <translation>Untertitel</translation>
+    </message>
+    <message>
+        <source>Load Subtitle File…</source>
+        <translation>Untertiteldatei laden…</translation>
+    </message>
+    <message>
+        <source>Show Subtitles</source>
+        <translation>Untertitel zeigen</translation>
+    </message>
+    <message>
+        <source>Subtitles (*.srt *.ass *.ssa *.vtt)</source>
+        <translation>Untertitel (*.srt *.ass *.ssa *.vtt)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
 </context>
 <context>
     <name>marquetrix::AppCommands</name>
@@ -558,6 +678,10 @@
     <message>
         <source>Mute all</source>
         <translation>Alle stummschalten</translation>
+    </message>
+    <message>
+        <source>Could not save a snapshot of the window</source>
+        <translation>Das Standbild des Fensters konnte nicht gespeichert werden</translation>
     </message>
 </context>
 <context>
@@ -724,6 +848,13 @@
     </message>
 </context>
 <context>
+    <name>marquetrix::VideoControls</name>
+    <message>
+        <source>%1×</source>
+        <translation>%1×</translation>
+    </message>
+</context>
+<context>
     <name>marquetrix::VideoOpenerController</name>
     <message>
         <source>Rolling thumbs</source>
@@ -792,6 +923,17 @@
     <message>
         <source>Failed to create authenticated URL</source>
         <translation>Die URL mit Anmeldedaten konnte nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>marquetrix::VideoView</name>
+    <message>
+        <source>Could not save a snapshot of %1</source>
+        <translation>Das Standbild von %1 konnte nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Snapshot saved in %1</source>
+        <translation>Standbild gespeichert in %1</translation>
     </message>
 </context>
 </TS>

@@ -862,6 +862,7 @@ private slots:
                      .entryList({"session.json.corrupt-*"})
                      .size(),
                  1);
+    }
 
     // ] and [ change the speed of the tile under the pointer, which its bar shows and the engine
     // plays at; = resets it; Ctrl+] speeds up every tile. . shows a paused tile's next picture.
