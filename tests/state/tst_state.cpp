@@ -32,6 +32,7 @@ QVariant otherValue(const QVariant &current, VideoMetadata *meta)
                                    !current.toBool(),
                                    current.toFloat() + 1.5f,
                                    current.toLongLong() + 3,
+                                   current.toInt() + 2,
                                    current.toString() + "x",
                                    QUrl("http://127.0.0.1/other.mp4"),
                                    QUuid::createUuid(),
