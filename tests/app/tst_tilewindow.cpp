@@ -1147,17 +1147,18 @@ private slots:
             return AppWindow::share(app.grab(), lower,
                                     [](QRgb p) { return qRed(p) > 180 && qGreen(p) > 180; });
         };
-        // The engine's time: the tile's position follows it in steps of a quarter second.
+        // The engine's time: the tile's position follows it in steps of a quarter second. The
+        // time libVLC reports trails the picture on the screen by up to about half a second.
         MediaPlayer *player = state->videoMeta()->mediaPlayer()->mediaPlayer();
         const auto seconds = [&] { return double(player->time().value_or(0)) / 1000.0; };
         QTRY_VERIFY_WITH_TIMEOUT(seconds() > 1.5, 10000);
         QVERIFY(text() < 0.0005);
-        QVERIFY(seconds() < 3.7);
+        QVERIFY(seconds() < 3.4);
         QTRY_VERIFY_WITH_TIMEOUT(text() > 0.005, 8000);
-        QVERIFY2(seconds() > 3.7 && seconds() < 10.3, qPrintable(QString::number(seconds())));
+        QVERIFY2(seconds() > 3.4 && seconds() < 10.3, qPrintable(QString::number(seconds())));
         app.key("v");
         QTRY_VERIFY(text() < 0.0005);
-        QVERIFY(seconds() < 9.7);
+        QVERIFY(seconds() < 9.4);
         app.key("v");
         QTRY_VERIFY_WITH_TIMEOUT(seconds() > 10.7, 10000);
         QVERIFY(text() < 0.0005);
