@@ -32,6 +32,7 @@ namespace {
 const char *const windowQml = R"(
 import QtQuick
 import Marquetrix
+import Marquetrix.Playback
 import Marquetrix.State
 
 Window {
