@@ -7,6 +7,9 @@
 # the compile DEFINITIONS and our warnings, after the targets in DEPENDS (programs it
 # starts). The ctest test TEST_NAME (default <name>) runs it, or COMMAND when the test
 # needs a wrapper around it. With SCRIPT nothing is built and the test runs COMMAND.
+# Tests labelled `window` put windows on the session's one X screen; they take turns, since
+# pointer input and screen grabs need their window on top, while the others run beside them.
+# Their turns are the longest chain of the run, so they start first.
 function(marquetrix_add_test name)
     cmake_parse_arguments(PARSE_ARGV 1 arg "SCRIPT" "TEST_NAME;TIMEOUT"
         "SOURCES;LIBRARIES;DEFINITIONS;DEPENDS;COMMAND;LABELS;ENVIRONMENT")
@@ -34,6 +37,9 @@ function(marquetrix_add_test name)
     add_test(NAME ${arg_TEST_NAME} COMMAND ${arg_COMMAND})
     if(arg_LABELS)
         set_tests_properties(${arg_TEST_NAME} PROPERTIES LABELS "${arg_LABELS}")
+    endif()
+    if("window" IN_LIST arg_LABELS)
+        set_tests_properties(${arg_TEST_NAME} PROPERTIES RESOURCE_LOCK x-screen COST 1000)
     endif()
     if(arg_TIMEOUT)
         set_tests_properties(${arg_TEST_NAME} PROPERTIES TIMEOUT ${arg_TIMEOUT})
