@@ -381,8 +381,9 @@ private slots:
         QCOMPARE(app->log().filter("ContentView focus").size(), focusChanges);
     }
 
-    // Only the tile under the pointer is heard, its badge shows it, and the tiles' own mute
-    // settings come back as they were with every tile heard again.
+    // Only the tile under the pointer, or the one clicked last wherever the pointer is, is heard;
+    // its badge shows it, and the tiles' own mute settings come back as they were with every tile
+    // heard again.
     void soundFollowsThePointer()
     {
         AppWindow *app = window("shapes");
@@ -401,12 +402,15 @@ private slots:
         QList<bool> own;
         for (QQuickItem *tile : tiles)
             own << stateOf(tile)->muted();
-        for (const QString &mode : {u"the Tile Under the Pointer"_s, u"All Tiles"_s}) {
+        for (const QString &mode :
+             {u"the Tile Under the Pointer"_s, u"the Focused Tile"_s, u"All Tiles"_s}) {
             QQuickItem *entry = app->menuEntry("&Playback", "Sound from " + mode);
             QVERIFY(entry);
             app->click(app->centreOf(entry));
             for (int over = 0; over < tiles.size(); ++over) {
-                app->move(bareSpotOf(tiles[over]));
+                if (mode == u"the Focused Tile")
+                    app->click(bareSpotOf(tiles[over]));
+                app->move(bareSpotOf(tiles[mode == u"the Focused Tile" ? (over + 1) % 3 : over]));
                 for (int i = 0; i < tiles.size(); ++i) {
                     const bool alone = mode != u"All Tiles" && i != over;
                     QTRY_COMPARE(heard(i), !own[i] && !alone);
