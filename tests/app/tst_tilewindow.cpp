@@ -660,28 +660,22 @@ private slots:
         QFETCH(bool, hls);
         RtspTestServer rtsp;
         std::optional<TestHttpServer> http;
-        const ClipRequest clip{.size = {320, 180}, .seconds = 90};
-        const QByteArray name = QFileInfo(m_media.hlsPlaylist(clip)).completeBaseName().toUtf8();
-        QVERIFY2(!name.isEmpty(), qPrintable(m_media.failure()));
-        // Three one-second segments of the clip, one further each second, across restarts.
-        const auto slide = [name, begin = std::chrono::steady_clock::now()](
-                               const TestHttpServer::Request &request) {
-            const auto first = (std::chrono::steady_clock::now() - begin) / 1s;
-            QByteArray body = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXT-X-MEDIA-SEQUENCE:" +
-                              QByteArray::number(first);
-            for (auto i = first; i < first + 3; ++i)
-                body += "\n#EXTINF:1,\n" + name + '-' +
-                        QByteArray::number(i % 90 + 1000).mid(1) + ".ts";
-            return request.target == "/live.m3u8"
-                       ? std::optional<TestHttpServer::Answer>({.body = body})
-                       : std::nullopt;
-        };
+        const QString clip = m_media.clip({.size = {320, 180}, .seconds = 90});
+        // A live HLS stream: the clip as it plays, three one-second segments at a time.
+        QProcess ffmpeg;
+        const auto stop = qScopeGuard([&] { ffmpeg.kill(), ffmpeg.waitForFinished(); });
+        if (hls)
+            ffmpeg.start("ffmpeg",
+                         {"-re", "-i", clip, "-c", "copy", "-f", "hls", "-hls_time", "1",
+                          "-hls_list_size", "3", "-hls_flags", "delete_segments+temp_file",
+                          m_media.directory() + "/live.m3u8"});
         const auto start = [&](quint16 port) {
             if (!hls)
                 return rtsp.start({.port = port});
             http.emplace(m_media.directory());
-            http->setScript(slide);
-            return http->start(QHostAddress::LocalHost, port);
+            return http->start(QHostAddress::LocalHost, port) && QTest::qWaitFor([&] {
+                       return QFile::exists(m_media.directory() + "/live.m3u8");
+                   });
         };
         const auto kill = [&] { hls ? http.reset() : rtsp.kill(); };
         QVERIFY2(start(0), qPrintable(rtsp.failure()));
@@ -690,9 +684,8 @@ private slots:
         qputenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS", "10");
         const auto unset = qScopeGuard([] { qunsetenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS"); });
         AppWindow app;
-        QVERIFY2(
-            app.start({(hls ? http->url("live.m3u8") : rtsp.url()).toString(), m_media.clip(clip)}),
-            qPrintable(app.failure()));
+        QVERIFY2(app.start({(hls ? http->url("live.m3u8") : rtsp.url()).toString(), clip}),
+                 qPrintable(app.failure()));
         QTRY_COMPARE_WITH_TIMEOUT(app.tiles().size(), 2, 20000);
         const QList<QQuickItem *> tiles = app.tiles();
         VideoMetadata *live = stateOf(tiles[0])->videoMeta();
@@ -728,7 +721,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(app.viewState()->showFailedToOpenAlert(), 40000);
         QCOMPARE(app.tileCount(), 1);
     }
-
     // As a drag of the window's edge: many small steps, each sooner than the search. The row of
     // portrait tiles spans the window's width before, while and after.
     void resizeStretchesTheTilesAtOnce()
@@ -1133,6 +1125,7 @@ private slots:
         QTRY_VERIFY(app->viewState()->snapshotNotice().contains(folder.path()));
         const QImage shot(folder.filePath(name));
         QProcess ffmpeg;
+        const auto stop = qScopeGuard([&] { ffmpeg.kill(), ffmpeg.waitForFinished(); });
         const QString reference = pictures.filePath("reference.png");
         ffmpeg.start("ffmpeg",
                      {"-v", "error", "-ss", QString::number(*player->time() / 1000.0), "-i",

@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 namespace marquetrix::test {
@@ -77,31 +76,27 @@ QString MediaGenerator::clip(const ClipRequest &clip)
     return run(name, arguments);
 }
 
-QString MediaGenerator::hlsPlaylist(const ClipRequest &request)
+QString MediaGenerator::hlsPlaylist()
 {
-    const QString source = clip(request);
+    const QString source = clip({.seconds = 3.0});
     if (source.isEmpty())
         return {};
-    const QString name = QFileInfo(source).completeBaseName();
     return run(
-        name + QStringLiteral(".m3u8"),
+        QStringLiteral("stream.m3u8"),
         QStringLiteral("-i %1 -c copy -f hls -hls_time 1 -hls_list_size 0 -hls_playlist_type "
                        "vod -hls_segment_filename %2")
-            .arg(source, m_dir.filePath(name + QStringLiteral("-%03d.ts")))
+            .arg(source, m_dir.filePath(QStringLiteral("stream-%03d.ts")))
             .split(u' '));
 }
 
 QString MediaGenerator::repeatingHlsPlaylist(int times)
 {
-    const QString hls = hlsPlaylist();
-    if (hls.isEmpty())
-        return {};
     QFile file(m_dir.filePath(QStringLiteral("repeating-%1.m3u8").arg(times)));
     const QByteArray text =
         "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n" +
-        ("#EXTINF:1.0,\n" + QFileInfo(hls).completeBaseName().toUtf8() + "-000.ts\n")
-            .repeated(times) +
-        "#EXT-X-ENDLIST\n";
+        QByteArray("#EXTINF:1.0,\nstream-000.ts\n").repeated(times) + "#EXT-X-ENDLIST\n";
+    if (hlsPlaylist().isEmpty())
+        return {};
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         m_failure = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
         return {};

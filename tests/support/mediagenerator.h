@@ -43,8 +43,8 @@ public:
     // What went wrong with the last call that returned an empty path.
     QString failure() const { return m_failure; }
     QString clip(const ClipRequest &request = {});
-    // An on-demand HLS playlist of 1 s segments of the clip (NAME.m3u8 beside NAME-000.ts …).
-    QString hlsPlaylist(const ClipRequest &request = {.seconds = 3.0});
+    // An HLS playlist of 1 s segments of a 3 s 640x360 clip, beside it in the directory.
+    QString hlsPlaylist();
     // A VOD playlist that lists the first segment of hlsPlaylist() `times` times.
     QString repeatingHlsPlaylist(int times);
 
