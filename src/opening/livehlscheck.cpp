@@ -16,6 +16,38 @@ namespace {
 constexpr qint64 kMaxPlaylistBytes = 1024 * 1024;
 constexpr std::chrono::seconds kPlaylistTimeout{10};
 
+void readPlaylist(const QUrl &url, const std::weak_ptr<VideoMetadata> &record, bool mayFollow);
+
+void takeAnswer(const QNetworkReply &reply, const BoundedReply::Outcome &outcome,
+                const std::weak_ptr<VideoMetadata> &record, bool mayFollow)
+{
+    const QString shown = reply.request().url().toDisplayString(QUrl::RemoveUserInfo);
+    if (!outcome.failure.isEmpty() || outcome.status.value_or(0) >= 300) {
+        qCInfo(lcVideoOpener).noquote()
+            << "Cannot read the HLS playlist" << shown << "-"
+            << (outcome.failure.isEmpty() ? QString::number(*outcome.status) : outcome.failure);
+        return;
+    }
+    // Variants are where the playlist is, after any redirect.
+    const std::optional<HlsPlaylist> playlist = HlsPlaylist::parse(outcome.body, reply.url());
+    if (!playlist) {
+        qCInfo(lcVideoOpener).noquote() << shown << "is no HLS playlist";
+        return;
+    }
+    if (playlist->isMaster()) {
+        if (mayFollow)
+            readPlaylist(playlist->firstVariant(), record, false);
+        return;
+    }
+    const std::shared_ptr<VideoMetadata> target = record.lock();
+    if (!playlist->isLive() || !target)
+        return;
+    qCInfo(lcVideoOpener).noquote() << "Live HLS stream:" << shown;
+    target->setLiveSource(true);
+    // The engine may have told the window's length already.
+    target->setMediaLength(0);
+}
+
 void readPlaylist(const QUrl &url, const std::weak_ptr<VideoMetadata> &record, bool mayFollow)
 {
     QNetworkRequest request(url);
@@ -23,34 +55,11 @@ void readPlaylist(const QUrl &url, const std::weak_ptr<VideoMetadata> &record, b
     if (!url.userInfo().isEmpty())
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::SameOriginRedirectPolicy);
-    BoundedReply::watch(sharedNetworkSession().get(request), kMaxPlaylistBytes, kPlaylistTimeout,
-                        [url, record, mayFollow](const BoundedReply::Outcome &outcome) {
-                            const QString shown = url.toDisplayString(QUrl::RemoveUserInfo);
-                            if (!outcome.failure.isEmpty() || outcome.status.value_or(0) >= 300) {
-                                qCInfo(lcVideoOpener).noquote()
-                                    << "Cannot read the HLS playlist" << shown << "-"
-                                    << (outcome.failure.isEmpty() ? QString::number(*outcome.status)
-                                                                  : outcome.failure);
-                                return;
-                            }
-                            const std::optional<HlsPlaylist> playlist =
-                                HlsPlaylist::parse(outcome.body, url);
-                            if (!playlist) {
-                                qCInfo(lcVideoOpener).noquote() << shown << "is no HLS playlist";
-                                return;
-                            }
-                            if (playlist->isMaster()) {
-                                if (mayFollow)
-                                    readPlaylist(playlist->firstVariant(), record, false);
-                                return;
-                            }
-                            const std::shared_ptr<VideoMetadata> target = record.lock();
-                            if (!playlist->isLive() || !target)
-                                return;
-                            qCInfo(lcVideoOpener).noquote() << "Live HLS stream:" << shown;
-                            target->setLiveSource(true);
-                            // The engine may have told the window's length already.
-                            target->setMediaLength(0);
+    QNetworkReply *reply = sharedNetworkSession().get(request);
+    // The reply is deleted only after its outcome has been taken.
+    BoundedReply::watch(reply, kMaxPlaylistBytes, kPlaylistTimeout,
+                        [reply, record, mayFollow](const BoundedReply::Outcome &outcome) {
+                            takeAnswer(*reply, outcome, record, mayFollow);
                         });
 }
 
