@@ -661,7 +661,10 @@ private slots:
         RtspTestServer rtsp;
         std::optional<TestHttpServer> http;
         const QString clip = m_media.clip({.size = {320, 180}, .seconds = 90});
-        // A live HLS stream: the clip as it plays, three one-second segments at a time.
+        // A live HLS stream: the clip as it plays, three one-second segments at a time, opened
+        // through a master playlist.
+        QVERIFY(write(m_media.directory() + "/master.m3u8",
+                      "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=300000\nlive.m3u8\n"));
         QProcess ffmpeg;
         const auto stop = qScopeGuard([&] { ffmpeg.kill(), ffmpeg.waitForFinished(); });
         if (hls)
@@ -684,7 +687,7 @@ private slots:
         qputenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS", "10");
         const auto unset = qScopeGuard([] { qunsetenv("MARQUETRIX_RECONNECT_LIMIT_SECONDS"); });
         AppWindow app;
-        QVERIFY2(app.start({(hls ? http->url("live.m3u8") : rtsp.url()).toString(), clip}),
+        QVERIFY2(app.start({(hls ? http->url("master.m3u8") : rtsp.url()).toString(), clip}),
                  qPrintable(app.failure()));
         QTRY_COMPARE_WITH_TIMEOUT(app.tiles().size(), 2, 20000);
         const QList<QQuickItem *> tiles = app.tiles();
