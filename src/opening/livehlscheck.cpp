@@ -23,7 +23,7 @@ void takeAnswer(const QNetworkReply &reply, const BoundedReply::Outcome &outcome
 {
     const QString shown = reply.request().url().toDisplayString(QUrl::RemoveUserInfo);
     if (!outcome.failure.isEmpty() || outcome.status.value_or(0) >= 300) {
-        qCInfo(lcVideoOpener).noquote()
+        qCWarning(lcVideoOpener).noquote()
             << "Cannot read the HLS playlist" << shown << "-"
             << (outcome.failure.isEmpty() ? QString::number(*outcome.status) : outcome.failure);
         return;
