@@ -724,6 +724,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(app.viewState()->showFailedToOpenAlert(), 40000);
         QCOMPARE(app.tileCount(), 1);
     }
+
     // As a drag of the window's edge: many small steps, each sooner than the search. The row of
     // portrait tiles spans the window's width before, while and after.
     void resizeStretchesTheTilesAtOnce()
@@ -1128,7 +1129,6 @@ private slots:
         QTRY_VERIFY(app->viewState()->snapshotNotice().contains(folder.path()));
         const QImage shot(folder.filePath(name));
         QProcess ffmpeg;
-        const auto stop = qScopeGuard([&] { ffmpeg.kill(), ffmpeg.waitForFinished(); });
         const QString reference = pictures.filePath("reference.png");
         ffmpeg.start("ffmpeg",
                      {"-v", "error", "-ss", QString::number(*player->time() / 1000.0), "-i",
