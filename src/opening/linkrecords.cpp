@@ -2,6 +2,7 @@
 
 #include "lastpathcomponent.h"
 #include "linkrules.h"
+#include "livehlscheck.h"
 #include "openedrecord.h"
 #include "openinglogging.h"
 #include "pagetitle.h"
@@ -14,7 +15,10 @@ std::shared_ptr<VideoMetadata> directLinkRecord(MediaEngine &engine, const QUrl 
 {
     qCInfo(lcVideoOpener, "Opening URL %s",
            qUtf8Printable(url.toString(QUrl::RemovePassword | QUrl::FullyEncoded)));
-    return openedRecord(engine, url, kDirectLinkOptions, lastPathComponent(url));
+    auto record = openedRecord(engine, url, kDirectLinkOptions, lastPathComponent(url));
+    if (record && namesHlsPlaylist(url))
+        checkLiveHls(url, record);
+    return record;
 }
 
 std::shared_ptr<VideoMetadata> resolvedRecord(MediaEngine &engine, const QStringList &answer,
@@ -33,6 +37,8 @@ std::shared_ptr<VideoMetadata> resolvedRecord(MediaEngine &engine, const QString
     if (!record)
         return nullptr;
     record->setIsStreamingUrl(true);
+    if (namesHlsPlaylist(*mediaUrl))
+        checkLiveHls(*mediaUrl, record);
     // A media link the resolver answers expires; the page is what opens the video again.
     record->setPageUrl(page);
     fetchPageTitle(page, record, context, std::move(titleFailed));

@@ -24,7 +24,7 @@ std::chrono::milliseconds LiveReconnection::limit()
 
 bool LiveReconnection::absorb(const Media &media, VideoMetadata &meta)
 {
-    if (!m_played || !media.isLive())
+    if (!m_played || !(media.isLive() || meta.liveSource()))
         return false;
     const Clock::time_point now = Clock::now();
     // The player tells the outcome of a run again with the stop that follows it.

@@ -10,7 +10,8 @@ class Media;
 class VideoMetadata;
 
 // Brings a live source back when it drops (the server went away, the connection broke, it
-// stalled): a run of a live source that has played once in the tile and then fails or ends
+// stalled): a run of a live source (as the engine tells, or as the record says where the
+// engine cannot tell) that has played once in the tile and then fails or ends
 // starts again after 1, 2, 4 … 30 s, until it plays or has failed for `limit()`. A file, an
 // on-demand stream and a live source that never played fail at once, as before. The tile's
 // player binding does the new start; the record shows the attempt.

@@ -57,7 +57,10 @@ void PlayerDelegate::takeVideoSize(const MediaPlayer &player, PlayerState &tile,
     const Media *media = player.media();
     if (!media)
         return;
-    meta.setMediaLength(static_cast<float>(static_cast<qint32>(media->length())) / 1000.0f);
+    // A live playlist's length is that of its window, which moves on.
+    meta.setMediaLength(meta.liveSource()
+                            ? 0.0f
+                            : static_cast<float>(static_cast<qint32>(media->length())) / 1000.0f);
 
     for (const TrackInformation &track : media->tracksInformation()) {
         if (!track.videoWidth || !track.videoHeight)

@@ -156,6 +156,12 @@ public:
     MARQUETRIX_NOTIFYING(int, reconnectAttempt, setReconnectAttempt, reconnectAttemptChanged, 0)
     Q_SIGNAL void reconnectAttemptChanged();
 
+    // A source known to be live although the engine cannot tell (a live HLS playlist, which
+    // it gives the length of its window): it shows no length and comes back when it drops.
+    Q_PROPERTY(bool liveSource READ liveSource WRITE setLiveSource NOTIFY liveSourceChanged)
+    MARQUETRIX_NOTIFYING(bool, liveSource, setLiveSource, liveSourceChanged, false)
+    Q_SIGNAL void liveSourceChanged();
+
     Q_PROPERTY(
         bool repeatEnabled READ repeatEnabled WRITE setRepeatEnabled NOTIFY repeatEnabledChanged)
     MARQUETRIX_NOTIFYING(bool, repeatEnabled, setRepeatEnabled, repeatEnabledChanged, false)

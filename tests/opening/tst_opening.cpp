@@ -10,6 +10,7 @@
 #include "credentialstore.h"
 #include "embeddedresolver.h"
 #include "fakeengine.h"
+#include "hlsplaylist.h"
 #include "layoutstate.h"
 #include "linkopener.h"
 #include "linkrules.h"
@@ -112,6 +113,8 @@ private slots:
     void resolverClient();
     void pageTitles_data();
     void pageTitles();
+    void hlsPlaylists_data();
+    void hlsPlaylists();
     void dialog_data();
     void dialog();
     void keyring_data();
@@ -383,6 +386,38 @@ void TestOpening::pageTitles()
     delete gone;
     QVERIFY(finished.wait(5000));
     QVERIFY(!called);
+}
+
+void TestOpening::hlsPlaylists_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    // "live", "ends", "none" for no HLS playlist, or the variant a master playlist leads to.
+    QTest::addColumn<QString>("reading");
+    const auto row = [](const char *tag, const QByteArray &text, const char *reading) {
+        QTest::newRow(tag) << text << QString::fromUtf8(reading);
+    };
+    const QByteArray media = "#EXTM3U\r\n#EXT-X-TARGETDURATION:2\r\n#EXTINF:2,\r\na.ts\r\n";
+    row("sliding", media, "live");
+    row("ended", media + "#EXT-X-ENDLIST", "ends");
+    row("on demand", media + "#EXT-X-PLAYLIST-TYPE:VOD", "ends");
+    row("files", "#EXTM3U\n#EXTINF:9,Clip\nclip.mp4", "none");
+    row("garbage", QByteArrayLiteral("\0\xff<html>#EXTM3U\n#EXT-X-ENDLIST"), "none");
+    const QByteArray master = "\xEF\xBB\xBF#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\n";
+    row("master", master + "low/v.m3u8?t=1\n#EXT-X-STREAM-INF:BANDWIDTH=2\nhi.m3u8",
+        "https://u:p@h.example/x/low/v.m3u8?t=1");
+    row("master, other host", master + "//cdn.example/v.m3u8", "https://cdn.example/v.m3u8");
+    row("master, no variant", master + "ftp://h.example/v.m3u8", "none");
+}
+
+void TestOpening::hlsPlaylists()
+{
+    QFETCH(QByteArray, text);
+    const auto read = HlsPlaylist::parse(text, QUrl(u"https://u:p@h.example/x/live.m3u8"_s));
+    QTEST(!read              ? u"none"_s
+          : read->isMaster() ? read->firstVariant().toString()
+          : read->isLive()   ? u"live"_s
+                             : u"ends"_s,
+          "reading");
 }
 
 void TestOpening::dialog_data()

@@ -141,7 +141,6 @@ private slots:
             << QStringList{"file", "ts", "silent"} << QSize(640, 362) << "";
         QTest::newRow("ts over http") << QStringList{"http", "ts"} << QSize(640, 480) << "";
         QTest::newRow("rtsp, digest auth") << QStringList{"rtsp"} << QSize(320, 180) << "";
-        QTest::newRow("hls over http") << QStringList{"hls"} << QSize(640, 360) << "";
         QTest::newRow("BT.601 limited")
             << QStringList{"file", "mp4"} << QSize(320, 180) << "bt601 tv";
         QTest::newRow("BT.709 limited")
@@ -163,8 +162,6 @@ private slots:
             QVERIFY2(server.start({.auth = "digest", .user = "viewer", .password = "pass:word"}),
                      qPrintable(server.failure()));
             url = server.url("viewer", "pass:word");
-        } else if (source[0] == "hls") {
-            url = m_http.url(QFileInfo(m_media.hlsPlaylist()).fileName());
         } else {
             url = clip(
                 {.size = size,
@@ -209,7 +206,7 @@ private slots:
             // A live stream whose server goes away has not ended.
             server.kill();
             QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Error), 5000);
-        } else if (source[0] != "hls") {
+        } else {
             QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Ended), 5000);
             if (source[0] == "file" || source[1] == "mp4")
                 QVERIFY(qAbs(tile.player->media()->length() - 600) < 100);
@@ -217,7 +214,7 @@ private slots:
             QVERIFY(frames.count() >= 12);
         }
         QCOMPARE(events.states.contains(State::Error), source[0] == "rtsp");
-        QCOMPARE(events.states.contains(State::Ended), source[0] != "rtsp" && source[0] != "hls");
+        QCOMPARE(events.states.contains(State::Ended), source[0] != "rtsp");
     }
 
     void controls()

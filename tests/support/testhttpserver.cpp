@@ -162,7 +162,7 @@ TestHttpServer::~TestHttpServer()
     m_thread.wait();
 }
 
-bool TestHttpServer::start(const QHostAddress &address)
+bool TestHttpServer::start(const QHostAddress &address, quint16 port)
 {
     m_worker = new HttpWorker(this);
     m_worker->moveToThread(&m_thread);
@@ -170,8 +170,8 @@ bool TestHttpServer::start(const QHostAddress &address)
     m_host = address.toString();
     QMetaObject::invokeMethod(
         m_worker,
-        [this, address] {
-            m_port = m_worker->m_server.listen(address, 0) ? m_worker->m_server.serverPort() : 0;
+        [this, address, port] {
+            m_port = m_worker->m_server.listen(address, port) ? m_worker->m_server.serverPort() : 0;
         },
         Qt::BlockingQueuedConnection);
     return m_port != 0;

@@ -66,7 +66,9 @@ public:
     explicit TestHttpServer(const QString &root = {}) : m_root(root) {}
     ~TestHttpServer();
 
-    bool start(const QHostAddress &address = QHostAddress::LocalHost);
+    // Port 0: a free one.
+    bool start(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0);
+    quint16 port() const { return m_port; }
     void setMode(Mode mode) { m_stall = mode == Mode::Stall; }
     void setScript(Script script)
     {
