@@ -9,9 +9,9 @@ namespace {
 
 // A place this near the end has been reached: the end shows the last picture.
 constexpr qint64 endMarginMs = 100;
-// Correction per millisecond off: 40 ms off plays 4 % faster or slower, so a follower closes
-// the gap in about a second, without overshooting the steps in which libVLC takes a new speed.
-constexpr float gainPerMs = 0.001f;
+// Correction per millisecond off: 20 ms off plays 4 % faster or slower, so a follower closes a
+// gap in about half a second, without overshooting the steps in which libVLC takes a new speed.
+constexpr float gainPerMs = 0.002f;
 
 } // namespace
 

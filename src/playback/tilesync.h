@@ -71,7 +71,7 @@ private:
     std::optional<qint64> leaderTime() const;
 
     // After a seek the player decodes before it plays on, and reports its time again only then.
-    static constexpr qint64 settleMs = 1000;
+    static constexpr qint64 settleMs = 500;
 
     QPointer<LayoutState> m_layoutState;
     SyncGroup m_group;
