@@ -205,7 +205,7 @@ void VlcMediaPlayer::handle(Report report, qint64 value, qint64 stamp)
         stopClock(stamp);
         changeState(PlaybackState::Paused);
         // The time stops where the picture did, ahead of libVLC's last report.
-        if (m_delegate)
+        if (m_delegate && m_clockTime >= 0)
             m_delegate->mediaPlayerTimeChanged(this);
         break;
     case Report::Stopped:
