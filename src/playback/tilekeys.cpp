@@ -76,10 +76,7 @@ bool TileKeys::pressSync(int key, int modifiers, PlayerState &tile)
     const bool earlier = key == Qt::Key_Less || (shift && key == Qt::Key_Comma);
     const bool later = key == Qt::Key_Greater || (shift && key == Qt::Key_Period);
     if (key == Qt::Key_Y) {
-        if (shift)
-            sync->unsync();
-        else
-            sync->syncTo(meta);
+        sync->syncTo(meta);
     } else if (earlier || later) {
         sync->nudge(meta, later ? nudgeMs : -nudgeMs);
     } else if (key == Qt::Key_Comma || (key == Qt::Key_Period && sync->contains(meta))) {
@@ -96,9 +93,16 @@ bool TileKeys::press(int key, int modifiers)
         emit fullScreenRequested();
         return true;
     }
+    const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    // The group ends from anywhere, also with the pointer on no tile.
+    if (TileSync *sync = m_sync;
+        sync && plain && key == Qt::Key_Y && (modifiers & Qt::ShiftModifier)) {
+        sync->unsync();
+        return true;
+    }
     PlayerState *tile = target();
     VideoMetadata *meta = tile ? tile->videoMeta() : nullptr;
-    if (!meta || (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    if (!meta || !plain)
         return false;
     if (pressSync(key, modifiers, *tile))
         return true;

@@ -1076,7 +1076,8 @@ private slots:
 
     // y makes every tile follow the one under the pointer: from the start they play in step and
     // pause together when one is paused from its menu. A paused follower's . nudges it a picture
-    // later, which its label shows; Ctrl+Right moves every tile by 5 s; Shift+Y ends the group.
+    // later, which its label shows; Ctrl+Right moves every tile by 5 s. The leader closed, the next
+    // tile leads; Shift+Y ends the group.
     void playInSync()
     {
         AppWindow *app = window("shapes");
@@ -1127,8 +1128,15 @@ private slots:
         const qint64 from = time(1);
         app->key("ctrl+Right");
         QTRY_VERIFY2(qAbs(time(1) - from - 5000) <= 5 && apart(200, 5), qPrintable(times()));
+        // The leader closed, the next tile leads.
+        app->click(bareSpotOf(tiles[1]), Qt::RightButton);
+        QQuickItem *close = nullptr;
+        QTRY_VERIFY((close = app->popupItem("Close")));
+        app->click(app->centreOf(close));
+        QTRY_COMPARE(app->tileCount(), 2);
+        QTRY_VERIFY(label(0).startsWith("Leads") && label(2).startsWith("Follows"));
         app->key("shift+y");
-        QTRY_VERIFY(label(0).isEmpty() && label(1).isEmpty());
+        QTRY_VERIFY(label(0).isEmpty() && label(2).isEmpty());
     }
 
     // s saves the picture of the tile under the pointer at the clip's own size, as ffmpeg decodes
