@@ -11,7 +11,10 @@
 // What the figures can tell: libVLC reports a player's time every 250 to 570 ms, each report
 // within a few ms of its own clock, and the engine layer runs the time on with the monotonic
 // clock in between. So the distances say where the players' clocks stand against each other,
-// to a few ms; they do not say which picture reached the screen (the burned-in numbers do).
+// to a few ms; they do not say which picture is shown. The pictures carry their number a second
+// time as a row of cells, read back from what each tile last received: that says which picture
+// each tile holds, to one picture (40 ms), since players in step still change pictures at
+// moments of their own; what a screen then shows also depends on the window, not measured here.
 
 #include "layoutstate.h"
 #include "medialistplayer.h"
@@ -33,12 +36,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVideoFrame>
 #include <QVideoSink>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 using namespace marquetrix;
@@ -53,6 +58,49 @@ struct Tile
     std::unique_ptr<VideoView> view;
     std::unique_ptr<TileController> controller;
 };
+
+// The picture number once more, as a row of black and white cells near the bottom that the
+// benchmark reads back from the pictures the tiles receive; bit 0 on the left.
+constexpr int codeBits = 12;
+
+double cellLeft(int bit)
+{
+    return 0.05 + 0.07 * bit;
+}
+
+QString codeFilter()
+{
+    QString chain =
+        QStringLiteral("drawbox=x=iw*0.05:y=ih*0.82:w=iw*%1:h=ih*0.1:color=black:t=fill")
+            .arg(0.07 * codeBits);
+    for (int bit = 0; bit < codeBits; ++bit)
+        chain += QStringLiteral(",drawbox=x=iw*%1:y=ih*0.82:w=iw*0.07:h=ih*0.1:color=white:t=fill:"
+                                "enable='gte(mod(n,%2),%3)'")
+                     .arg(cellLeft(bit))
+                     .arg(2 << bit)
+                     .arg(1 << bit);
+    return chain;
+}
+
+// The number of the picture a tile last received; nothing while none or unreadable.
+std::optional<int> pictureNumber(const QVideoSink &sink)
+{
+    QVideoFrame frame = sink.videoFrame();
+    if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
+        return std::nullopt;
+    std::optional<int> number = 0;
+    const int y = int(frame.height() * 0.87);
+    for (int bit = 0; bit < codeBits && number; ++bit) {
+        const int x = int(frame.width() * (cellLeft(bit) + 0.035));
+        const int luma = frame.bits(0)[y * frame.bytesPerLine(0) + x];
+        if (luma > 64 && luma < 192)
+            number.reset();
+        else if (luma >= 192)
+            *number |= 1 << bit;
+    }
+    frame.unmap();
+    return number;
+}
 
 // A moving test picture with its number drawn large, a tone, a keyframe every second.
 QString makeClip(const QDir &dir, int index, QSize size, double seconds)
@@ -71,11 +119,12 @@ QString makeClip(const QDir &dir, int index, QSize size, double seconds)
          "lavfi",
          "-i",
          QStringLiteral("testsrc2=s=%1x%2:r=25:d=%3,drawtext=text='%{frame_num}':fontsize=%4:"
-                        "fontcolor=white:box=1:boxcolor=black:x=10:y=10")
+                        "fontcolor=white:box=1:boxcolor=black:x=10:y=10,%5")
              .arg(size.width())
              .arg(size.height())
              .arg(duration)
-             .arg(size.height() / 4),
+             .arg(size.height() / 4)
+             .arg(codeFilter()),
          "-f",
          "lavfi",
          "-i",
@@ -190,6 +239,10 @@ int main(int argc, char *argv[])
     std::vector<std::vector<qint64>> distances(tiles.size());
     // When each follower was furthest off (ms into the measured time).
     std::vector<qint64> worstAt(tiles.size());
+    // Pictures received: how many apart from the leader's, at the same moments.
+    std::vector<int> picturesApart;
+    // Each tile's time less the time of the picture it last received.
+    std::vector<std::vector<qint64>> timeAhead(tiles.size());
     QElapsedTimer clock;
     clock.start();
     QTimer sampler;
@@ -205,6 +258,16 @@ int main(int argc, char *argv[])
                 distance > *std::max_element(distances[i].begin(), distances[i].end()))
                 worstAt[i] = clock.elapsed();
             distances[i].push_back(distance);
+        }
+        for (std::size_t i = 0; i < tiles.size(); ++i) {
+            const auto number = pictureNumber(*tiles[i].sink);
+            if (const auto time = playerOf(tiles[i])->time(); number && time)
+                timeAhead[i].push_back(*time - *number * 40);
+        }
+        const auto leading = pictureNumber(*tiles[0].sink);
+        for (std::size_t i = 1; i < tiles.size(); ++i) {
+            if (const auto number = pictureNumber(*tiles[i].sink); leading && number)
+                picturesApart.push_back(std::abs(*number - *leading));
         }
     });
     sampler.start(100);
@@ -235,7 +298,24 @@ int main(int argc, char *argv[])
                     static_cast<long long>(all.back()), static_cast<long long>(all[all.size() / 2]),
                     100.0 * double(within) / double(all.size()));
     }
-    std::printf("re-seeks: %d\n", sync.reseeks());
+    std::sort(picturesApart.begin(), picturesApart.end());
+    if (!picturesApart.empty()) {
+        const auto same = std::count(picturesApart.begin(), picturesApart.end(), 0);
+        const auto near = std::count_if(picturesApart.begin(), picturesApart.end(),
+                                        [](int apart) { return apart <= 1; });
+        std::printf("pictures received (25 per second): the leader's %.1f %%, at most one apart "
+                    "%.1f %%, worst %d apart (%zu readings)\n",
+                    100.0 * double(same) / double(picturesApart.size()),
+                    100.0 * double(near) / double(picturesApart.size()), picturesApart.back(),
+                    picturesApart.size());
+    }
+    std::printf("time less the picture's time, median per tile:");
+    for (std::vector<qint64> &ahead : timeAhead) {
+        std::sort(ahead.begin(), ahead.end());
+        std::printf(" %lld ms",
+                    ahead.empty() ? 0LL : static_cast<long long>(ahead[ahead.size() / 2]));
+    }
+    std::printf("\nre-seeks: %d\n", sync.reseeks());
     std::printf("load average before: %s, after: %s\n", loadBefore.constData(),
                 loadAverage().constData());
     for (const Tile &tile : tiles)
