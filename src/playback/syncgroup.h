@@ -23,7 +23,7 @@ public:
     // Nearer than this a follower plays at its own speed: every change of speed costs libVLC
     // a short rearrangement of its sound.
     static constexpr qint64 calmMs = 10;
-    static constexpr float maxCorrection = 0.08f;
+    static constexpr float maxCorrection = 0.1f;
     static constexpr float correctionStep = 0.02f;
 
     struct Step

@@ -238,7 +238,11 @@ void TileSync::seekMember(VideoMetadata &meta, qint64 time)
     if (!player)
         return;
     meta.setSyncRate(1);
-    meta.setSeekTarget(onMedia(*player, time));
+    // A playing video takes a moment to decode from its new place, while the others play on.
+    const bool playing = m_playing && player->isPlaying();
+    meta.setSeekTarget(onMedia(*player, time + (playing ? m_seekLead : 0)));
+    if (playing)
+        m_leadProbes.insert(meta.id());
     settle(meta.id());
 }
 
@@ -329,6 +333,11 @@ void TileSync::correct()
         const MediaPlayer *player = meta ? playerOf(*meta) : nullptr;
         if (id == leader || !player || settling(id))
             continue;
+        if (m_leadProbes.remove(id)) {
+            // Where a seek made while playing landed: the next such seek aims that much ahead.
+            const qint64 off = player->time().value_or(0) - m_group.placeOf(id, *time);
+            m_seekLead = std::clamp<qint64>(m_seekLead - off / 2, 0, maxSeekLeadMs);
+        }
         const qint64 length = player->media() ? player->media()->length() : 0;
         const SyncGroup::Step step =
             SyncGroup::follow(m_group.placeOf(id, *time), player->time(), length,
@@ -346,7 +355,9 @@ void TileSync::correct()
         case SyncGroup::Step::Action::Hold:
             m_held.insert(id);
             meta->setDoPause(true);
-            seekMember(*meta, step.time);
+            meta->setSyncRate(1);
+            meta->setSeekTarget(step.time);
+            settle(id);
             break;
         case SyncGroup::Step::Action::Resume:
             m_held.remove(id);

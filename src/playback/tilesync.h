@@ -72,6 +72,7 @@ private:
 
     // After a seek the player decodes before it plays on, and reports its time again only then.
     static constexpr qint64 settleMs = 500;
+    static constexpr qint64 maxSeekLeadMs = 300;
 
     QPointer<LayoutState> m_layoutState;
     SyncGroup m_group;
@@ -80,6 +81,9 @@ private:
     QHash<QUuid, qint64> m_settledAt;
     QHash<QUuid, bool> m_lastPlaying;
     QSet<QUuid> m_held;
+    // How far ahead a seek made while playing aims, learnt from where the last ones landed.
+    qint64 m_seekLead = 0;
+    QSet<QUuid> m_leadProbes;
     bool m_playing = false;
     // The paused group shows the pictures of its places.
     bool m_aligned = false;
