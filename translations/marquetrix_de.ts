@@ -201,6 +201,38 @@
         <source>Show or hide subtitles</source>
         <translation>Untertitel zeigen oder verbergen</translation>
     </message>
+    <message>
+        <source>Ctrl+← / Ctrl+→</source>
+        <translation>Strg+← / Strg+→</translation>
+    </message>
+    <message>
+        <source>All videos back or forward 5 seconds</source>
+        <translation>Alle Videos 5 Sekunden zurück oder vor</translation>
+    </message>
+    <message>
+        <source>Sync all videos to this one</source>
+        <translation>Alle Videos mit diesem synchronisieren</translation>
+    </message>
+    <message>
+        <source>Shift+Y</source>
+        <translation>Umschalt+Y</translation>
+    </message>
+    <message>
+        <source>Unsync</source>
+        <translation>Synchronisierung aufheben</translation>
+    </message>
+    <message>
+        <source>Synced and paused: nudge one frame earlier or later (. on the leader: next frame of all)</source>
+        <translation>Synchronisiert und angehalten: ein Bild früher oder später versetzen (. beim führenden Video: nächstes Bild aller)</translation>
+    </message>
+    <message>
+        <source>Shift+, / Shift+.</source>
+        <translation>Umschalt+, / Umschalt+.</translation>
+    </message>
+    <message>
+        <source>Synced: nudge 100 ms earlier or later</source>
+        <translation>Synchronisiert: 100 ms früher oder später versetzen</translation>
+    </message>
 </context>
 <context>
     <name>InitialView</name>
@@ -369,6 +401,14 @@
     <message>
         <source>Sound from the Focused Tile</source>
         <translation>Ton nur von der gewählten Kachel</translation>
+    </message>
+    <message>
+        <source>Seek All Back 5 Seconds</source>
+        <translation>Alle 5 Sekunden zurück</translation>
+    </message>
+    <message>
+        <source>Seek All Forward 5 Seconds</source>
+        <translation>Alle 5 Sekunden vor</translation>
     </message>
 </context>
 <context>
@@ -652,6 +692,34 @@
         <source>All files (*)</source>
         <translation>Alle Dateien (*)</translation>
     </message>
+    <message>
+        <source>Sync</source>
+        <translation>Synchronisieren</translation>
+    </message>
+    <message>
+        <source>Sync All to This Tile</source>
+        <translation>Alle mit dieser Kachel synchronisieren</translation>
+    </message>
+    <message>
+        <source>Unsync</source>
+        <translation>Synchronisierung aufheben</translation>
+    </message>
+    <message>
+        <source>Nudge Earlier by One Frame</source>
+        <translation>Ein Bild früher versetzen</translation>
+    </message>
+    <message>
+        <source>Nudge Later by One Frame</source>
+        <translation>Ein Bild später versetzen</translation>
+    </message>
+    <message>
+        <source>Nudge Earlier by 100 ms</source>
+        <translation>100 ms früher versetzen</translation>
+    </message>
+    <message>
+        <source>Nudge Later by 100 ms</source>
+        <translation>100 ms später versetzen</translation>
+    </message>
 </context>
 <context>
     <name>marquetrix::AppCommands</name>
@@ -818,6 +886,17 @@
     <message>
         <source>Loop</source>
         <translation>Wiederholen</translation>
+    </message>
+</context>
+<context>
+    <name>marquetrix::TileController</name>
+    <message>
+        <source>Leads, %1 s</source>
+        <translation>Führt, %1 s</translation>
+    </message>
+    <message>
+        <source>Follows, %1 s</source>
+        <translation>Folgt, %1 s</translation>
     </message>
 </context>
 <context>

@@ -163,6 +163,15 @@ void AppCommands::shuffle()
         qCWarning(lcMain, "LayoutState not found to shuffle layouts");
 }
 
+void AppCommands::seekAll(int seconds)
+{
+    if (!m_focused) {
+        qCWarning(lcMain, "ContentController not found to seek every video");
+        return;
+    }
+    m_focused->sync()->seekAll(seconds * 1000);
+}
+
 void AppCommands::changeSpeedAll(int direction)
 {
     LayoutState *layout = layoutState();

@@ -56,6 +56,8 @@ public:
     Q_INVOKABLE void shuffle();
     // Every video one speed step faster (direction > 0) or slower (< 0), or at normal speed (0).
     Q_INVOKABLE void changeSpeedAll(int direction);
+    // Every video by so many seconds, back when negative; a sync group stays in step.
+    Q_INVOKABLE void seekAll(int seconds);
     // A snapshot of every video, and one of the whole window as it shows them.
     Q_INVOKABLE void snapshotAll(QQuickWindow *window);
 

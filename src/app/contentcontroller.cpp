@@ -23,6 +23,7 @@ constexpr qsizetype kNoticeLines = 4;
 
 ContentController::ContentController(MediaEngine *engine, QObject *parent)
     : QObject(parent), m_viewState(new ViewState(this)), m_layoutState(new LayoutState(this)),
+      m_sync(new TileSync(m_layoutState, this)),
       m_engine(engine), m_clock([] { return QDateTime::currentDateTime(); })
 {
     // The window's idle rules tick with its tiles.

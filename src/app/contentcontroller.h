@@ -3,6 +3,7 @@
 #include "layoutstate.h"
 #include "mediaengine.h"
 #include "openingitem.h"
+#include "tilesync.h"
 #include "viewstate.h"
 
 #include <QDateTime>
@@ -43,6 +44,10 @@ public:
 
     Q_PROPERTY(marquetrix::LayoutState *layoutState READ layoutState CONSTANT)
     LayoutState *layoutState() const { return m_layoutState; }
+
+    // The window's videos played in step.
+    Q_PROPERTY(marquetrix::TileSync *sync READ sync CONSTANT)
+    TileSync *sync() const { return m_sync; }
 
     Q_PROPERTY(marquetrix::MediaEngine *engine READ engine CONSTANT)
     MediaEngine *engine() const { return m_engine; }
@@ -120,6 +125,7 @@ private:
 
     ViewState *m_viewState;
     LayoutState *m_layoutState;
+    TileSync *m_sync;
     MediaEngine *const m_engine;
     std::unique_ptr<LinkOpener> m_linkOpener;
     bool m_isFocused = false;

@@ -33,8 +33,11 @@ public:
     virtual PlaybackState state() const = 0;
     // nullptr before a media was given.
     virtual Media *media() const = 0;
-    // Milliseconds; absent while the engine does not know.
+    // Milliseconds; absent while the engine does not know. Between the engine's own reports,
+    // which come a quarter to half a second apart, the time goes on with the clock.
     virtual std::optional<qint64> time() const = 0;
+    // To this time exactly, in milliseconds; at or past the end, the media ends there.
+    virtual void seekTo(qint64 milliseconds) = 0;
 
     virtual void jumpBackward(int seconds) = 0;
     virtual void jumpForward(int seconds) = 0;
@@ -50,6 +53,8 @@ public:
     virtual void setRate(float rate) = 0;
     // A paused player shows its next picture and stays paused.
     virtual void nextFrame() = 0;
+    // How long one picture of the video stays on the screen (ms); 40 while unknown.
+    virtual qint64 frameDuration() const = 0;
 
     // A subtitle file drawn into the picture; an empty URL: no subtitles.
     virtual QUrl subtitleFile() const = 0;

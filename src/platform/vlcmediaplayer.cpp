@@ -29,15 +29,28 @@ constexpr libvlc_event_e watchedEvents[] = {
 // the connection broke.
 constexpr qint64 endSlackMs = 2000;
 
+// libVLC reports its time every 250 to 570 ms; past this much without a report the input
+// stalls, and the time no longer goes on with the clock.
+constexpr qint64 clockReachMs = 800;
+
+qint64 monotonicMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
 
 struct VlcMediaPlayer::Relay
 {
     void post(Report report, qint64 value = 0)
     {
+        // When libVLC reports, not when the GUI thread gets to it: the time runs on from here.
+        const qint64 stamp = monotonicMs();
         std::lock_guard lock(mutex);
         if (player)
-            player->post(report, value);
+            player->post(report, value, stamp);
     }
 
     std::mutex mutex;
@@ -147,7 +160,7 @@ void VlcMediaPlayer::onEvent(const libvlc_event_t *event, void *data)
     }
 }
 
-void VlcMediaPlayer::post(Report report, qint64 value)
+void VlcMediaPlayer::post(Report report, qint64 value, qint64 stamp)
 {
     // The explicit queued connection matters: libVLC reports Stopped on the thread that
     // calls stop, and a direct call from there would re-enter libVLC and deadlock.
@@ -156,14 +169,14 @@ void VlcMediaPlayer::post(Report report, qint64 value)
     const quint64 run = m_run.load();
     QMetaObject::invokeMethod(
         m_context.get(),
-        [this, report, value, run] {
+        [this, report, value, stamp, run] {
             if (run == m_run.load())
-                handle(report, value);
+                handle(report, value, stamp);
         },
         Qt::QueuedConnection);
 }
 
-void VlcMediaPlayer::handle(Report report, qint64 value)
+void VlcMediaPlayer::handle(Report report, qint64 value, qint64 stamp)
 {
     switch (report) {
     case Report::Opening:
@@ -174,6 +187,12 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             m_pendingPause = false;
             libvlc_media_player_set_pause(m_player, 1);
         }
+        // Playback goes on from the picture shown, stepped to or not.
+        if (m_clockTime >= 0) {
+            m_clockTime += m_state == PlaybackState::Paused ? m_stepped : 0;
+            m_clockStamp = stamp;
+            m_clockRuns = true;
+        }
         m_stepped = 0;
         m_audio->refresh();
         giveSubtitle();
@@ -183,7 +202,11 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
     case Report::Paused:
         // Nothing is wanted from the source while the user keeps it paused.
         m_stallTimer.stop();
+        stopClock(stamp);
         changeState(PlaybackState::Paused);
+        // The time stops where the picture did, ahead of libVLC's last report.
+        if (m_delegate && m_clockTime >= 0)
+            m_delegate->mediaPlayerTimeChanged(this);
         break;
     case Report::Stopped:
         m_active = false;
@@ -200,6 +223,7 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             break;
         m_active = false;
         m_stallTimer.stop();
+        stopClock(stamp);
         if (const auto error = m_media->feedError())
             fail(*error);
         // libVLC ends corrupt, truncated and foreign files silently.
@@ -234,6 +258,9 @@ void VlcMediaPlayer::handle(Report report, qint64 value)
             markProgress();
         m_lastTime = value;
         m_reached = std::max(m_reached, value);
+        m_clockTime = value;
+        m_clockStamp = stamp;
+        m_clockRuns = true;
         m_audio->refresh();
         if (m_delegate)
             m_delegate->mediaPlayerTimeChanged(this);
@@ -288,6 +315,8 @@ void VlcMediaPlayer::startRun()
     m_lastTime = -1;
     m_reached = 0;
     m_stepped = 0;
+    m_clockTime = -1;
+    m_clockRuns = false;
     const quint64 run = m_run.load();
     QMetaObject::invokeMethod(
         m_context.get(),
@@ -495,10 +524,39 @@ std::optional<qint64> VlcMediaPlayer::time() const
 {
     if (!m_engineStarted)
         return std::nullopt;
+    const qint64 stepped = m_state == PlaybackState::Paused ? m_stepped : 0;
+    if (m_clockTime >= 0)
+        return clockAt(monotonicMs()) + stepped;
     const libvlc_time_t time = libvlc_media_player_get_time(m_player);
     if (time < 0)
         return std::nullopt;
-    return time + (m_state == PlaybackState::Paused ? m_stepped : 0);
+    return time + stepped;
+}
+
+qint64 VlcMediaPlayer::clockAt(qint64 stamp) const
+{
+    if (!m_clockRuns || m_state != PlaybackState::Playing)
+        return m_clockTime;
+    const qint64 elapsed = std::clamp<qint64>(stamp - m_clockStamp, 0, clockReachMs);
+    return m_clockTime + qint64(double(elapsed) * double(m_rate));
+}
+
+void VlcMediaPlayer::stopClock(qint64 stamp)
+{
+    // libVLC leaves the time it last reported, up to half a second before the picture shown.
+    if (m_clockTime >= 0)
+        m_clockTime = clockAt(stamp);
+    m_clockStamp = stamp;
+    m_clockRuns = false;
+}
+
+void VlcMediaPlayer::setClock(qint64 time)
+{
+    // Until libVLC reports from the new place the time stands there: playback starts again
+    // only after the picture there is decoded.
+    m_clockTime = time;
+    m_clockStamp = monotonicMs();
+    m_clockRuns = false;
 }
 
 void VlcMediaPlayer::jumpBackward(int seconds)
@@ -511,10 +569,18 @@ void VlcMediaPlayer::jumpForward(int seconds)
     const auto now = time();
     if (seconds == 0 || !now)
         return;
-    const qint64 target = std::max<qint64>(0, *now + qint64(seconds) * 1000);
+    seekTo(*now + qint64(seconds) * 1000);
+}
+
+void VlcMediaPlayer::seekTo(qint64 milliseconds)
+{
+    if (!m_engineStarted)
+        return;
+    const qint64 target = std::max<qint64>(0, milliseconds);
     // A jump to the end ends the stream there, as if it had played that far.
     m_reached = std::max(m_reached, target);
     m_stepped = 0;
+    setClock(target);
     libvlc_media_player_set_time(m_player, target);
 }
 
@@ -543,6 +609,11 @@ void VlcMediaPlayer::setRate(float rate)
         qCWarning(lcEngine) << "Ignoring playback rate" << rate;
         return;
     }
+    if (m_clockRuns) {
+        const qint64 now = monotonicMs();
+        m_clockTime = clockAt(now);
+        m_clockStamp = now;
+    }
     m_rate = rate;
     // libVLC keeps the rate on the player: later runs start at it.
     if (m_player && libvlc_media_player_set_rate(m_player, rate) != 0)
@@ -556,17 +627,7 @@ void VlcMediaPlayer::nextFrame()
         return;
     // libVLC steps the picture but leaves the time it reports where it was: the steps are
     // counted here until playback goes on.
-    qint64 frameMs = 40;
-    libvlc_media_track_t **tracks = nullptr;
-    const unsigned count = libvlc_media_tracks_get(m_media->handle(), &tracks);
-    for (unsigned i = 0; i < count; ++i) {
-        const libvlc_media_track_t *track = tracks[i];
-        if (track->i_type == libvlc_track_video && track->video->i_frame_rate_num > 0)
-            frameMs = std::max<qint64>(1, qint64(track->video->i_frame_rate_den) * 1000 /
-                                              track->video->i_frame_rate_num);
-    }
-    if (tracks)
-        libvlc_media_tracks_release(tracks, count);
+    const qint64 frameMs = frameDuration();
     m_stepped += frameMs;
     m_reached = std::max(m_reached, *now + frameMs);
     libvlc_media_player_next_frame(m_player);
@@ -578,6 +639,24 @@ void VlcMediaPlayer::nextFrame()
                 m_delegate->mediaPlayerTimeChanged(this);
         },
         Qt::QueuedConnection);
+}
+
+qint64 VlcMediaPlayer::frameDuration() const
+{
+    qint64 frameMs = 40;
+    if (!m_player || !m_media || !m_media->handle())
+        return frameMs;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(m_media->handle(), &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t *track = tracks[i];
+        if (track->i_type == libvlc_track_video && track->video->i_frame_rate_num > 0)
+            frameMs = std::max<qint64>(1, qint64(track->video->i_frame_rate_den) * 1000 /
+                                              track->video->i_frame_rate_num);
+    }
+    if (tracks)
+        libvlc_media_tracks_release(tracks, count);
+    return frameMs;
 }
 
 void VlcMediaPlayer::setSubtitleFile(const QUrl &file)

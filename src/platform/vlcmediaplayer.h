@@ -55,6 +55,8 @@ public:
     float rate() const override { return m_rate; }
     void setRate(float rate) override;
     void nextFrame() override;
+    qint64 frameDuration() const override;
+    void seekTo(qint64 milliseconds) override;
     QUrl subtitleFile() const override { return m_subtitle; }
     void setSubtitleFile(const QUrl &file) override;
 
@@ -87,8 +89,12 @@ private:
     struct Relay;
 
     static void onEvent(const libvlc_event_t *event, void *data);
-    void post(Report report, qint64 value = 0);
-    void handle(Report report, qint64 value);
+    // `stamp`: when libVLC reported, on the monotonic clock (ms).
+    void post(Report report, qint64 value, qint64 stamp);
+    void handle(Report report, qint64 value, qint64 stamp);
+    qint64 clockAt(qint64 stamp) const;
+    void stopClock(qint64 stamp);
+    void setClock(qint64 time);
 
     void startRun();
     void halt();
@@ -136,6 +142,11 @@ private:
     qint64 m_reached = 0;
     // The pictures stepped through since the run last played or jumped (ms).
     qint64 m_stepped = 0;
+    // The time at m_clockStamp (monotonic ms), from libVLC's last report or the last jump;
+    // -1 until the run has one. While m_clockRuns and playing, it goes on with the clock.
+    qint64 m_clockTime = -1;
+    qint64 m_clockStamp = 0;
+    bool m_clockRuns = false;
 };
 
 } // namespace marquetrix

@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include <cstdlib>
+
 namespace marquetrix {
 
 TileController::TileController(QObject *parent) : QObject(parent)
@@ -91,6 +93,77 @@ void TileController::setSoundFocus(SoundFocus *value)
         connect(value, &SoundFocus::heardChanged, this, &TileController::applySoundFocus);
     emit soundFocusChanged();
     applySoundFocus();
+}
+
+void TileController::setSync(TileSync *value)
+{
+    if (m_sync)
+        m_sync->disconnect(this);
+    m_sync = value;
+    if (value)
+        connect(value, &TileSync::changed, this, &TileController::syncChanged);
+    emit syncChanged();
+}
+
+VideoMetadata *TileController::record() const
+{
+    const PlayerState *state = m_playerState;
+    return state ? state->videoMeta() : nullptr;
+}
+
+bool TileController::synced() const
+{
+    const TileSync *sync = m_sync;
+    return sync && sync->contains(record());
+}
+
+QString TileController::syncText() const
+{
+    const TileSync *sync = m_sync;
+    const VideoMetadata *meta = record();
+    if (!sync || !sync->contains(meta))
+        return {};
+    const qint64 offset = sync->offset(meta);
+    const QString seconds = QStringLiteral("%1%2")
+                                .arg(offset < 0 ? QChar(0x2212) : QChar(u'+'))
+                                .arg(double(std::abs(offset)) / 1000.0, 0, 'f', 3);
+    return sync->leads(meta) ? tr("Leads, %1 s").arg(seconds) : tr("Follows, %1 s").arg(seconds);
+}
+
+void TileController::syncAll()
+{
+    if (TileSync *sync = m_sync)
+        sync->syncTo(record());
+}
+
+void TileController::unsync()
+{
+    if (TileSync *sync = m_sync)
+        sync->unsync();
+}
+
+void TileController::nudge(int milliseconds)
+{
+    if (TileSync *sync = m_sync)
+        sync->nudge(record(), milliseconds);
+}
+
+void TileController::nudgeFrame(int direction)
+{
+    if (TileSync *sync = m_sync)
+        sync->step(record(), direction, true);
+}
+
+void TileController::nextFrame()
+{
+    PlayerState *state = m_playerState;
+    TileSync *sync = m_sync;
+    if (!state || state->playing())
+        return;
+    if (sync && sync->contains(state->videoMeta()))
+        sync->step(state->videoMeta(), 1, false);
+    else
+        state->setStepFrame(true);
 }
 
 bool TileController::heard() const

@@ -4,6 +4,7 @@
 #include "playerstate.h"
 #include "soundfocus.h"
 #include "tilekeys.h"
+#include "tilesync.h"
 #include "viewstate.h"
 
 #include <QObject>
@@ -95,6 +96,26 @@ public:
     bool heard() const;
     Q_SIGNAL void heardChanged();
 
+    // The window's sync group; none: the tile plays on its own.
+    Q_PROPERTY(marquetrix::TileSync *sync READ sync WRITE setSync NOTIFY syncChanged)
+    TileSync *sync() const { return m_sync; }
+    void setSync(TileSync *value);
+    Q_SIGNAL void syncChanged();
+
+    // The tile belongs to a sync group, which shows its offset: "Leads, +0.000 s".
+    Q_PROPERTY(bool synced READ synced NOTIFY syncChanged)
+    bool synced() const;
+    Q_PROPERTY(QString syncText READ syncText NOTIFY syncChanged)
+    QString syncText() const;
+
+    Q_INVOKABLE void syncAll();
+    Q_INVOKABLE void unsync();
+    Q_INVOKABLE void nudge(int milliseconds);
+    // One picture earlier (direction < 0) or later, on a paused tile.
+    Q_INVOKABLE void nudgeFrame(int direction);
+    // The next picture of a paused tile; in a sync group as the . key does it.
+    Q_INVOKABLE void nextFrame();
+
     static constexpr int tickMilliseconds = 300;
 
 private:
@@ -102,6 +123,7 @@ private:
     bool controlsHidden() const;
     void checkError();
     void applySoundFocus();
+    VideoMetadata *record() const;
 
     QPointer<PlayerState> m_playerState;
     QPointer<ViewState> m_viewState;
@@ -109,6 +131,7 @@ private:
     QPointer<VideoMetadata> m_observedMeta;
     QPointer<TileKeys> m_keys;
     QPointer<SoundFocus> m_soundFocus;
+    QPointer<TileSync> m_sync;
     bool m_showBorder = false;
     bool m_menuOpen = false;
     bool m_removalPosted = false;

@@ -28,6 +28,12 @@ void TileKeys::track(QPointer<PlayerState> &slot, PlayerState *tile)
         });
 }
 
+void TileKeys::setSync(TileSync *value)
+{
+    m_sync = value;
+    emit syncChanged();
+}
+
 void TileKeys::select(PlayerState *tile)
 {
     if (m_selected == tile)
@@ -59,16 +65,47 @@ void TileKeys::seekTo(PlayerState &tile, float seconds)
         record->setPositionChanged(true);
 }
 
+bool TileKeys::pressSync(int key, int modifiers, PlayerState &tile)
+{
+    TileSync *sync = m_sync;
+    VideoMetadata *meta = tile.videoMeta();
+    if (!sync)
+        return false;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    // Shifted , and . as the keyboard's layout names them.
+    const bool earlier = key == Qt::Key_Less || (shift && key == Qt::Key_Comma);
+    const bool later = key == Qt::Key_Greater || (shift && key == Qt::Key_Period);
+    if (key == Qt::Key_Y) {
+        sync->syncTo(meta);
+    } else if (earlier || later) {
+        sync->nudge(meta, later ? nudgeMs : -nudgeMs);
+    } else if (key == Qt::Key_Comma || (key == Qt::Key_Period && sync->contains(meta))) {
+        sync->step(meta, key == Qt::Key_Period ? 1 : -1, false);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool TileKeys::press(int key, int modifiers)
 {
     if (key == Qt::Key_F && !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
         emit fullScreenRequested();
         return true;
     }
+    const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    // The group ends from anywhere, also with the pointer on no tile.
+    if (TileSync *sync = m_sync;
+        sync && plain && key == Qt::Key_Y && (modifiers & Qt::ShiftModifier)) {
+        sync->unsync();
+        return true;
+    }
     PlayerState *tile = target();
     VideoMetadata *meta = tile ? tile->videoMeta() : nullptr;
-    if (!meta || (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    if (!meta || !plain)
         return false;
+    if (pressSync(key, modifiers, *tile))
+        return true;
     const float jump = (modifiers & Qt::ShiftModifier) ? longJump : shortJump;
     const float length = meta->mediaLength();
     switch (key) {

@@ -143,13 +143,6 @@ void VideoControls::changeSpeed(int direction)
         meta->setRate(PlaybackRate::step(meta->rate(), direction));
 }
 
-void VideoControls::stepFrame()
-{
-    PlayerState *state = m_playerState;
-    if (state && !state->playing())
-        state->setStepFrame(true);
-}
-
 void VideoControls::snapshot()
 {
     const PlayerState *state = m_playerState;

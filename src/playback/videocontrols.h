@@ -86,8 +86,6 @@ public:
     Q_INVOKABLE void close();
     // One step faster (direction > 0) or slower (< 0), or normal speed (0).
     Q_INVOKABLE void changeSpeed(int direction);
-    // A paused tile shows its next picture.
-    Q_INVOKABLE void stepFrame();
     Q_INVOKABLE void snapshot();
     // A subtitle file for the tile, shown at once.
     Q_INVOKABLE void setSubtitleFile(const QUrl &file);

@@ -192,6 +192,18 @@ void VideoView::attach(const std::shared_ptr<MediaListPlayer> &listPlayer)
         setSurface(listPlayer, m_drawable);
 }
 
+void VideoView::observeRecord(VideoMetadata *meta)
+{
+    if (m_observedMeta == meta)
+        return;
+    if (m_observedMeta)
+        m_observedMeta->disconnect(this);
+    m_observedMeta = meta;
+    // A sync group steers the record, not the tile: its requests must not wait for the tick.
+    connect(meta, &VideoMetadata::seekTargetChanged, this, &VideoView::scheduleUpdate);
+    connect(meta, &VideoMetadata::syncRateChanged, this, &VideoView::scheduleUpdate);
+}
+
 void VideoView::detach()
 {
     if (MediaPlayer *player = m_listPlayer ? m_listPlayer->mediaPlayer() : nullptr) {
@@ -226,6 +238,7 @@ void VideoView::update()
         return;
     }
     attach(listPlayer);
+    observeRecord(meta.get());
 
     if (view->isClosed() || state->isClosed()) {
         if (!meta->isClosed()) {
@@ -355,6 +368,16 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
             schedule([meta] { meta->setPositionChanged(false); });
         }
     }
+    const qint64 target = meta->seekTarget();
+    const PlaybackState now = player.state();
+    // An exact seek waits, like the one above, until the player has a place to seek from.
+    if (target >= 0 && (now == PlaybackState::Playing || now == PlaybackState::Paused)) {
+        player.seekTo(target);
+        schedule([meta, target] {
+            if (meta->seekTarget() == target)
+                meta->setSeekTarget(-1);
+        });
+    }
     if (!state.editingPosition() && state.position() != state.displayedPosition()) {
         schedule([tileState = m_playerState] {
             if (PlayerState *tile = tileState)
@@ -365,8 +388,8 @@ void VideoView::applySeek(const PlayerState &state, const std::shared_ptr<VideoM
 
 void VideoView::applySpeed(const PlayerState &state, const VideoMetadata &meta, MediaPlayer &player)
 {
-    if (player.rate() != meta.rate())
-        player.setRate(meta.rate());
+    if (const float rate = meta.rate() * meta.syncRate(); player.rate() != rate)
+        player.setRate(rate);
     if (state.stepFrame()) {
         // A playing tile has no single next picture to show.
         if (!player.isPlaying())

@@ -66,6 +66,7 @@ private:
     void observe(QObject *source);
     void attach(const std::shared_ptr<MediaListPlayer> &listPlayer);
     void detach();
+    void observeRecord(VideoMetadata *meta);
     void applyWindowWideRequests(VideoMetadata &meta);
     void replace(const std::shared_ptr<VideoMetadata> &meta);
     void applyPlayRequests(const PlayerState &state, const std::shared_ptr<VideoMetadata> &meta,
@@ -93,6 +94,7 @@ private:
     QPointer<ViewState> m_viewState;
     QPointer<LayoutState> m_layoutState;
     QPointer<QVideoSink> m_drawable;
+    QPointer<VideoMetadata> m_observedMeta;
 
     // The list player whose events go to m_delegate.
     std::shared_ptr<MediaListPlayer> m_listPlayer;

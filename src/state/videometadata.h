@@ -116,6 +116,17 @@ public:
     MARQUETRIX_NOTIFYING(float, rate, setRate, rateChanged, 1)
     Q_SIGNAL void rateChanged();
 
+    // The share of that speed a sync group plays the video at to keep it in step (1: none);
+    // not the user's speed, and not shown as it.
+    Q_PROPERTY(float syncRate READ syncRate WRITE setSyncRate NOTIFY syncRateChanged)
+    MARQUETRIX_NOTIFYING(float, syncRate, setSyncRate, syncRateChanged, 1)
+    Q_SIGNAL void syncRateChanged();
+
+    // Trigger: seek to this time exactly (ms); -1: no request.
+    Q_PROPERTY(qint64 seekTarget READ seekTarget WRITE setSeekTarget NOTIFY seekTargetChanged)
+    MARQUETRIX_NOTIFYING(qint64, seekTarget, setSeekTarget, seekTargetChanged, -1)
+    Q_SIGNAL void seekTargetChanged();
+
     // The subtitle file drawn into the picture; empty: none.
     Q_PROPERTY(QUrl subtitleFile READ subtitleFile WRITE setSubtitleFile NOTIFY subtitleFileChanged)
     MARQUETRIX_NOTIFYING(QUrl, subtitleFile, setSubtitleFile, subtitleFileChanged)

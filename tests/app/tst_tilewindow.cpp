@@ -1112,6 +1112,71 @@ private slots:
         QCOMPARE(player->state(), PlaybackState::Paused);
     }
 
+    // y makes every tile follow the one under the pointer: from the start they play in step and
+    // pause together when one is paused from its menu. A paused follower's . nudges it a picture
+    // later, which its label shows; Ctrl+Right moves every tile by 5 s. The leader closed, the next
+    // tile leads; Shift+Y ends the group.
+    void playInSync()
+    {
+        AppWindow *app = window("shapes");
+        QVERIFY(app);
+        const QList<QQuickItem *> tiles = app->tiles();
+        const auto player = [&](int i) {
+            return stateOf(tiles[i])->videoMeta()->mediaPlayer()->mediaPlayer();
+        };
+        const auto time = [&](int i) { return player(i)->time().value_or(-100000); };
+        const auto label = [&](int i) {
+            QQuickItem *item = AppWindow::inside(tiles[i], "syncLabel");
+            return item && item->isVisible() ? item->property("text").toString() : QString();
+        };
+        // Tile 0 ahead of the leader (tile 1) by `ahead`, the third with it.
+        const auto apart = [&](qint64 ahead, qint64 most) {
+            return qAbs(time(0) - time(1) - ahead) <= most && qAbs(time(2) - time(1)) <= most;
+        };
+        app->move(bareSpotOf(tiles[1]));
+        app->key("y");
+        QTRY_VERIFY(label(1).startsWith("Leads") && label(2).startsWith("Follows"));
+        app->key("Home");
+        if (app->viewState()->globalPause())
+            app->key("space");
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(player(i)->state(), PlaybackState::Playing, 10000);
+        const auto times = [&] { return u"%1 %2 %3"_s.arg(time(0)).arg(time(1)).arg(time(2)); };
+        QTest::qWait(3000);
+        QTRY_VERIFY2_WITH_TIMEOUT(apart(0, 60), qPrintable(times()), 8000);
+        // A playing follower is brought to its new place by speeding up a little.
+        app->move(bareSpotOf(tiles[0]));
+        app->key("shift+period");
+        QTRY_COMPARE(label(0), u"Follows, +0.100 s"_s);
+        QTRY_VERIFY2_WITH_TIMEOUT(apart(100, 40), qPrintable(times()), 8000);
+
+        app->click(bareSpotOf(tiles[0]), Qt::RightButton);
+        QQuickItem *pause = nullptr;
+        QTRY_VERIFY((pause = app->popupItem("Pause")));
+        app->click(app->centreOf(pause));
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE(player(i)->state(), PlaybackState::Paused);
+        // Paused where their places are.
+        QTRY_VERIFY2(apart(100, 5), qPrintable(times()));
+        app->move(bareSpotOf(tiles[0]));
+        app->key("period");
+        QTRY_COMPARE(label(0), u"Follows, +0.200 s"_s);
+        QTRY_VERIFY2(apart(200, 50), qPrintable(times()));
+
+        const qint64 from = time(1);
+        app->key("ctrl+Right");
+        QTRY_VERIFY2(qAbs(time(1) - from - 5000) <= 5 && apart(200, 5), qPrintable(times()));
+        // The leader closed, the next tile leads.
+        app->click(bareSpotOf(tiles[1]), Qt::RightButton);
+        QQuickItem *close = nullptr;
+        QTRY_VERIFY((close = app->popupItem("Close")));
+        app->click(app->centreOf(close));
+        QTRY_COMPARE(app->tileCount(), 2);
+        QTRY_VERIFY(label(0).startsWith("Leads") && label(2).startsWith("Follows"));
+        app->key("shift+y");
+        QTRY_VERIFY(label(0).isEmpty() && label(2).isEmpty());
+    }
+
     // s saves the picture of the tile under the pointer at the clip's own size, as ffmpeg decodes
     // it at that position; Shift+S saves every tile and the whole window. A notice names the
     // folder.

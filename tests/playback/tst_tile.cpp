@@ -5,6 +5,7 @@
 #include "layoutstate.h"
 #include "playerstate.h"
 #include "sidecontrolsactions.h"
+#include "syncgroup.h"
 #include "videocontrols.h"
 #include "videoview.h"
 #include "viewstate.h"
@@ -185,6 +186,8 @@ private slots:
     void requests_data();
     void requests();
     void rebuiltTileKeepsItsPicture();
+    void syncFollower_data();
+    void syncFollower();
 };
 
 void TestTile::requests_data()
@@ -265,6 +268,47 @@ void TestTile::rebuiltTileKeepsItsPicture()
     QCOMPARE(tile.player.delegate(), nullptr);
     QCOMPARE(tile.listPlayer->calls, (QStringList{"stop", "drawable none"}));
     QVERIFY(tile.meta->isClosed());
+}
+
+// A follower's place (target) against its time in a 10 s media: what the sync group does.
+void TestTile::syncFollower_data()
+{
+    QTest::addColumn<qint64>("target");
+    QTest::addColumn<qint64>("time");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<QString>("step");
+    QTest::newRow("in step") << 5000LL << 5005LL << true << "Keep 1";
+    QTest::newRow("behind") << 5000LL << 4980LL << true << "Keep 1.04";
+    QTest::newRow("far ahead") << 5000LL << 5300LL << true << "Keep 0.9";
+    QTest::newRow("too far") << 5000LL << 5600LL << true << "Seek 5000";
+    QTest::newRow("near its end") << 10200LL << 9800LL << true << "Keep 1";
+    QTest::newRow("far from its end") << 12000LL << 3000LL << true << "Seek 10000";
+    QTest::newRow("ended, still past") << 11000LL << 10000LL << false << "Keep 1";
+    QTest::newRow("back on it") << 4000LL << 10000LL << false << "Resume 4000";
+    QTest::newRow("before its start") << -2000LL << 300LL << true << "Hold 0";
+}
+
+void TestTile::syncFollower()
+{
+    QFETCH(qint64, target);
+    QFETCH(qint64, time);
+    QFETCH(bool, playing);
+    QFETCH(QString, step);
+    const SyncGroup::Step done = SyncGroup::follow(target, time, 10000, playing);
+    const QStringList actions{"Keep", "Seek", "Hold", "Resume"};
+    QCOMPARE(actions[int(done.action)] + ' ' +
+                 (done.action == SyncGroup::Step::Action::Keep ? QString::number(done.rate)
+                                                               : QString::number(done.time)),
+             step);
+
+    // The leader's going hands the lead on; the last one's ends the group.
+    SyncGroup group;
+    const QList<QUuid> ids{QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid()};
+    group.start(ids[1], ids);
+    group.remove(ids[1]);
+    QCOMPARE(group.leader(), ids[0]);
+    group.remove(ids[2]);
+    QVERIFY(!group.active());
 }
 
 QTEST_MAIN(TestTile)

@@ -85,6 +85,8 @@ public:
     float rate() const override { return currentRate; }
     void setRate(float r) override { m_calls << "rate " + QString::number(currentRate = r); }
     void nextFrame() override { m_calls << QStringLiteral("nextFrame"); }
+    void seekTo(qint64 ms) override { m_calls << "seekTo " + QString::number(ms); }
+    qint64 frameDuration() const override { return 40; }
     QUrl subtitleFile() const override { return subtitle; }
     void setSubtitleFile(const QUrl &f) override { m_calls << "subtitle " + (subtitle = f).path(); }
 

@@ -34,6 +34,7 @@ FocusScope {
     TileKeys {
         id: tileKeys
 
+        sync: root.controller.sync
         onFullScreenRequested: root.controller.toggleFullScreen()
     }
 
@@ -78,6 +79,7 @@ FocusScope {
             engine: root.controller.engine
             keys: tileKeys
             soundFocus: tileSound
+            sync: root.controller.sync
             welcomeContent: welcome
         }
     }

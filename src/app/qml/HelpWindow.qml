@@ -26,6 +26,7 @@ Window {
         ListElement { keys: qsTr("Ctrl+] / Ctrl+["); action: qsTr("All videos faster or slower") }
         ListElement { keys: qsTr("Ctrl+="); action: qsTr("All videos at normal speed") }
         ListElement { keys: qsTr("Shift+S"); action: qsTr("Snapshot of every video and of the window") }
+        ListElement { keys: qsTr("Ctrl+\u2190 / Ctrl+\u2192"); action: qsTr("All videos back or forward 5 seconds") }
         ListElement { keys: qsTr("F1, Ctrl+?"); action: qsTr("Show this list") }
         ListElement { keys: ""; action: qsTr("For the video under the pointer, or the one clicked last:") }
         ListElement { keys: "\u2190 / \u2192"; action: qsTr("Back or forward 5 seconds") }
@@ -40,6 +41,10 @@ Window {
         ListElement { keys: "."; action: qsTr("Next frame of a paused video") }
         ListElement { keys: "S"; action: qsTr("Snapshot into the pictures folder") }
         ListElement { keys: "V"; action: qsTr("Show or hide subtitles") }
+        ListElement { keys: "Y"; action: qsTr("Sync all videos to this one") }
+        ListElement { keys: qsTr("Shift+Y"); action: qsTr("Unsync") }
+        ListElement { keys: ", / ."; action: qsTr("Synced and paused: nudge one frame earlier or later (. on the leader: next frame of all)") }
+        ListElement { keys: qsTr("Shift+, / Shift+."); action: qsTr("Synced: nudge 100 ms earlier or later") }
     }
 
     ListView {

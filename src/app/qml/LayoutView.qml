@@ -21,6 +21,8 @@ Rectangle {
     property TileKeys keys: null
     // Whose sound the window lets through.
     property SoundFocus soundFocus: null
+    // The window's videos played in step.
+    property TileSync sync: null
     readonly property alias model: layoutModel
     readonly property alias tiles: tiles
     readonly property real stretchX: layoutModel.areaWidth > 0 ? width / layoutModel.areaWidth : 1
@@ -83,6 +85,7 @@ Rectangle {
                 engine: root.engine
                 keys: root.keys
                 soundFocus: root.soundFocus
+                sync: root.sync
             }
 
             DragHandler {

@@ -176,6 +176,21 @@ ApplicationWindow {
             }
             MenuSeparator {}
             Action {
+                objectName: "seekAllBackAction"
+                text: qsTr("Seek All Back 5 Seconds")
+                shortcut: "Ctrl+Left"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.seekAll(-5)
+            }
+            Action {
+                objectName: "seekAllForwardAction"
+                text: qsTr("Seek All Forward 5 Seconds")
+                shortcut: "Ctrl+Right"
+                enabled: commands.playbackEnabled
+                onTriggered: commands.seekAll(5)
+            }
+            MenuSeparator {}
+            Action {
                 objectName: "snapshotAllAction"
                 text: qsTr("Snapshot All")
                 shortcut: "Shift+S"

@@ -19,6 +19,8 @@ Item {
     property TileKeys keys: null
     // Whose sound the window lets through; none: this tile is always heard.
     property SoundFocus soundFocus: null
+    // The window's videos played in step; none where the tile stands alone.
+    property TileSync sync: null
 
     readonly property string uuid: videoMeta.idText
     readonly property alias playerState: tileState
@@ -40,6 +42,7 @@ Item {
         layoutState: root.layoutState
         keys: root.keys
         soundFocus: root.soundFocus
+        sync: root.sync
         hovered: hover.hovered
         menuOpen: controlsLoader.item ? controlsLoader.item.menuOpen : false
     }
@@ -133,6 +136,22 @@ Item {
         }
     }
 
+    // The tile's place in its sync group.
+    Label {
+        objectName: "syncLabel"
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 8
+        visible: tile.synced
+        padding: 4
+        text: tile.syncText
+        color: "white"
+        background: Rectangle {
+            color: "#99000000"
+            radius: 4
+        }
+    }
+
     Loader {
         id: controlsLoader
 
@@ -219,7 +238,48 @@ Item {
             objectName: "tileMenuNextFrame"
             text: qsTr("Next Frame")
             enabled: !tileState.playing
-            onTriggered: tileControls.stepFrame()
+            onTriggered: tile.nextFrame()
+        }
+        Menu {
+            title: qsTr("Sync")
+
+            MenuItem {
+                objectName: "tileMenuSyncAll"
+                text: qsTr("Sync All to This Tile")
+                enabled: root.sync !== null && root.layoutState.videoMetas.length > 1
+                onTriggered: tile.syncAll()
+            }
+            MenuItem {
+                objectName: "tileMenuUnsync"
+                text: qsTr("Unsync")
+                enabled: tile.synced
+                onTriggered: tile.unsync()
+            }
+            MenuSeparator {}
+            MenuItem {
+                objectName: "tileMenuNudgeFrameEarlier"
+                text: qsTr("Nudge Earlier by One Frame")
+                enabled: tile.synced && !tileState.playing
+                onTriggered: tile.nudgeFrame(-1)
+            }
+            MenuItem {
+                objectName: "tileMenuNudgeFrameLater"
+                text: qsTr("Nudge Later by One Frame")
+                enabled: tile.synced && !tileState.playing
+                onTriggered: tile.nudgeFrame(1)
+            }
+            MenuItem {
+                objectName: "tileMenuNudgeEarlier"
+                text: qsTr("Nudge Earlier by 100 ms")
+                enabled: tile.synced
+                onTriggered: tile.nudge(-100)
+            }
+            MenuItem {
+                objectName: "tileMenuNudgeLater"
+                text: qsTr("Nudge Later by 100 ms")
+                enabled: tile.synced
+                onTriggered: tile.nudge(100)
+            }
         }
         MenuItem {
             objectName: "tileMenuSnapshot"
