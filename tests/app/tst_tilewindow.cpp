@@ -1153,6 +1153,7 @@ private slots:
         app->click(bareSpotOf(tiles[0]), Qt::RightButton);
         QQuickItem *pause = nullptr;
         QTRY_VERIFY((pause = app->popupItem("Pause")));
+        QVERIFY2(app->popupItem("S"), "the tile's menu shows no keys"); // Snapshot's.
         app->click(app->centreOf(pause));
         for (int i = 0; i < 3; ++i)
             QTRY_COMPARE(player(i)->state(), PlaybackState::Paused);

@@ -16,45 +16,6 @@ ApplicationWindow {
     readonly property alias commands: commands
     readonly property alias session: session
 
-    // Menu items that show their key, as desktop menus do.
-    component ShortcutMenuItem: MenuItem {
-        id: menuItem
-
-        // In the desktop's language and spelling (Strg+O in German).
-        readonly property string keys: keyName.nativeText
-
-        Shortcut {
-            id: keyName
-            enabled: false
-            sequence: menuItem.action && menuItem.action.shortcut ? menuItem.action.shortcut : ""
-        }
-
-        contentItem: Item {
-            implicitWidth: itemText.implicitWidth + (menuItem.keys ? keyText.implicitWidth + 32 : 0)
-            implicitHeight: itemText.implicitHeight
-
-            Label {
-                id: itemText
-
-                anchors.left: parent.left
-                anchors.verticalCenter: parent.verticalCenter
-                text: menuItem.text
-                font: menuItem.font
-                enabled: menuItem.enabled
-            }
-            Label {
-                id: keyText
-
-                anchors.right: parent.right
-                anchors.verticalCenter: parent.verticalCenter
-                text: menuItem.keys
-                font: menuItem.font
-                enabled: menuItem.enabled
-                opacity: 0.6
-            }
-        }
-    }
-
     title: ""
     width: 1280
     height: 800
@@ -96,7 +57,7 @@ ApplicationWindow {
 
         Menu {
             title: qsTr("&File")
-            delegate: ShortcutMenuItem {}
+            delegate: KeyedMenuItem {}
             Action {
                 objectName: "openFilesAction"
                 text: qsTr("Open Files")
@@ -130,7 +91,7 @@ ApplicationWindow {
         }
         Menu {
             title: qsTr("&Playback")
-            delegate: ShortcutMenuItem {}
+            delegate: KeyedMenuItem {}
             Action {
                 objectName: "pauseAllAction"
                 text: commands.pauseAllTitle
@@ -225,7 +186,7 @@ ApplicationWindow {
         }
         Menu {
             title: qsTr("&Layout")
-            delegate: ShortcutMenuItem {}
+            delegate: KeyedMenuItem {}
             Action {
                 objectName: "shuffleAction"
                 text: qsTr("Shuffle layout")
@@ -241,7 +202,7 @@ ApplicationWindow {
         }
         Menu {
             title: qsTr("&Help")
-            delegate: ShortcutMenuItem {}
+            delegate: KeyedMenuItem {}
             Action {
                 objectName: "keyboardShortcutsAction"
                 text: qsTr("Keyboard shortcuts")

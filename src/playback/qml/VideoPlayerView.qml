@@ -201,9 +201,10 @@ Item {
             text: qsTr("Forward 15 seconds")
             onTriggered: tileControls.jumpForward()
         }
-        MenuItem {
+        KeyedMenuItem {
             objectName: "tileMenuMute"
             text: qsTr("Mute")
+            sequence: "M"
             checkable: true
             checked: tileState.muted
             onTriggered: tileControls.toggleMute()
@@ -218,47 +219,54 @@ Item {
         Menu {
             title: qsTr("Speed")
 
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuFaster"
                 text: qsTr("Faster")
+                sequence: "]"
                 onTriggered: tileControls.changeSpeed(1)
             }
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuSlower"
                 text: qsTr("Slower")
+                sequence: "["
                 onTriggered: tileControls.changeSpeed(-1)
             }
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuNormalSpeed"
                 text: qsTr("Normal Speed")
+                sequence: "="
                 onTriggered: tileControls.changeSpeed(0)
             }
         }
-        MenuItem {
+        KeyedMenuItem {
             objectName: "tileMenuNextFrame"
             text: qsTr("Next Frame")
+            sequence: "."
             enabled: !tileState.playing
             onTriggered: tile.nextFrame()
         }
         Menu {
             title: qsTr("Sync")
 
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuSyncAll"
                 text: qsTr("Sync All to This Tile")
+                sequence: "Y"
                 enabled: root.sync !== null && root.layoutState.videoMetas.length > 1
                 onTriggered: tile.syncAll()
             }
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuUnsync"
                 text: qsTr("Unsync")
+                sequence: "Shift+Y"
                 enabled: tile.synced
                 onTriggered: tile.unsync()
             }
             MenuSeparator {}
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuNudgeFrameEarlier"
                 text: qsTr("Nudge Earlier by One Frame")
+                sequence: ","
                 enabled: tile.synced && !tileState.playing
                 onTriggered: tile.nudgeFrame(-1)
             }
@@ -268,22 +276,25 @@ Item {
                 enabled: tile.synced && !tileState.playing
                 onTriggered: tile.nudgeFrame(1)
             }
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuNudgeEarlier"
                 text: qsTr("Nudge Earlier by 100 ms")
+                sequence: "Shift+,"
                 enabled: tile.synced
                 onTriggered: tile.nudge(-100)
             }
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuNudgeLater"
                 text: qsTr("Nudge Later by 100 ms")
+                sequence: "Shift+."
                 enabled: tile.synced
                 onTriggered: tile.nudge(100)
             }
         }
-        MenuItem {
+        KeyedMenuItem {
             objectName: "tileMenuSnapshot"
             text: qsTr("Snapshot")
+            sequence: "S"
             onTriggered: tileControls.snapshot()
         }
         Menu {
@@ -294,9 +305,10 @@ Item {
                 text: qsTr("Load Subtitle File\u2026")
                 onTriggered: FileDialogCheck.open(subtitleDialog)
             }
-            MenuItem {
+            KeyedMenuItem {
                 objectName: "tileMenuShowSubtitles"
                 text: qsTr("Show Subtitles")
+                sequence: "V"
                 checkable: true
                 checked: root.videoMeta.subtitlesShown
                 onTriggered: tileControls.toggleSubtitles()
