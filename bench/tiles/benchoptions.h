@@ -18,6 +18,8 @@ struct BenchOptions
     int load = 0;
     bool engineAlone = true;
     bool mpv = true;
+    // Off: the window is measured without reading its pixels back, to see what reading costs.
+    bool probe = true;
 };
 
 } // namespace marquetrix::bench

@@ -64,7 +64,11 @@ std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
                                       QStringLiteral("Skip the players without a window."));
     const QCommandLineOption noMpv(QStringLiteral("no-mpv"),
                                    QStringLiteral("Skip the mpv players."));
-    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv});
+    const QCommandLineOption noProbe(
+        QStringLiteral("no-probe"),
+        QStringLiteral("Do not read the window's pixels while measuring (no pictures shown "
+                       "counted), to see what reading them costs."));
+    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv, noProbe});
     parser.process(app);
 
     BenchOptions options;
@@ -79,6 +83,7 @@ std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
     options.load = std::max(0, parser.value(load).toInt());
     options.engineAlone = !parser.isSet(noEngine);
     options.mpv = !parser.isSet(noMpv);
+    options.probe = !parser.isSet(noProbe);
     if (options.tileCounts.empty() || options.window.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
         return std::nullopt;
@@ -204,5 +209,8 @@ int main(int argc, char **argv)
     for (int tiles : options->tileCounts)
         results.push_back(runCase(*options, tiles, clip));
     printSummary(results);
-    return 0;
+    const bool failed = std::any_of(results.begin(), results.end(), [](const CaseResult &result) {
+        return !result.ours.failure.isEmpty();
+    });
+    return failed ? 1 : 0;
 }

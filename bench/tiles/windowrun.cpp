@@ -76,6 +76,11 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     QQmlEngine qml;
     QQmlComponent component(&qml);
     component.setData(windowQml, QUrl());
+    // Qt 6.4 crashes when a component that failed to load is asked for an object.
+    if (!component.isReady()) {
+        result.failure = QStringLiteral("cannot make the window: ") + component.errorString();
+        return result;
+    }
     std::unique_ptr<QObject> root(component.createWithInitialProperties(
         {{QStringLiteral("layoutState"), QVariant::fromValue(&layoutState)},
          {QStringLiteral("viewState"), QVariant::fromValue(&viewState)},
@@ -127,7 +132,8 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     const qint64 xServer = xServerPid();
     const double xServerBefore = processCpuSeconds(xServer);
     swaps.setRecording(true);
-    probe.start();
+    if (options.probe)
+        probe.start();
     meter.start();
     wait(options.seconds * 1000);
     meter.stop();
