@@ -20,6 +20,8 @@ struct BenchOptions
     bool mpv = true;
     // Off: the window is measured without reading its pixels back, to see what reading costs.
     bool probe = true;
+    // Every tile paused before measuring: what a window of still pictures costs.
+    bool paused = false;
 };
 
 } // namespace marquetrix::bench

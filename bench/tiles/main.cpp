@@ -68,7 +68,10 @@ std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
         QStringLiteral("no-probe"),
         QStringLiteral("Do not read the window's pixels while measuring (no pictures shown "
                        "counted), to see what reading them costs."));
-    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv, noProbe});
+    const QCommandLineOption paused(
+        QStringLiteral("paused"),
+        QStringLiteral("Pause every tile before measuring the window (mpv plays on)."));
+    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv, noProbe, paused});
     parser.process(app);
 
     BenchOptions options;
@@ -84,6 +87,7 @@ std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
     options.engineAlone = !parser.isSet(noEngine);
     options.mpv = !parser.isSet(noMpv);
     options.probe = !parser.isSet(noProbe);
+    options.paused = parser.isSet(paused);
     if (options.tileCounts.empty() || options.window.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
         return std::nullopt;

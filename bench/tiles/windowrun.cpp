@@ -119,6 +119,13 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
         wait(50);
     result.tilesStarted = probe.tilesShowing();
     probe.stop();
+    if (options.paused) {
+        // As the window's Pause All does it.
+        viewState.setGlobalPause(true);
+        for (const auto &meta : layoutState.videoMetas())
+            meta->setDoPause(true);
+        wait(1000);
+    }
 
     // Only now: a tile hands its sink to its player once it starts.
     qint64 delivered = 0;
