@@ -138,6 +138,9 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
     std::printf("        window %.1f frames per second, frame time median %.1f ms, "
                 "p95 %.1f ms, max %.1f ms\n",
                 ours.windowFrames, ours.frameMsMedian, ours.frameMsP95, ours.frameMsMax);
+    if (ours.windowFrames > 0)
+        std::printf("        drawing: %.2f cores, %.1f ms of CPU per window frame\n",
+                    ours.renderCores, 1000 * ours.renderCores / ours.windowFrames);
     printXServer(ours.xServerCores);
     if (engine)
         std::printf("        without a window: %.1f delivered per tile per second, %.2f cores "

@@ -138,6 +138,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     ResourceMeter meter;
     const qint64 xServer = xServerPid();
     const double xServerBefore = processCpuSeconds(xServer);
+    const double renderBefore = renderThreadsCpuSeconds();
     swaps.setRecording(true);
     if (options.probe)
         probe.start();
@@ -147,6 +148,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     probe.stop();
     swaps.setRecording(false);
     const double xServerAfter = processCpuSeconds(xServer);
+    const double renderAfter = renderThreadsCpuSeconds();
 
     const double seconds = meter.wallSeconds();
     result.cores = meter.cpuPerSecond();
@@ -157,6 +159,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     result.unreadable = probe.unreadable();
     result.deliveredPerTile = double(delivered) / seconds / tiles;
     result.windowFrames = double(swaps.frames()) / seconds;
+    result.renderCores = (renderAfter - renderBefore) / seconds;
     const std::vector<double> intervals = swaps.intervalsMs();
     result.frameMsMedian = percentile(intervals, 0.5);
     result.frameMsP95 = percentile(intervals, 0.95);
