@@ -62,6 +62,11 @@ void VlcFrameWriter::setSink(QVideoSink *sink)
         disconnect(m_shownItem, nullptr, this, nullptr);
     m_sink = sink;
     m_attached = sink != nullptr;
+    {
+        // A new surface gets the paused picture too.
+        QMutexLocker locker(&m_mutex);
+        m_pausedShown.reset();
+    }
     // A VideoOutput owns its sink; its size is where the pictures are shown. A sink of
     // another owner gets the pictures at their own size.
     QObject *item = sink ? sink->parent() : nullptr;

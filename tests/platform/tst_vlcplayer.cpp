@@ -378,6 +378,19 @@ private slots:
         QCOMPARE(quadrantsMismatch(sink.videoFrame().toImage()), QString());
         tile.player->setVideoCropGeometry(std::nullopt);
         QTRY_COMPARE(sink.videoFrame().size(), QSize(640, 360));
+
+        // Shown at a quarter of its size (by the item that owns the sink), the picture arrives
+        // shrunk, in the right colours; snapshots keep the video's own size.
+        QObject item;
+        item.setProperty("width", 160);
+        item.setProperty("height", 100);
+        auto *shown = new QVideoSink(&item);
+        tile.player->setDrawable(shown);
+        QTRY_COMPARE(shown->videoFrame().size(), QSize(160, 90));
+        QCOMPARE(quadrantsMismatch(shown->videoFrame().toImage()), QString());
+        QCOMPARE(tile.player->picture().size(), QSize(640, 360));
+        QCOMPARE(quadrantsMismatch(tile.player->picture()), QString());
+        tile.player->setDrawable(nullptr);
     }
 
     void releaseLeavesNoEventsAndTheGuiThreadFree()
