@@ -126,9 +126,11 @@ private:
     std::shared_ptr<std::atomic<bool>> m_colourProbeCancel;
     std::vector<unsigned char> m_scratch;
     std::array<void *, 3> m_scratchPlanes{};
-    // The last paused picture that reached the sink, as VLC drew it; VLC's thread only.
+    // The last paused picture that reached the sink, as VLC drew it, and how it was shown;
+    // none when the next paused picture must go to the sink whatever it holds.
     std::vector<unsigned char> m_pausedPicture;
     std::optional<Shown> m_pausedShown;
+    // At full size, for snapshots.
     Picture m_lastPicture;
 
     // Pictures in flight between lock and display. libVLC holds far fewer at once.
