@@ -238,7 +238,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
 
     // NV12: Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it
     // derives a wrong chroma stride), and a software renderer draws NV12 with two texture
-    // reads per pixel instead of three (about a fifth less CPU per window frame).
+    // reads per pixel instead of three.
     QVideoFrameFormat format(size, QVideoFrameFormat::Format_NV12);
     // Every picture reaches Qt as BT.601 limited range; see Bt601Conversion.
     format.setColorSpace(QVideoFrameFormat::ColorSpace_BT601);
