@@ -18,6 +18,10 @@ struct BenchOptions
     int load = 0;
     bool engineAlone = true;
     bool mpv = true;
+    // Off: the window is measured without reading its pixels back, to see what reading costs.
+    bool probe = true;
+    // Every tile paused before measuring: what a window of still pictures costs.
+    bool paused = false;
 };
 
 } // namespace marquetrix::bench

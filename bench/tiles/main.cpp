@@ -64,7 +64,14 @@ std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
                                       QStringLiteral("Skip the players without a window."));
     const QCommandLineOption noMpv(QStringLiteral("no-mpv"),
                                    QStringLiteral("Skip the mpv players."));
-    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv});
+    const QCommandLineOption noProbe(
+        QStringLiteral("no-probe"),
+        QStringLiteral("Do not read the window's pixels while measuring (no pictures shown "
+                       "counted), to see what reading them costs."));
+    const QCommandLineOption paused(
+        QStringLiteral("paused"),
+        QStringLiteral("Pause every tile before measuring the window (mpv plays on)."));
+    parser.addOptions({tiles, seconds, size, load, noEngine, noMpv, noProbe, paused});
     parser.process(app);
 
     BenchOptions options;
@@ -79,6 +86,8 @@ std::optional<BenchOptions> parseOptions(const QGuiApplication &app)
     options.load = std::max(0, parser.value(load).toInt());
     options.engineAlone = !parser.isSet(noEngine);
     options.mpv = !parser.isSet(noMpv);
+    options.probe = !parser.isSet(noProbe);
+    options.paused = parser.isSet(paused);
     if (options.tileCounts.empty() || options.window.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.helpText()));
         return std::nullopt;
@@ -129,6 +138,9 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
     std::printf("        window %.1f frames per second, frame time median %.1f ms, "
                 "p95 %.1f ms, max %.1f ms\n",
                 ours.windowFrames, ours.frameMsMedian, ours.frameMsP95, ours.frameMsMax);
+    if (ours.windowFrames > 0)
+        std::printf("        drawing: %.2f cores, %.1f ms of CPU per window frame\n",
+                    ours.renderCores, 1000 * ours.renderCores / ours.windowFrames);
     printXServer(ours.xServerCores);
     if (engine)
         std::printf("        without a window: %.1f delivered per tile per second, %.2f cores "
@@ -204,5 +216,8 @@ int main(int argc, char **argv)
     for (int tiles : options->tileCounts)
         results.push_back(runCase(*options, tiles, clip));
     printSummary(results);
-    return 0;
+    const bool failed = std::any_of(results.begin(), results.end(), [](const CaseResult &result) {
+        return !result.ours.failure.isEmpty();
+    });
+    return failed ? 1 : 0;
 }

@@ -22,6 +22,28 @@ double processCpuSeconds(qint64 pid)
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / ticks;
 }
 
+double renderThreadsCpuSeconds()
+{
+    double seconds = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(task + QStringLiteral("/comm")));
+        if (!name.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray comm = name.readAll();
+        if (!comm.startsWith("QSGRenderThread") && !comm.startsWith("llvmpipe"))
+            continue;
+        QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() >= 13)
+            seconds += double(fields[11].toLongLong() + fields[12].toLongLong());
+    }
+    return seconds / double(sysconf(_SC_CLK_TCK));
+}
+
 double loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));

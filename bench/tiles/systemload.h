@@ -7,6 +7,10 @@ namespace marquetrix::bench {
 // CPU seconds (user + system, all threads) a process has used so far; negative when it is gone.
 double processCpuSeconds(qint64 pid);
 
+// CPU seconds this process's scene-graph render thread and Mesa's rasteriser threads have
+// used so far: what drawing the window costs, apart from decoding.
+double renderThreadsCpuSeconds();
+
 // The system's load average over the last minute.
 double loadAverage();
 

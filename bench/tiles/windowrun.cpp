@@ -76,6 +76,11 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     QQmlEngine qml;
     QQmlComponent component(&qml);
     component.setData(windowQml, QUrl());
+    // Qt 6.4 crashes when a component that failed to load is asked for an object.
+    if (!component.isReady()) {
+        result.failure = QStringLiteral("cannot make the window: ") + component.errorString();
+        return result;
+    }
     std::unique_ptr<QObject> root(component.createWithInitialProperties(
         {{QStringLiteral("layoutState"), QVariant::fromValue(&layoutState)},
          {QStringLiteral("viewState"), QVariant::fromValue(&viewState)},
@@ -114,6 +119,13 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
         wait(50);
     result.tilesStarted = probe.tilesShowing();
     probe.stop();
+    if (options.paused) {
+        // As the window's Pause All does it.
+        viewState.setGlobalPause(true);
+        for (const auto &meta : layoutState.videoMetas())
+            meta->setDoPause(true);
+        wait(1000);
+    }
 
     // Only now: a tile hands its sink to its player once it starts.
     qint64 delivered = 0;
@@ -126,14 +138,17 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     ResourceMeter meter;
     const qint64 xServer = xServerPid();
     const double xServerBefore = processCpuSeconds(xServer);
+    const double renderBefore = renderThreadsCpuSeconds();
     swaps.setRecording(true);
-    probe.start();
+    if (options.probe)
+        probe.start();
     meter.start();
     wait(options.seconds * 1000);
     meter.stop();
     probe.stop();
     swaps.setRecording(false);
     const double xServerAfter = processCpuSeconds(xServer);
+    const double renderAfter = renderThreadsCpuSeconds();
 
     const double seconds = meter.wallSeconds();
     result.cores = meter.cpuPerSecond();
@@ -144,6 +159,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     result.unreadable = probe.unreadable();
     result.deliveredPerTile = double(delivered) / seconds / tiles;
     result.windowFrames = double(swaps.frames()) / seconds;
+    result.renderCores = (renderAfter - renderBefore) / seconds;
     const std::vector<double> intervals = swaps.intervalsMs();
     result.frameMsMedian = percentile(intervals, 0.5);
     result.frameMsP95 = percentile(intervals, 0.95);

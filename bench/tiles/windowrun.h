@@ -24,6 +24,9 @@ struct WindowResult
     // Tiles that had shown pictures when measuring began.
     int tilesStarted = 0;
     double windowFrames = 0;
+    // The render thread and the rasteriser's threads; zero with the basic render loop, which
+    // draws on the GUI thread.
+    double renderCores = 0;
     double frameMsMedian = 0;
     double frameMsP95 = 0;
     double frameMsMax = 0;

@@ -2,6 +2,7 @@
 
 #include "playbackstate.h"
 
+#include <QImage>
 #include <QString>
 #include <QUrl>
 #include <QtGlobal>
@@ -27,6 +28,9 @@ public:
     // Where the picture goes; nullptr detaches it and no further frame is delivered.
     virtual QVideoSink *drawable() const = 0;
     virtual void setDrawable(QVideoSink *sink) = 0;
+    // The picture as the tile shows it (cropped) at the video's own size, which the
+    // drawable may not hold; null before the first picture.
+    virtual QImage picture() const = 0;
 
     virtual bool isPlaying() const = 0;
     virtual void pause() = 0;

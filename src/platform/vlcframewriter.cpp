@@ -5,6 +5,8 @@
 #include "videoprobe.h"
 
 #include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QMetaProperty>
 #include <QVideoSink>
 #include <vlc/vlc.h>
 
@@ -22,9 +24,18 @@ constexpr int visibleSizeWaitMs = 250;
 // How long it waits for a size probe under way (local files answer in milliseconds).
 constexpr int probedSizeWaitMs = 1500;
 
-constexpr int pausedFrameIntervalMs = 250;
-
 constexpr int maxUndeliveredFrames = 8;
+
+// The largest shrink: a box filter over more samples than this blurs what the GPU then
+// scales, and the gain is small by then.
+constexpr int maxShrink = 4;
+
+QMetaMethod notifierOf(const QObject *object, const char *property)
+{
+    const QMetaObject *type = object->metaObject();
+    const int index = type ? type->indexOfProperty(property) : -1;
+    return index < 0 ? QMetaMethod() : type->property(index).notifySignal();
+}
 
 } // namespace
 
@@ -47,10 +58,59 @@ void VlcFrameWriter::setSink(QVideoSink *sink)
         return;
     if (m_sink)
         disconnect(m_sink, &QObject::destroyed, this, nullptr);
+    if (m_shownItem)
+        disconnect(m_shownItem, nullptr, this, nullptr);
     m_sink = sink;
     m_attached = sink != nullptr;
+    {
+        // A new surface gets the paused picture too.
+        QMutexLocker locker(&m_mutex);
+        m_pausedShown.reset();
+    }
+    // A VideoOutput owns its sink; its size is where the pictures are shown. A sink of
+    // another owner gets the pictures at their own size.
+    QObject *item = sink ? sink->parent() : nullptr;
+    m_shownItem = item;
     if (sink)
         connect(sink, &QObject::destroyed, this, [this] { m_attached = false; });
+    const QMetaMethod shownSizeChanged =
+        metaObject()->method(metaObject()->indexOfSlot("updateShownSize()"));
+    for (const char *property : {"width", "height"}) {
+        if (const QMetaMethod notifier = item ? notifierOf(item, property) : QMetaMethod();
+            notifier.isValid())
+            connect(item, notifier, this, shownSizeChanged);
+    }
+    updateShownSize();
+}
+
+void VlcFrameWriter::updateShownSize()
+{
+    QSize size;
+    if (m_shownItem) {
+        const auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+        const qreal ratio = app ? app->devicePixelRatio() : 1.0;
+        size = (QSizeF(m_shownItem->property("width").toReal(),
+                       m_shownItem->property("height").toReal()) *
+                ratio)
+                   .toSize();
+    }
+    QMutexLocker locker(&m_mutex);
+    m_shownSize = size;
+}
+
+QImage VlcFrameWriter::picture() const
+{
+    QMutexLocker locker(&m_mutex);
+    const Picture last = m_lastPicture;
+    locker.unlock();
+    if (!last.frame.isValid() || last.converted)
+        return last.frame.toImage();
+    QVideoFrame shown = cropFrame(last.frame, last.region, 1, true);
+    if (!shown.isValid())
+        return {};
+    last.conversion.apply(shown);
+    shown.unmap();
+    return shown.toImage();
 }
 
 void VlcFrameWriter::setVisibleSize(QSize size)
@@ -176,11 +236,10 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         m_visibleSize->height() <= offered.height())
         size = *m_visibleSize;
 
-    // Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it derives a
-    // wrong chroma stride); NV12 is drawn correctly at every height.
-    const bool nv12 = size.height() % 4 != 0;
-    QVideoFrameFormat format(size, nv12 ? QVideoFrameFormat::Format_NV12
-                                        : QVideoFrameFormat::Format_YUV420P);
+    // NV12: Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it
+    // derives a wrong chroma stride), and a software renderer draws NV12 with two texture
+    // reads per pixel instead of three.
+    QVideoFrameFormat format(size, QVideoFrameFormat::Format_NV12);
     // Every picture reaches Qt as BT.601 limited range; see Bt601Conversion.
     format.setColorSpace(QVideoFrameFormat::ColorSpace_BT601);
     format.setColorRange(QVideoFrameFormat::ColorRange_Video);
@@ -199,7 +258,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     }
     probe.unmap();
 
-    std::memcpy(chroma, nv12 ? "NV12" : "I420", 4);
+    std::memcpy(chroma, "NV12", 4);
     *width = unsigned(size.width());
     *height = unsigned(size.height());
     m_format = format;
@@ -212,8 +271,8 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         m_scratchPlanes[size_t(i)] = m_scratch.data() + offset;
         offset += size_t(pitches[i]) * lines[i];
     }
-    qCDebug(lcEngine) << "Video format" << (nv12 ? "NV12" : "I420") << size << "offered" << offered
-                      << offeredChroma << "colour" << int(m_colour.matrix) << m_colour.fullRange
+    qCDebug(lcEngine) << "Video format NV12" << size << "offered" << offered << offeredChroma
+                      << "colour" << int(m_colour.matrix) << m_colour.fullRange
                       << "converted by libVLC" << m_rangeConvertedByVlc;
     return 1;
 }
@@ -232,12 +291,10 @@ void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
 {
     auto *self = static_cast<VlcFrameWriter *>(opaque);
     QMutexLocker locker(&self->m_mutex);
-    // A GUI thread that falls behind must not collect pictures without bound.
-    const bool wanted = self->m_undelivered.load() < maxUndeliveredFrames &&
-                        (!self->m_paused || !self->m_sinceLastFrame.isValid() ||
-                         self->m_sinceLastFrame.elapsed() >= pausedFrameIntervalMs);
+    // A GUI thread that falls behind must not collect pictures without bound. Paused
+    // pictures go to the scratch buffer, and on only when they differ from the last one.
+    const bool wanted = self->m_undelivered.load() < maxUndeliveredFrames && !self->m_paused;
     if (self->m_attached && wanted) {
-        self->m_sinceLastFrame.start();
         const QVideoFrameFormat format = self->m_format;
         locker.unlock();
         QVideoFrame frame(format);
@@ -251,8 +308,7 @@ void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
         }
         locker.relock();
     }
-    // No surface (or a repeat of a paused picture): VLC still needs somewhere to write,
-    // and the picture is dropped.
+    // No surface, or a paused picture: VLC still needs somewhere to write.
     for (size_t i = 0; i < self->m_scratchPlanes.size(); ++i)
         planes[i] = self->m_scratchPlanes[i];
     return &self->m_scratch;
@@ -261,16 +317,44 @@ void *VlcFrameWriter::lockCallback(void *opaque, void **planes)
 void VlcFrameWriter::unlockCallback(void *opaque, void *picture, void *const *)
 {
     auto *self = static_cast<VlcFrameWriter *>(opaque);
-    if (picture == &self->m_scratch)
-        return;
     // A frame must be unmapped before it reaches the sink.
-    QMutexLocker locker(&self->m_mutex);
-    auto *frame = static_cast<QVideoFrame *>(picture);
-    const Bt601Conversion conversion = self->m_conversion;
-    locker.unlock();
-    conversion.apply(*frame);
-    locker.relock();
-    frame->unmap();
+    if (picture != &self->m_scratch)
+        static_cast<QVideoFrame *>(picture)->unmap();
+}
+
+VlcFrameWriter::Shown VlcFrameWriter::shownFor(QSize picture) const
+{
+    Shown shown{m_cropRegion.value_or(QRect(QPoint(), picture)), 1};
+    if (m_shownSize.isEmpty())
+        return shown;
+    // The picture keeps its aspect ratio in the item; the shrunk one stays at least as
+    // large as it is shown, so the GPU never enlarges it.
+    const double scale = std::min(double(m_shownSize.width()) / shown.region.width(),
+                                  double(m_shownSize.height()) / shown.region.height());
+    while (shown.shrink < maxShrink && scale * 2 * shown.shrink <= 1.0)
+        shown.shrink *= 2;
+    return shown;
+}
+
+bool VlcFrameWriter::pausedPictureChanged(const Shown &shown)
+{
+    const bool same = m_pausedShown == shown && m_pausedPicture == m_scratch;
+    if (same)
+        return false;
+    m_pausedPicture = m_scratch;
+    m_pausedShown = shown;
+    return true;
+}
+
+QVideoFrame VlcFrameWriter::copyOfScratch() const
+{
+    QVideoFrame frame(m_format);
+    if (!frame.map(QVideoFrame::WriteOnly))
+        return {};
+    for (int i = 0; i < frame.planeCount(); ++i)
+        std::memcpy(frame.bits(i), m_scratchPlanes[size_t(i)], size_t(frame.mappedBytes(i)));
+    frame.unmap();
+    return frame;
 }
 
 void VlcFrameWriter::displayCallback(void *opaque, void *picture)
@@ -278,19 +362,49 @@ void VlcFrameWriter::displayCallback(void *opaque, void *picture)
     auto *self = static_cast<VlcFrameWriter *>(opaque);
     if (!self->m_pictureShownInRun.exchange(true))
         self->m_pictureShown();
-    if (picture == &self->m_scratch)
-        return;
     QMutexLocker locker(&self->m_mutex);
-    QVideoFrame frame = std::exchange(*static_cast<QVideoFrame *>(picture), QVideoFrame());
-    const std::optional<QRect> crop = self->m_cropRegion;
+    if (!self->m_format.isValid())
+        return;
+    const Shown shown = self->shownFor(self->m_format.frameSize());
+    QVideoFrame frame;
+    if (picture != &self->m_scratch) {
+        frame = std::exchange(*static_cast<QVideoFrame *>(picture), QVideoFrame());
+        self->m_pausedShown.reset();
+    } else if (self->m_paused && self->m_attached &&
+               self->m_undelivered.load() < maxUndeliveredFrames &&
+               self->pausedPictureChanged(shown)) {
+        frame = self->copyOfScratch();
+    }
+    const Bt601Conversion conversion = self->m_conversion;
     locker.unlock();
-    // Cropping copies the region here, on VLC's thread, never on the GUI thread.
-    if (crop && frame.isValid())
-        frame = cropFrame(frame, *crop);
-    if (frame.isValid()) {
+    if (!frame.isValid())
+        return;
+
+    // Cropping, shrinking and the colour conversion run here, on VLC's thread, never on the
+    // GUI thread; the conversion on the smaller picture.
+    Picture last{frame, false, shown.region, conversion};
+    QVideoFrame output;
+    if (shown.shrink == 1 && shown.region.size() == frame.size()) {
+        if (frame.map(QVideoFrame::ReadWrite)) {
+            conversion.apply(frame);
+            frame.unmap();
+            output = frame;
+            last.converted = true;
+        }
+    } else {
+        output = cropFrame(frame, shown.region, shown.shrink, true);
+        if (output.isValid()) {
+            conversion.apply(output);
+            output.unmap();
+        }
+    }
+    locker.relock();
+    self->m_lastPicture = last;
+    locker.unlock();
+    if (output.isValid()) {
         ++self->m_undelivered;
         QMetaObject::invokeMethod(
-            self, [self, frame] { self->deliver(frame); }, Qt::QueuedConnection);
+            self, [self, output] { self->deliver(output); }, Qt::QueuedConnection);
     }
 }
 

@@ -3,7 +3,7 @@
 #include "bt601conversion.h"
 #include "videocolour.h"
 
-#include <QElapsedTimer>
+#include <QImage>
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
@@ -27,8 +27,9 @@ namespace marquetrix {
 
 // Receives a player's decoded pictures through libVLC's video callbacks and hands them to
 // a QVideoSink on the GUI thread. VLC writes each picture straight into the planes of a
-// freshly mapped QVideoFrame, so its own conversion copy is the only one; colour
-// conversion happens on the GPU.
+// freshly mapped QVideoFrame; colour conversion happens on the GPU. A picture shown much
+// smaller than its own size reaches the sink shrunk on VLC's thread: software renderers
+// spend most of a window frame uploading and sampling the tiles' pictures.
 class VlcFrameWriter : public QObject
 {
     Q_OBJECT
@@ -39,6 +40,9 @@ public:
 
     QVideoSink *sink() const { return m_sink; }
     void setSink(QVideoSink *sink);
+
+    // The last picture as the tile shows it (cropped), at the video's own size.
+    QImage picture() const;
 
     // The media's picture size as its track reports it; libVLC offers padded sizes and
     // would stretch the picture into them. While a probe for the size is pending, format
@@ -56,13 +60,30 @@ public:
     void setCrop(std::optional<QSize> ratio);
 
     void resetRun();
-    // While paused libVLC shows the same picture about 16 times a second; a few of them
-    // are enough to keep a crop change or a jump visible.
+    // While paused libVLC shows the same picture about 16 times a second; only a picture
+    // that differs (a jump, a step) or a changed crop reaches the sink.
     void setPaused(bool paused) { m_paused = paused; }
     // Wakes a format negotiation waiting for the visible size; the player is stopping.
     void cancelWaits();
 
 private:
+    struct Shown
+    {
+        QRect region;
+        int shrink = 1;
+        bool operator==(const Shown &) const = default;
+    };
+    struct Picture
+    {
+        QVideoFrame frame;
+        // Whether the colour conversion is done in the frame itself.
+        bool converted = false;
+        QRect region;
+        Bt601Conversion conversion;
+    };
+
+    Q_SLOT void updateShownSize();
+
     static unsigned formatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height,
                                    unsigned *pitches, unsigned *lines);
     static void cleanupCallback(void *opaque);
@@ -74,13 +95,18 @@ private:
                        unsigned *lines);
     void updateCropRegion();
     void updateConversion();
+    Shown shownFor(QSize picture) const;
+    bool pausedPictureChanged(const Shown &shown);
+    QVideoFrame copyOfScratch() const;
     void deliver(const QVideoFrame &frame);
 
     QPointer<QVideoSink> m_sink;
     std::atomic<bool> m_attached{false};
     std::atomic<bool> m_paused{false};
     std::atomic<int> m_undelivered{0};
-    QElapsedTimer m_sinceLastFrame;
+    // The item that shows the sink's pictures, and its size in device pixels.
+    QPointer<QObject> m_shownItem;
+    QSize m_shownSize;
     std::atomic<bool> m_pictureShownInRun{false};
     std::function<void()> m_pictureShown;
 
@@ -100,6 +126,12 @@ private:
     std::shared_ptr<std::atomic<bool>> m_colourProbeCancel;
     std::vector<unsigned char> m_scratch;
     std::array<void *, 3> m_scratchPlanes{};
+    // The last paused picture that reached the sink, as VLC drew it, and how it was shown;
+    // none when the next paused picture must go to the sink whatever it holds.
+    std::vector<unsigned char> m_pausedPicture;
+    std::optional<Shown> m_pausedShown;
+    // At full size, for snapshots.
+    Picture m_lastPicture;
 
     // Pictures in flight between lock and display. libVLC holds far fewer at once.
     std::array<QVideoFrame, 16> m_slots;

@@ -504,6 +504,11 @@ QVideoSink *VlcMediaPlayer::drawable() const
     return m_writer ? m_writer->sink() : nullptr;
 }
 
+QImage VlcMediaPlayer::picture() const
+{
+    return m_writer ? m_writer->picture() : QImage();
+}
+
 void VlcMediaPlayer::setDrawable(QVideoSink *sink)
 {
     if (m_writer)

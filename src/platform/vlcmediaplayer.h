@@ -42,6 +42,7 @@ public:
 
     void setDelegate(MediaPlayerDelegate *delegate) override { m_delegate = delegate; }
     QVideoSink *drawable() const override;
+    QImage picture() const override;
     void setDrawable(QVideoSink *sink) override;
     bool isPlaying() const override;
     void pause() override;

@@ -409,9 +409,7 @@ void VideoView::applySnapshot(const std::shared_ptr<VideoMetadata> &meta, const 
 {
     if (!meta->snapshotRequested())
         return;
-    // The sink holds the picture as the tile shows it: at the video's own size, cropped.
-    const QVideoSink *sink = m_drawable;
-    const QImage image = sink ? sink->videoFrame().toImage() : QImage();
+    const QImage image = player.picture();
     const QString saved =
         SnapshotFile::save(image, SnapshotFile::tileName(meta->title(), player.time().value_or(0)));
     const QString notice = saved.isEmpty()

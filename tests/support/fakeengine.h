@@ -70,6 +70,7 @@ public:
     {
         m_calls << ((m_drawable = s) ? "drawable set" : "drawable none");
     }
+    QImage picture() const override { return {}; }
     bool isPlaying() const override { return playing; }
     void pause() override { m_calls << QStringLiteral("player.pause"); }
     PlaybackState state() const override { return playbackState; }
