@@ -16,6 +16,7 @@
 // each tile holds, to one picture (40 ms), since players in step still change pictures at
 // moments of their own; what a screen then shows also depends on the window, not measured here.
 
+#include "codedclip.h"
 #include "layoutstate.h"
 #include "medialistplayer.h"
 #include "mediaplayer.h"
@@ -33,7 +34,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVideoFrame>
@@ -47,6 +47,7 @@
 #include <vector>
 
 using namespace marquetrix;
+using marquetrix::bench::makeCodedClip;
 
 namespace {
 
@@ -102,48 +103,19 @@ std::optional<int> pictureNumber(const QVideoSink &sink)
     return number;
 }
 
-// A moving test picture with its number drawn large, a tone, a keyframe every second.
+// A moving test picture with its number drawn large, for a person watching, and as cells.
 QString makeClip(const QDir &dir, int index, QSize size, double seconds)
 {
-    const QString path = dir.filePath(QStringLiteral("numbered%1.mp4").arg(index));
-    const QString duration = QString::number(seconds);
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(
-        QStringLiteral("ffmpeg"),
-        {"-hide_banner",
-         "-loglevel",
-         "error",
-         "-y",
-         "-f",
-         "lavfi",
-         "-i",
-         QStringLiteral("testsrc2=s=%1x%2:r=25:d=%3,drawtext=text='%{frame_num}':fontsize=%4:"
-                        "fontcolor=white:box=1:boxcolor=black:x=10:y=10,%5")
-             .arg(size.width())
-             .arg(size.height())
-             .arg(duration)
-             .arg(size.height() / 4)
-             .arg(codeFilter()),
-         "-f",
-         "lavfi",
-         "-i",
-         "sine=frequency=440:sample_rate=48000:duration=" + duration,
-         "-c:a",
-         "aac",
-         "-c:v",
-         "libx264",
-         "-preset",
-         "veryfast",
-         "-pix_fmt",
-         "yuv420p",
-         "-g",
-         "25",
-         path});
-    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0) {
-        std::fprintf(stderr, "ffmpeg failed: %s\n", ffmpeg.readAll().constData());
-        return {};
-    }
+    QString failure;
+    const QString path = makeCodedClip(
+        dir.filePath(QStringLiteral("numbered%1.mp4").arg(index)), size, 25, seconds,
+        QStringLiteral("drawtext=text='%{frame_num}':fontsize=%1:fontcolor=white:box=1:"
+                       "boxcolor=black:x=10:y=10,%2")
+            .arg(size.height() / 4)
+            .arg(codeFilter()),
+        failure);
+    if (path.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
     return path;
 }
 

@@ -11,11 +11,13 @@
 #include "busyload.h"
 #include "codedclip.h"
 #include "enginerun.h"
+#include "framecode.h"
 #include "mpvrun.h"
 #include "systemload.h"
 #include "windowrun.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
@@ -198,9 +200,11 @@ int main(int argc, char **argv)
     // tile of the largest case starts.
     const double clipSeconds = options->warmup + options->seconds + 10 + longest / 2.0;
     std::fprintf(stderr, "encoding the clip...\n");
-    const QString clip = directory.isValid() ? makeCodedClip(directory.path(), options->clip,
-                                                             options->fps, clipSeconds, failure)
-                                             : QString();
+    const QString clip =
+        directory.isValid()
+            ? makeCodedClip(QDir(directory.path()).filePath(QStringLiteral("coded.mp4")),
+                            options->clip, options->fps, clipSeconds, FrameCode::filter(), failure)
+            : QString();
     if (clip.isEmpty()) {
         std::fprintf(stderr, "cannot make the clip: %s\n", qPrintable(failure));
         return 1;

@@ -413,7 +413,8 @@ private slots:
                 app->move(bareSpotOf(tiles[mode == u"the Focused Tile" ? (over + 1) % 3 : over]));
                 for (int i = 0; i < tiles.size(); ++i) {
                     const bool alone = mode != u"All Tiles" && i != over;
-                    QTRY_COMPARE(heard(i), !own[i] && !alone);
+                    QTRY_VERIFY2(heard(i) == (!own[i] && !alone),
+                                 qPrintable(u"%1: tile %2, %3"_s.arg(mode).arg(i).arg(over)));
                     QCOMPARE(stateOf(tiles[i])->muted(), own[i]);
                     QCOMPARE(bool(AppWindow::inside(tiles[i], "soundBadge")),
                              mode != u"All Tiles" && i == over);

@@ -1,16 +1,12 @@
 #include "codedclip.h"
 
-#include "framecode.h"
-
-#include <QDir>
 #include <QProcess>
 
 namespace marquetrix::bench {
 
-QString makeCodedClip(const QString &directory, QSize size, int fps, double seconds,
-                      QString &failure)
+QString makeCodedClip(const QString &path, QSize size, int fps, double seconds,
+                      const QString &filters, QString &failure)
 {
-    const QString path = QDir(directory).filePath(QStringLiteral("coded.mp4"));
     const QString duration = QString::number(seconds);
     QProcess ffmpeg;
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
@@ -27,7 +23,7 @@ QString makeCodedClip(const QString &directory, QSize size, int fps, double seco
                           .arg(size.height())
                           .arg(fps)
                           .arg(duration) +
-                      FrameCode::filter(),
+                      filters,
                   "-f",
                   "lavfi",
                   "-i",
