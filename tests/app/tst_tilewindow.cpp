@@ -1026,6 +1026,9 @@ private slots:
         QTRY_VERIFY(!app->window()->isVisible());
         app.reset();
         QVERIFY(sameTiles(SessionStore().load().tiles));
+        QFile stored(SessionStore::defaultPath());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QByteArray session = stored.readAll();
 
         app = std::make_unique<AppWindow>();
         QVERIFY2(app->start({}, true), qPrintable(app->failure()));
@@ -1069,6 +1072,26 @@ private slots:
                      .entryList({"session.json.corrupt-*"})
                      .size(),
                  1);
+
+        // "Restore videos on start" off: a stored session is not restored, and quitting forgets it.
+        QQuickItem *panel = app->menuEntry("&Layout", "Settings");
+        QVERIFY(panel);
+        app->click(app->centreOf(panel));
+        QQuickItem *restore = nullptr;
+        QTRY_VERIFY((restore = app->item("restoreSession")) && restore->isVisible());
+        app->click(restore->mapToScene(QPointF(10, restore->height() / 2)).toPoint());
+        QTRY_VERIFY(!restore->property("checked").toBool());
+        app->key("Escape");
+        QVERIFY(write(SessionStore::defaultPath(), session));
+        app->key("ctrl+q");
+        QTRY_VERIFY(!app->window()->isVisible());
+        QVERIFY(!QFile::exists(SessionStore::defaultPath()));
+        QVERIFY(write(SessionStore::defaultPath(), session));
+        app = std::make_unique<AppWindow>();
+        QVERIFY2(app->start({}, true), qPrintable(app->failure()));
+        QTest::qWait(1000);
+        QCOMPARE(app->tileCount(), 0);
+        QSettings("Marquetrix", "Marquetrix").remove("restoreSession");
     }
 
     // ] and [ change the speed of the tile under the pointer, which its bar shows and the engine

@@ -34,6 +34,9 @@ namespace {
 QMutex logMutex;
 QStringList logLines;
 QtMessageHandler previousHandler = nullptr;
+// A window made while another still lives must not take capture for the handler before it:
+// capture would then call itself for ever.
+int liveWindows = 0;
 
 void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
@@ -66,7 +69,8 @@ AppWindow::AppWindow()
 {
     const QMutexLocker lock(&logMutex);
     logLines.clear();
-    previousHandler = qInstallMessageHandler(capture);
+    if (liveWindows++ == 0)
+        previousHandler = qInstallMessageHandler(capture);
 }
 
 AppWindow::~AppWindow()
@@ -77,7 +81,9 @@ AppWindow::~AppWindow()
     m_qml.reset();
     m_controller.reset();
     m_engine.reset();
-    qInstallMessageHandler(previousHandler);
+    const QMutexLocker lock(&logMutex);
+    if (--liveWindows == 0)
+        qInstallMessageHandler(previousHandler);
 }
 
 bool AppWindow::start(const QStringList &arguments, bool session)
