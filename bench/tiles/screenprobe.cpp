@@ -17,7 +17,7 @@ namespace {
 
 void findVideoOutputs(QQuickItem *item, std::vector<QQuickItem *> &outputs)
 {
-    if (item->inherits("QQuickVideoOutput") && item->isVisible())
+    if (item->inherits("marquetrix::VideoPicture") && item->isVisible())
         outputs.push_back(item);
     for (QQuickItem *child : item->childItems())
         findVideoOutputs(child, outputs);

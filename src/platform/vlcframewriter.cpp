@@ -26,10 +26,6 @@ constexpr int probedSizeWaitMs = 1500;
 
 constexpr int maxUndeliveredFrames = 8;
 
-// The largest shrink: a box filter over more samples than this blurs what the GPU then
-// scales, and the gain is small by then.
-constexpr int maxShrink = 4;
-
 QMetaMethod notifierOf(const QObject *object, const char *property)
 {
     const QMetaObject *type = object->metaObject();
@@ -67,8 +63,8 @@ void VlcFrameWriter::setSink(QVideoSink *sink)
         QMutexLocker locker(&m_mutex);
         m_pausedShown.reset();
     }
-    // A VideoOutput owns its sink; its size is where the pictures are shown. A sink of
-    // another owner gets the pictures at their own size.
+    // The item owning a sink shows its pictures; its size is where they are shown. A sink
+    // owned by anything else gets the pictures at their own size.
     QObject *item = sink ? sink->parent() : nullptr;
     m_shownItem = item;
     if (sink)
@@ -103,14 +99,10 @@ QImage VlcFrameWriter::picture() const
     QMutexLocker locker(&m_mutex);
     const Picture last = m_lastPicture;
     locker.unlock();
-    if (!last.frame.isValid() || last.converted)
-        return last.frame.toImage();
-    QVideoFrame shown = cropFrame(last.frame, last.region, 1, true);
-    if (!shown.isValid())
+    if (!last.frame.isValid())
         return {};
-    last.conversion.apply(shown);
-    shown.unmap();
-    return shown.toImage();
+    RgbScaler scaler;
+    return scaler.toImage(last.frame, last.region, last.region.size(), last.colour);
 }
 
 void VlcFrameWriter::setVisibleSize(QSize size)
@@ -152,7 +144,6 @@ void VlcFrameWriter::setSource(const QUrl &url)
         QMutexLocker locker(&m_mutex);
         m_colour = {};
         m_colourPending = probe;
-        updateConversion();
     }
     if (!probe)
         return;
@@ -160,19 +151,14 @@ void VlcFrameWriter::setSource(const QUrl &url)
         QMutexLocker locker(&m_mutex);
         m_colour = video.colour;
         m_colourPending = false;
-        updateConversion();
         m_sizeKnown.wakeAll();
     });
 }
 
-void VlcFrameWriter::updateConversion()
+VideoColour VlcFrameWriter::sampleColour() const
 {
-    if (!m_format.isValid()) {
-        m_conversion = {};
-        return;
-    }
-    m_conversion = Bt601Conversion(m_colour.matrixAt(m_format.frameHeight()),
-                                   m_colour.fullRange && !m_rangeConvertedByVlc);
+    return {m_colour.matrixAt(m_format.frameHeight()),
+            m_colour.fullRange || m_fullRangeOffered};
 }
 
 void VlcFrameWriter::setCrop(std::optional<QSize> ratio)
@@ -229,20 +215,14 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
             break;
     }
     const QByteArray offeredChroma(chroma, 4);
-    m_rangeConvertedByVlc = offeredChroma.startsWith('J');
+    m_fullRangeOffered = offeredChroma.startsWith('J');
     const QSize offered{int(*width), int(*height)};
     QSize size = offered;
     if (m_visibleSize && !m_visibleSize->isEmpty() && m_visibleSize->width() <= offered.width() &&
         m_visibleSize->height() <= offered.height())
         size = *m_visibleSize;
 
-    // NV12: Qt 6.4 shears YUV420P pictures whose height is not a multiple of four (it
-    // derives a wrong chroma stride), and a software renderer draws NV12 with two texture
-    // reads per pixel instead of three.
     QVideoFrameFormat format(size, QVideoFrameFormat::Format_NV12);
-    // Every picture reaches Qt as BT.601 limited range; see Bt601Conversion.
-    format.setColorSpace(QVideoFrameFormat::ColorSpace_BT601);
-    format.setColorRange(QVideoFrameFormat::ColorRange_Video);
 
     // Qt decides the plane layout of its frames; VLC must write with exactly those pitches.
     QVideoFrame probe(format);
@@ -263,7 +243,6 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     *height = unsigned(size.height());
     m_format = format;
     updateCropRegion();
-    updateConversion();
     m_scratch.assign(scratchBytes, 0);
     size_t offset = 0;
     m_scratchPlanes = {};
@@ -273,7 +252,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     }
     qCDebug(lcEngine) << "Video format NV12" << size << "offered" << offered << offeredChroma
                       << "colour" << int(m_colour.matrix) << m_colour.fullRange
-                      << "converted by libVLC" << m_rangeConvertedByVlc;
+                      << "full range offered" << m_fullRangeOffered;
     return 1;
 }
 
@@ -283,7 +262,6 @@ void VlcFrameWriter::cleanupCallback(void *opaque)
     QMutexLocker locker(&self->m_mutex);
     self->m_format = QVideoFrameFormat();
     self->m_cropRegion.reset();
-    self->m_conversion = {};
     self->m_slots.fill(QVideoFrame());
 }
 
@@ -324,15 +302,16 @@ void VlcFrameWriter::unlockCallback(void *opaque, void *picture, void *const *)
 
 VlcFrameWriter::Shown VlcFrameWriter::shownFor(QSize picture) const
 {
-    Shown shown{m_cropRegion.value_or(QRect(QPoint(), picture)), 1};
+    Shown shown{m_cropRegion.value_or(QRect(QPoint(), picture)), {}};
+    shown.size = shown.region.size();
     if (m_shownSize.isEmpty())
         return shown;
-    // The picture keeps its aspect ratio in the item; the shrunk one stays at least as
-    // large as it is shown, so the GPU never enlarges it.
+    // The picture keeps its aspect ratio in the item. It is never made larger than it is:
+    // the GPU enlarges it at no cost in memory.
     const double scale = std::min(double(m_shownSize.width()) / shown.region.width(),
                                   double(m_shownSize.height()) / shown.region.height());
-    while (shown.shrink < maxShrink && scale * 2 * shown.shrink <= 1.0)
-        shown.shrink *= 2;
+    if (scale < 1.0)
+        shown.size = (QSizeF(shown.region.size()) * scale).toSize().expandedTo(QSize(1, 1));
     return shown;
 }
 
@@ -375,29 +354,15 @@ void VlcFrameWriter::displayCallback(void *opaque, void *picture)
                self->pausedPictureChanged(shown)) {
         frame = self->copyOfScratch();
     }
-    const Bt601Conversion conversion = self->m_conversion;
+    const VideoColour colour = self->sampleColour();
     locker.unlock();
     if (!frame.isValid())
         return;
 
-    // Cropping, shrinking and the colour conversion run here, on VLC's thread, never on the
-    // GUI thread; the conversion on the smaller picture.
-    Picture last{frame, false, shown.region, conversion};
-    QVideoFrame output;
-    if (shown.shrink == 1 && shown.region.size() == frame.size()) {
-        if (frame.map(QVideoFrame::ReadWrite)) {
-            conversion.apply(frame);
-            frame.unmap();
-            output = frame;
-            last.converted = true;
-        }
-    } else {
-        output = cropFrame(frame, shown.region, shown.shrink, true);
-        if (output.isValid()) {
-            conversion.apply(output);
-            output.unmap();
-        }
-    }
+    // Cropping, scaling and the colour conversion run here, on VLC's thread, never on the
+    // GUI thread.
+    const QVideoFrame output = self->m_scaler.toFrame(frame, shown.region, shown.size, colour);
+    const Picture last{frame, shown.region, colour};
     locker.relock();
     self->m_lastPicture = last;
     locker.unlock();

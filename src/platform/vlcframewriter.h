@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bt601conversion.h"
+#include "rgbscaler.h"
 #include "videocolour.h"
 
 #include <QImage>
@@ -27,9 +27,8 @@ namespace marquetrix {
 
 // Receives a player's decoded pictures through libVLC's video callbacks and hands them to
 // a QVideoSink on the GUI thread. VLC writes each picture straight into the planes of a
-// freshly mapped QVideoFrame; colour conversion happens on the GPU. A picture shown much
-// smaller than its own size reaches the sink shrunk on VLC's thread: software renderers
-// spend most of a window frame uploading and sampling the tiles' pictures.
+// freshly mapped QVideoFrame; on VLC's thread it is then cropped, scaled to the size its
+// tile shows it at and turned into RGB (see RgbScaler).
 class VlcFrameWriter : public QObject
 {
     Q_OBJECT
@@ -70,16 +69,14 @@ private:
     struct Shown
     {
         QRect region;
-        int shrink = 1;
+        QSize size;
         bool operator==(const Shown &) const = default;
     };
     struct Picture
     {
         QVideoFrame frame;
-        // Whether the colour conversion is done in the frame itself.
-        bool converted = false;
         QRect region;
-        Bt601Conversion conversion;
+        VideoColour colour;
     };
 
     Q_SLOT void updateShownSize();
@@ -94,7 +91,7 @@ private:
     unsigned negotiate(char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                        unsigned *lines);
     void updateCropRegion();
-    void updateConversion();
+    VideoColour sampleColour() const;
     Shown shownFor(QSize picture) const;
     bool pausedPictureChanged(const Shown &shown);
     QVideoFrame copyOfScratch() const;
@@ -120,9 +117,11 @@ private:
     QVideoFrameFormat m_format;
     VideoColour m_colour;
     bool m_colourPending = false;
-    // libVLC converts full-range pictures it names with a "J" chroma to limited range itself.
-    bool m_rangeConvertedByVlc = false;
-    Bt601Conversion m_conversion;
+    // libVLC names full-range pictures with a "J" chroma and copies their samples unchanged
+    // into the NV12 asked for, whatever the stream's tags say.
+    bool m_fullRangeOffered = false;
+    // Used on VLC's display thread only.
+    RgbScaler m_scaler;
     std::shared_ptr<std::atomic<bool>> m_colourProbeCancel;
     std::vector<unsigned char> m_scratch;
     std::array<void *, 3> m_scratchPlanes{};

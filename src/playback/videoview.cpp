@@ -29,7 +29,7 @@ QHash<const MediaPlayer *, const VideoView *> &delegateOwners()
     return owners;
 }
 
-// Gives the player its surface. The sink belongs to the tile's VideoOutput and may go before
+// Gives the player its surface. The sink belongs to the tile's VideoPicture and may go before
 // the player does; the player must then stop drawing into it, whatever became of this view.
 void setSurface(const std::shared_ptr<MediaListPlayer> &listPlayer, QVideoSink *sink)
 {

@@ -22,7 +22,7 @@ class PlayerDelegate;
 // changes that follow as queued steps, so that nothing a view observes changes while the
 // pass runs. It also owns the player's event delegate.
 //
-// All inputs are required; `drawable` is the sink of the tile's VideoSurface.
+// All inputs are required; `drawable` is the sink of the tile's VideoPicture.
 // Without a tile state there is nothing to bind, and the pass does nothing.
 class VideoView : public QObject
 {

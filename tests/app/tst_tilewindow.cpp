@@ -848,7 +848,7 @@ private slots:
         app.type(other.url(u"/clip.mp4"_s).toString());
         QTRY_COMPARE(textOf(app, "usernameField"), QString());
         app.key(u"Return"_s);
-        QTRY_COMPARE(app.tileCount(), 1);
+        // Its tile may be gone again by now: the server answers 404.
         QTRY_VERIFY_WITH_TIMEOUT(!other.requests().isEmpty(), 10000);
         for (const auto &request : other.requests())
             QVERIFY2(!request.headers.contains("authorization"), request.headers["authorization"]);

@@ -104,15 +104,25 @@ QString quadrantsMismatch(const QImage &image)
 {
     const int w = image.width();
     const int h = image.height();
-    const QList<std::pair<QPoint, QColor>> probes{
-        {{w / 4, h / 4}, Qt::red},      {{3 * w / 4, h / 4}, QColor(0, 255, 0)},
-        {{w / 4, 3 * h / 4}, Qt::blue}, {{3 * w / 4, 3 * h / 4}, Qt::white},
-        {{w / 8, h - 4}, Qt::blue},     {{7 * w / 8, h / 2 - 8}, QColor(0, 255, 0)}};
+    struct Probe
+    {
+        QPoint at;
+        QColor colour;
+        int tolerance = 24;
+    };
+    // The grey is off by 11 or more in the wrong range.
+    const QList<Probe> probes{{{w / 4, h / 4}, Qt::red},
+                              {{3 * w / 4, h / 4}, QColor(0, 255, 0)},
+                              {{w / 4, 3 * h / 4}, Qt::blue},
+                              {{3 * w / 4, 3 * h / 4}, Qt::white},
+                              {{w / 8, h - 4}, Qt::blue},
+                              {{7 * w / 8, h / 2 - 8}, QColor(0, 255, 0)},
+                              {{3 * w / 4, 7 * h / 8}, QColor(0xc0, 0xc0, 0xc0), 6}};
     QString report;
-    for (const auto &[at, colour] : probes) {
+    for (const auto &[at, colour, tolerance] : probes) {
         const QColor seen = image.pixelColor(at);
         if (std::max({qAbs(seen.red() - colour.red()), qAbs(seen.green() - colour.green()),
-                      qAbs(seen.blue() - colour.blue())}) > 24)
+                      qAbs(seen.blue() - colour.blue())}) > tolerance)
             report += QStringLiteral("%1,%2: %3 ").arg(at.x()).arg(at.y()).arg(seen.name());
     }
     return report;
@@ -133,7 +143,7 @@ private slots:
         QTest::addColumn<QSize>("size");
         // Coloured quadrants, converted and tagged as ffmpeg names it ("bt709 pc").
         QTest::addColumn<QString>("colour");
-        // Heights of the form 4k+2 are where planar frames go wrong in Qt 6.4: NV12, not I420.
+        // Heights of the form 4k+2 give an odd number of chroma rows, where conversions slip.
         QTest::newRow("9:16 mp4 over http") << QStringList{"http", "mp4"} << QSize(360, 642) << "";
         // libVLC reads no picture size from MPEG-TS, and over HTTP no length either.
         // Only the video track's arrival may start the search for the picture size.
@@ -187,8 +197,7 @@ private slots:
         // libVLC learns the size of MPEG-TS and bridged streams too late for its picture buffers.
         QTRY_COMPARE(sink.videoFrame().size(), size);
         const QVideoFrame frame = sink.videoFrame();
-        QCOMPARE(frame.pixelFormat(), QVideoFrameFormat::Format_NV12);
-        QCOMPARE(frame.surfaceFormat().colorRange(), QVideoFrameFormat::ColorRange_Video);
+        QCOMPARE(frame.pixelFormat(), QVideoFrameFormat::Format_RGBX8888);
         if (!colour.isEmpty())
             QTRY_COMPARE(quadrantsMismatch(sink.videoFrame().toImage()), QString());
         QVERIFY(!events.offGuiThread);

@@ -15,8 +15,11 @@ QString lavfiSource(const ClipRequest &clip)
     if (clip.pattern == ClipPattern::TestSource)
         return QStringLiteral("testsrc2=") + base;
     const QString box = QStringLiteral(",drawbox=x=%1:y=%2:w=iw/2:h=ih/2:color=%3:t=fill");
+    // A light grey bar across the middle of the white quadrant's lower half: a grey shows a
+    // wrong range, which saturated colours clip away.
     return QStringLiteral("color=c=red:") + base + box.arg(u"iw/2", u"0", u"lime") +
-           box.arg(u"0", u"ih/2", u"blue") + box.arg(u"iw/2", u"ih/2", u"white");
+           box.arg(u"0", u"ih/2", u"blue") + box.arg(u"iw/2", u"ih/2", u"white") +
+           QStringLiteral(",drawbox=x=iw*17/32:y=ih*25/32:w=iw/4:h=ih/8:color=0xC0C0C0:t=fill");
 }
 
 QStringList colourArguments(const QString &colour)

@@ -80,7 +80,8 @@ Item {
         }
     }
 
-    VideoSurface {
+    // The picture, on black where it does not reach.
+    VideoPicture {
         id: surface
 
         anchors.fill: parent

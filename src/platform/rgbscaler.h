@@ -1,0 +1,39 @@
+#pragma once
+
+#include "videocolour.h"
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QVideoFrame>
+
+struct SwsContext;
+
+namespace marquetrix {
+
+// Turns a region of a decoded 4:2:0 picture (NV12 or YUV420P) into RGB at the size it is
+// shown, reading the samples with their own matrix and range, in one pass of libswscale.
+// A software renderer then draws each tile with one texture read per pixel; YCbCr textures
+// cost it two reads and a matrix per pixel of the whole window, every frame. Keeps its
+// scaling context between pictures; one per thread.
+class RgbScaler
+{
+public:
+    RgbScaler() = default;
+    ~RgbScaler();
+    RgbScaler(const RgbScaler &) = delete;
+    RgbScaler &operator=(const RgbScaler &) = delete;
+
+    // An RGBX8888 frame of the given size; invalid when the input is not a 4:2:0 frame
+    // holding the region.
+    QVideoFrame toFrame(const QVideoFrame &source, QRect region, QSize size, VideoColour colour);
+    QImage toImage(const QVideoFrame &source, QRect region, QSize size, VideoColour colour);
+
+private:
+    bool convert(const QVideoFrame &source, QRect region, QSize size, VideoColour colour,
+                 uchar *target, qsizetype stride);
+
+    SwsContext *m_context = nullptr;
+};
+
+} // namespace marquetrix

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QQuickItem>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QtQml/qqmlregistration.h>
+
+namespace marquetrix {
+
+// Shows the pictures a QVideoSink receives, keeping their aspect ratio on black. Built for
+// software rendering, where every window frame shades every pixel of the window: the engine
+// hands over RGB pictures already at the size they are shown, so each pixel of a tile is one
+// texture read with no filtering, and only the bars beside the picture are drawn under it.
+// Qt's VideoOutput converts YCbCr with a matrix per pixel and draws over a full black tile;
+// it cost twice the CPU per window frame here.
+class VideoPicture : public QQuickItem
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QVideoSink *videoSink READ videoSink CONSTANT)
+    // Where the picture is drawn, in the item's coordinates; empty before the first one.
+    Q_PROPERTY(QRectF contentRect READ contentRect NOTIFY contentRectChanged)
+public:
+    explicit VideoPicture(QQuickItem *parent = nullptr);
+
+    QVideoSink *videoSink() const { return m_sink; }
+    QRectF contentRect() const { return pictureRect(m_pictureSize); }
+
+Q_SIGNALS:
+    void contentRectChanged();
+
+protected:
+    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
+    void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
+
+private:
+    void takeFrame(const QVideoFrame &frame);
+    QRectF pictureRect(QSizeF picture) const;
+
+    QVideoSink *m_sink;
+    QVideoFrame m_frame;
+    QSizeF m_pictureSize;
+    bool m_frameChanged = false;
+};
+
+} // namespace marquetrix
