@@ -36,34 +36,44 @@ bool RgbScaler::convert(const QVideoFrame &source, QRect region, QSize size, Vid
                         uchar *target, qsizetype stride)
 {
     QVideoFrame input = source;
-    const QVideoFrameFormat::PixelFormat format = input.pixelFormat();
-    const bool nv12 = format == QVideoFrameFormat::Format_NV12;
     // Chroma covers two luma samples each way: the region starts on an even sample.
     region.setTopLeft(QPoint(region.x() & ~1, region.y() & ~1));
-    if ((!nv12 && format != QVideoFrameFormat::Format_YUV420P) || region.isEmpty() ||
+    if (input.pixelFormat() != QVideoFrameFormat::Format_YUV420P || region.isEmpty() ||
         !QRect(QPoint(), input.size()).contains(region))
         return false;
-    m_context = sws_getCachedContext(m_context, region.width(), region.height(),
-                                     nv12 ? AV_PIX_FMT_NV12 : AV_PIX_FMT_YUV420P, size.width(),
-                                     size.height(), AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr,
-                                     nullptr, nullptr);
-    if (!m_context || !input.map(QVideoFrame::ReadOnly))
+    // Area averaging: the cheapest of libswscale's filters when shrinking, without the
+    // shimmer of sampling fewer points. At the same size libswscale converts with SIMD.
+    SwsContext *context = sws_getCachedContext(m_context, region.width(), region.height(),
+                                               AV_PIX_FMT_YUV420P, size.width(), size.height(),
+                                               AV_PIX_FMT_RGBA, SWS_AREA, nullptr, nullptr,
+                                               nullptr);
+    if (!context)
         return false;
     const int matrix = colour.matrixAt(input.height()) == VideoColour::Matrix::Bt709
                            ? SWS_CS_ITU709
                            : SWS_CS_ITU601;
-    sws_setColorspaceDetails(m_context, sws_getCoefficients(matrix), colour.fullRange ? 1 : 0,
-                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    // Setting the colour rebuilds libswscale's tables: only for a new context or colour. A
+    // new context may take the old one's address.
+    const bool fresh = context != m_context || region.size() != m_from || size != m_to;
+    m_context = context;
+    m_from = region.size();
+    m_to = size;
+    if (fresh || matrix != m_matrix || colour.fullRange != m_fullRange) {
+        m_matrix = matrix;
+        m_fullRange = colour.fullRange;
+        sws_setColorspaceDetails(context, sws_getCoefficients(matrix), m_fullRange ? 1 : 0,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+    }
+    if (!input.map(QVideoFrame::ReadOnly))
+        return false;
 
     const uchar *planes[3] = {};
     int strides[3] = {};
-    for (int plane = 0; plane < input.planeCount() && plane < 3; ++plane) {
-        const int step = plane == 0 ? 1 : (nv12 ? 2 : 1);
+    for (int plane = 0; plane < 3; ++plane) {
         const int scale = plane == 0 ? 1 : 2;
         strides[plane] = input.bytesPerLine(plane);
-        planes[plane] = input.bits(plane) +
-                        qsizetype(region.y() / scale) * strides[plane] +
-                        qsizetype(region.x() / scale) * step;
+        planes[plane] = input.bits(plane) + qsizetype(region.y() / scale) * strides[plane] +
+                        region.x() / scale;
     }
     uchar *targets[1] = {target};
     const int targetStrides[1] = {int(stride)};

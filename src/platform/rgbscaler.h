@@ -11,7 +11,7 @@ struct SwsContext;
 
 namespace marquetrix {
 
-// Turns a region of a decoded 4:2:0 picture (NV12 or YUV420P) into RGB at the size it is
+// Turns a region of a decoded YUV420P picture into RGB at the size it is
 // shown, reading the samples with their own matrix and range, in one pass of libswscale.
 // A software renderer then draws each tile with one texture read per pixel; YCbCr textures
 // cost it two reads and a matrix per pixel of the whole window, every frame. Keeps its
@@ -24,7 +24,7 @@ public:
     RgbScaler(const RgbScaler &) = delete;
     RgbScaler &operator=(const RgbScaler &) = delete;
 
-    // An RGBX8888 frame of the given size; invalid when the input is not a 4:2:0 frame
+    // An RGBX8888 frame of the given size; invalid when the input is not a YUV420P frame
     // holding the region.
     QVideoFrame toFrame(const QVideoFrame &source, QRect region, QSize size, VideoColour colour);
     QImage toImage(const QVideoFrame &source, QRect region, QSize size, VideoColour colour);
@@ -34,6 +34,11 @@ private:
                  uchar *target, qsizetype stride);
 
     SwsContext *m_context = nullptr;
+    // What the context converts: sizes, and the colour of the samples.
+    QSize m_from;
+    QSize m_to;
+    int m_matrix = -1;
+    bool m_fullRange = false;
 };
 
 } // namespace marquetrix

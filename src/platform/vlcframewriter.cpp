@@ -158,7 +158,7 @@ void VlcFrameWriter::setSource(const QUrl &url)
 VideoColour VlcFrameWriter::sampleColour() const
 {
     return {m_colour.matrixAt(m_format.frameHeight()),
-            m_colour.fullRange || m_fullRangeOffered};
+            m_vlcRange == VlcRange::Full || (m_colour.fullRange && m_vlcRange == VlcRange::Source)};
 }
 
 void VlcFrameWriter::setCrop(std::optional<QSize> ratio)
@@ -215,14 +215,19 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
             break;
     }
     const QByteArray offeredChroma(chroma, 4);
-    m_fullRangeOffered = offeredChroma.startsWith('J');
+    // libVLC offers full-range pictures with a "J" chroma. Asked for I420 it converts them to
+    // limited range with a pass of its own; J420 is the same layout, taken as it is.
+    const bool keepJ420 = offeredChroma == "J420";
+    m_vlcRange = keepJ420                       ? VlcRange::Full
+                 : offeredChroma.startsWith('J') ? VlcRange::Limited
+                                                 : VlcRange::Source;
     const QSize offered{int(*width), int(*height)};
     QSize size = offered;
     if (m_visibleSize && !m_visibleSize->isEmpty() && m_visibleSize->width() <= offered.width() &&
         m_visibleSize->height() <= offered.height())
         size = *m_visibleSize;
 
-    QVideoFrameFormat format(size, QVideoFrameFormat::Format_NV12);
+    QVideoFrameFormat format(size, QVideoFrameFormat::Format_YUV420P);
 
     // Qt decides the plane layout of its frames; VLC must write with exactly those pitches.
     QVideoFrame probe(format);
@@ -238,7 +243,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     }
     probe.unmap();
 
-    std::memcpy(chroma, "NV12", 4);
+    std::memcpy(chroma, keepJ420 ? "J420" : "I420", 4);
     *width = unsigned(size.width());
     *height = unsigned(size.height());
     m_format = format;
@@ -250,9 +255,8 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
         m_scratchPlanes[size_t(i)] = m_scratch.data() + offset;
         offset += size_t(pitches[i]) * lines[i];
     }
-    qCDebug(lcEngine) << "Video format NV12" << size << "offered" << offered << offeredChroma
-                      << "colour" << int(m_colour.matrix) << m_colour.fullRange
-                      << "full range offered" << m_fullRangeOffered;
+    qCDebug(lcEngine) << "Video format" << QByteArray(chroma, 4) << size << "offered" << offered
+                      << offeredChroma << "colour" << int(m_colour.matrix) << m_colour.fullRange;
     return 1;
 }
 

@@ -117,9 +117,15 @@ private:
     QVideoFrameFormat m_format;
     VideoColour m_colour;
     bool m_colourPending = false;
-    // libVLC names full-range pictures with a "J" chroma and copies their samples unchanged
-    // into the NV12 asked for, whatever the stream's tags say.
-    bool m_fullRangeOffered = false;
+    // The range of the samples libVLC writes: full or limited whatever the stream's tags
+    // say, or as the tags say.
+    enum class VlcRange
+    {
+        Source,
+        Full,
+        Limited,
+    };
+    VlcRange m_vlcRange = VlcRange::Source;
     // Used on VLC's display thread only.
     RgbScaler m_scaler;
     std::shared_ptr<std::atomic<bool>> m_colourProbeCancel;
