@@ -45,11 +45,6 @@ FocusScope {
         mode: AppSettings.soundMode
     }
 
-    Rectangle {
-        anchors.fill: parent
-        color: "black"
-    }
-
     Component {
         id: welcome
         InitialView {

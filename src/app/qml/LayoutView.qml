@@ -9,7 +9,7 @@ import Marquetrix.Playback
 // resized, the arrangement last found is stretched to the window until the new one is
 // there. A tile can be dropped on another to swap the two; the tile under the drag lights
 // up.
-Rectangle {
+Item {
     id: root
 
     required property LayoutState layoutState
@@ -28,8 +28,6 @@ Rectangle {
     readonly property real stretchX: layoutModel.areaWidth > 0 ? width / layoutModel.areaWidth : 1
     readonly property real stretchY: layoutModel.areaHeight > 0 ? height / layoutModel.areaHeight
                                                                 : 1
-
-    color: "black"
 
     LayoutViewModel {
         id: layoutModel
