@@ -93,12 +93,16 @@ QSGNode *VideoPicture::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             delete picture;
             picture = nullptr;
         } else {
-            if (!picture) {
+            QSGTexture *texture = window()->createTextureFromImage(image);
+            if (picture) {
+                picture->setTexture(texture);
+            } else {
+                // With its texture before it joins the tree: renderers draw what joins.
                 picture = window()->createImageNode();
                 picture->setOwnsTexture(true);
+                picture->setTexture(texture);
                 root->appendChildNode(picture);
             }
-            picture->setTexture(window()->createTextureFromImage(image));
         }
     }
 

@@ -7,10 +7,12 @@
 #include "sidecontrolsactions.h"
 #include "syncgroup.h"
 #include "videocontrols.h"
+#include "videopicture.h"
 #include "videoview.h"
 #include "viewstate.h"
 
 #include <QFile>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVideoSink>
@@ -186,6 +188,7 @@ private slots:
     void requests_data();
     void requests();
     void rebuiltTileKeepsItsPicture();
+    void pictureKeepsItsShapeOnBlack();
     void syncFollower_data();
     void syncFollower();
 };
@@ -268,6 +271,55 @@ void TestTile::rebuiltTileKeepsItsPicture()
     QCOMPARE(tile.player.delegate(), nullptr);
     QCOMPARE(tile.listPlayer->calls, (QStringList{"stop", "drawable none"}));
     QVERIFY(tile.meta->isClosed());
+}
+
+namespace {
+
+QVideoFrame filledFrame(QSize size, QVideoFrameFormat::PixelFormat format, QRgb colour)
+{
+    QVideoFrame frame(QVideoFrameFormat(size, format));
+    frame.map(QVideoFrame::WriteOnly);
+    const QColor rgb(colour);
+    // RGBX and BGRA: the same bytes but for red and blue.
+    const bool rgbx = format == QVideoFrameFormat::Format_RGBX8888;
+    const uchar bytes[4] = {uchar(rgbx ? rgb.red() : rgb.blue()), uchar(rgb.green()),
+                            uchar(rgbx ? rgb.blue() : rgb.red()), 255};
+    for (qsizetype i = 0; i < frame.mappedBytes(0); ++i)
+        frame.bits(0)[i] = bytes[i % 4];
+    frame.unmap();
+    return frame;
+}
+
+} // namespace
+
+// The picture keeps its aspect ratio in its item, on black above and below or beside it, from
+// the engine's RGB pictures and from any other format Qt reads.
+void TestTile::pictureKeepsItsShapeOnBlack()
+{
+    QQuickWindow window;
+    window.resize(200, 200);
+    VideoPicture picture(window.contentItem());
+    picture.setSize({200, 200});
+    window.show();
+    const auto colourAt = [&](int x, int y) { return window.grabWindow().pixel(x, y) & 0xffffff; };
+    QCOMPARE(colourAt(100, 100), 0u);
+
+    picture.videoSink()->setVideoFrame(
+        filledFrame({100, 50}, QVideoFrameFormat::Format_RGBX8888, 0xff0000));
+    QCOMPARE(picture.contentRect(), QRectF(0, 50, 200, 100));
+    QCOMPARE(colourAt(100, 25), 0u);
+    QCOMPARE(colourAt(2, 100), 0xff0000u);
+    QCOMPARE(colourAt(100, 175), 0u);
+
+    picture.videoSink()->setVideoFrame(
+        filledFrame({50, 100}, QVideoFrameFormat::Format_BGRA8888, 0x00ff00));
+    QCOMPARE(picture.contentRect(), QRectF(50, 0, 100, 200));
+    QCOMPARE(colourAt(25, 100), 0u);
+    QCOMPARE(colourAt(100, 197), 0x00ff00u);
+    QCOMPARE(colourAt(175, 100), 0u);
+
+    picture.videoSink()->setVideoFrame(QVideoFrame());
+    QCOMPARE(colourAt(100, 100), 0u);
 }
 
 // A follower's place (target) against its time in a 10 s media: what the sync group does.
