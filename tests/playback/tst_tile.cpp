@@ -304,19 +304,28 @@ void TestTile::pictureKeepsItsShapeOnBlack()
     const auto colourAt = [&](int x, int y) { return window.grabWindow().pixel(x, y) & 0xffffff; };
     QCOMPARE(colourAt(100, 100), 0u);
 
-    picture.videoSink()->setVideoFrame(
-        filledFrame({100, 50}, QVideoFrameFormat::Format_RGBX8888, 0xff0000));
-    QCOMPARE(picture.contentRect(), QRectF(0, 50, 200, 100));
-    QCOMPARE(colourAt(100, 25), 0u);
-    QCOMPARE(colourAt(2, 100), 0xff0000u);
-    QCOMPARE(colourAt(100, 175), 0u);
-
-    picture.videoSink()->setVideoFrame(
-        filledFrame({50, 100}, QVideoFrameFormat::Format_BGRA8888, 0x00ff00));
-    QCOMPARE(picture.contentRect(), QRectF(50, 0, 100, 200));
-    QCOMPARE(colourAt(25, 100), 0u);
-    QCOMPARE(colourAt(100, 197), 0x00ff00u);
-    QCOMPARE(colourAt(175, 100), 0u);
+    struct Shape
+    {
+        QSize size;
+        QVideoFrameFormat::PixelFormat format;
+        QRgb colour;
+        QRectF shown;
+        // Two points on the bars and one on the picture, near its edge.
+        QList<QPoint> bars;
+        QPoint inside;
+    };
+    const QList<Shape> shapes{
+        {{100, 50}, QVideoFrameFormat::Format_RGBX8888, 0xff0000, {0, 50, 200, 100},
+         {{100, 25}, {100, 175}}, {2, 100}},
+        {{50, 100}, QVideoFrameFormat::Format_BGRA8888, 0x00ff00, {50, 0, 100, 200},
+         {{25, 100}, {175, 100}}, {100, 197}}};
+    for (const Shape &shape : shapes) {
+        picture.videoSink()->setVideoFrame(filledFrame(shape.size, shape.format, shape.colour));
+        QCOMPARE(picture.contentRect(), shape.shown);
+        for (const QPoint &bar : shape.bars)
+            QCOMPARE(colourAt(bar.x(), bar.y()), 0u);
+        QCOMPARE(colourAt(shape.inside.x(), shape.inside.y()), shape.colour);
+    }
 
     picture.videoSink()->setVideoFrame(QVideoFrame());
     QCOMPARE(colourAt(100, 100), 0u);
