@@ -23,11 +23,11 @@ QVideoFrame RgbScaler::toFrame(const QVideoFrame &source, QRect region, QSize si
     return converted ? output : QVideoFrame();
 }
 
-QImage RgbScaler::toImage(const QVideoFrame &source, QRect region, QSize size,
-                          VideoColour colour)
+QImage RgbScaler::toImage(const QVideoFrame &source, QRect region, QSize size, VideoColour colour)
 {
     QImage image(size, QImage::Format_RGBX8888);
-    if (image.isNull() || !convert(source, region, size, colour, image.bits(), image.bytesPerLine()))
+    if (image.isNull() ||
+        !convert(source, region, size, colour, image.bits(), image.bytesPerLine()))
         return {};
     return image;
 }
@@ -43,10 +43,9 @@ bool RgbScaler::convert(const QVideoFrame &source, QRect region, QSize size, Vid
         return false;
     // Area averaging: the cheapest of libswscale's filters when shrinking, without the
     // shimmer of sampling fewer points. At the same size libswscale converts with SIMD.
-    SwsContext *context = sws_getCachedContext(m_context, region.width(), region.height(),
-                                               AV_PIX_FMT_YUV420P, size.width(), size.height(),
-                                               AV_PIX_FMT_RGBA, SWS_AREA, nullptr, nullptr,
-                                               nullptr);
+    SwsContext *context = sws_getCachedContext(
+        m_context, region.width(), region.height(), AV_PIX_FMT_YUV420P, size.width(), size.height(),
+        AV_PIX_FMT_RGBA, SWS_AREA, nullptr, nullptr, nullptr);
     if (!context)
         return false;
     const int matrix = colour.matrixAt(input.height()) == VideoColour::Matrix::Bt709
@@ -72,13 +71,13 @@ bool RgbScaler::convert(const QVideoFrame &source, QRect region, QSize size, Vid
     for (int plane = 0; plane < 3; ++plane) {
         const int scale = plane == 0 ? 1 : 2;
         strides[plane] = input.bytesPerLine(plane);
-        planes[plane] = input.bits(plane) + qsizetype(region.y() / scale) * strides[plane] +
-                        region.x() / scale;
+        planes[plane] =
+            input.bits(plane) + qsizetype(region.y() / scale) * strides[plane] + region.x() / scale;
     }
     uchar *targets[1] = {target};
     const int targetStrides[1] = {int(stride)};
-    const int rows = sws_scale(m_context, planes, strides, 0, region.height(), targets,
-                               targetStrides);
+    const int rows =
+        sws_scale(m_context, planes, strides, 0, region.height(), targets, targetStrides);
     input.unmap();
     return rows == size.height();
 }

@@ -11,11 +11,11 @@ struct SwsContext;
 
 namespace marquetrix {
 
-// Turns a region of a decoded YUV420P picture into RGB at the size it is
-// shown, reading the samples with their own matrix and range, in one pass of libswscale.
-// A software renderer then draws each tile with one texture read per pixel; YCbCr textures
-// cost it two reads and a matrix per pixel of the whole window, every frame. Keeps its
-// scaling context between pictures; one per thread.
+// Turns a region of a decoded YUV420P picture into RGB at the size it is shown, reading the
+// samples with their own matrix and range, in one pass of libswscale. A software renderer
+// then draws each tile with one texture read per pixel; YCbCr textures cost it two reads and
+// a matrix per pixel of the whole window, every frame. Keeps its scaling context between
+// pictures, so one per thread.
 class RgbScaler
 {
 public:

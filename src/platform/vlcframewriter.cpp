@@ -218,7 +218,7 @@ unsigned VlcFrameWriter::negotiate(char *chroma, unsigned *width, unsigned *heig
     // libVLC offers full-range pictures with a "J" chroma. Asked for I420 it converts them to
     // limited range with a pass of its own; J420 is the same layout, taken as it is.
     const bool keepJ420 = offeredChroma == "J420";
-    m_vlcRange = keepJ420                       ? VlcRange::Full
+    m_vlcRange = keepJ420                        ? VlcRange::Full
                  : offeredChroma.startsWith('J') ? VlcRange::Limited
                                                  : VlcRange::Source;
     const QSize offered{int(*width), int(*height)};

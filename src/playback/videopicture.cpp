@@ -6,6 +6,8 @@
 #include <QVideoSink>
 
 #include <array>
+#include <cmath>
+#include <utility>
 
 namespace marquetrix {
 
@@ -38,9 +40,7 @@ QImage imageOf(const QVideoFrame &frame)
 
 } // namespace
 
-VideoPicture::VideoPicture(QQuickItem *parent)
-    : QQuickItem(parent)
-    , m_sink(new QVideoSink(this))
+VideoPicture::VideoPicture(QQuickItem *parent) : QQuickItem(parent), m_sink(new QVideoSink(this))
 {
     setFlag(ItemHasContents);
     connect(m_sink, &QVideoSink::videoFrameChanged, this, &VideoPicture::takeFrame);

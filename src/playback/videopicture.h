@@ -10,9 +10,9 @@ namespace marquetrix {
 // Shows the pictures a QVideoSink receives, keeping their aspect ratio on black. Built for
 // software rendering, where every window frame shades every pixel of the window: the engine
 // hands over RGB pictures already at the size they are shown, so each pixel of a tile is one
-// texture read with no filtering, and only the bars beside the picture are drawn under it.
-// Qt's VideoOutput converts YCbCr with a matrix per pixel and draws over a full black tile;
-// it cost twice the CPU per window frame here.
+// texture read with no filtering, and black is drawn only beside the picture, never under
+// it. Qt's VideoOutput converts YCbCr with a matrix per pixel over a whole black tile, at
+// twice the CPU per window frame.
 class VideoPicture : public QQuickItem
 {
     Q_OBJECT
