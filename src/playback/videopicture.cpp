@@ -3,6 +3,7 @@
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QSGRectangleNode>
+#include <QSGTransformNode>
 #include <QVideoSink>
 
 #include <array>
@@ -80,7 +81,9 @@ QSGNode *VideoPicture::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 {
     QSGNode *root = old;
     if (!root) {
-        root = new QSGNode;
+        // A transform node, though it moves nothing: Qt's software renderer places a node
+        // that joins later by the state of its parent, and keeps none for a plain node.
+        root = new QSGTransformNode;
         for (int bar = 0; bar < barCount; ++bar)
             root->appendChildNode(window()->createRectangleNode());
     }

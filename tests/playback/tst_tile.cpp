@@ -296,12 +296,17 @@ QVideoFrame filledFrame(QSize size, QVideoFrameFormat::PixelFormat format, QRgb 
 // the engine's RGB pictures and from any other format Qt reads.
 void TestTile::pictureKeepsItsShapeOnBlack()
 {
+    // Away from the window's corner, on the window's white: a renderer that drew the picture
+    // in the wrong place would show it there.
     QQuickWindow window;
-    window.resize(200, 200);
+    window.resize(300, 250);
     VideoPicture picture(window.contentItem());
+    picture.setPosition({100, 50});
     picture.setSize({200, 200});
     window.show();
-    const auto colourAt = [&](int x, int y) { return window.grabWindow().pixel(x, y) & 0xffffff; };
+    const auto colourAt = [&](int x, int y) {
+        return window.grabWindow().pixel(x + 100, y + 50) & 0xffffff;
+    };
     QCOMPARE(colourAt(100, 100), 0u);
 
     struct Shape
@@ -325,6 +330,7 @@ void TestTile::pictureKeepsItsShapeOnBlack()
         for (const QPoint &bar : shape.bars)
             QCOMPARE(colourAt(bar.x(), bar.y()), 0u);
         QCOMPARE(colourAt(shape.inside.x(), shape.inside.y()), shape.colour);
+        QCOMPARE(colourAt(-50, 100), 0xffffffu);
     }
 
     picture.videoSink()->setVideoFrame(QVideoFrame());
