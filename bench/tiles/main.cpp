@@ -9,6 +9,7 @@
 
 #include "benchoptions.h"
 #include "busyload.h"
+#include "scenegraphchoice.h"
 #include "codedclip.h"
 #include "enginerun.h"
 #include "framecode.h"
@@ -141,8 +142,10 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
                 "p95 %.1f ms, max %.1f ms\n",
                 ours.windowFrames, ours.frameMsMedian, ours.frameMsP95, ours.frameMsMax);
     if (ours.windowFrames > 0)
-        std::printf("        drawing: %.2f cores, %.1f ms of CPU per window frame\n",
-                    ours.renderCores, 1000 * ours.renderCores / ours.windowFrames);
+        std::printf("        drawing: %.2f cores, %.1f ms of CPU per window frame; GUI thread "
+                    "%.2f cores\n",
+                    ours.renderCores, 1000 * ours.renderCores / ours.windowFrames,
+                    ours.guiCores);
     printXServer(ours.xServerCores);
     if (engine)
         std::printf("        without a window: %.1f delivered per tile per second, %.2f cores "
@@ -192,6 +195,8 @@ int main(int argc, char **argv)
     const std::optional<BenchOptions> options = parseOptions(app);
     if (!options)
         return 2;
+    // As the app draws its window.
+    const QString cpuDrawing = marquetrix::SceneGraphChoice::apply();
 
     QTemporaryDir directory;
     QString failure;
@@ -216,6 +221,12 @@ int main(int argc, char **argv)
                 options->clip.width(), options->clip.height(), options->fps,
                 options->window.width(), options->window.height(), options->seconds,
                 options->warmup, options->load);
+    std::printf("Our window is drawn %s\n",
+                cpuDrawing.isEmpty()
+                    ? "by the scene graph's default renderer"
+                    : qPrintable(QStringLiteral("by Qt Quick's raster renderer, as OpenGL runs "
+                                                "on the CPU (%1)")
+                                     .arg(cpuDrawing)));
     std::vector<CaseResult> results;
     for (int tiles : options->tileCounts)
         results.push_back(runCase(*options, tiles, clip));

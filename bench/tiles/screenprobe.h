@@ -5,7 +5,9 @@
 #include <QRect>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 class QQuickWindow;
@@ -14,7 +16,7 @@ namespace marquetrix::bench {
 
 // Counts the video pictures that reach the screen: at the end of each window frame, on the
 // render thread, it reads the frame code of every tile from the pixels the frame is about to
-// swap in. A tile whose number changed since the previous frame shows one more picture; a
+// swap in (drawn with OpenGL) or has just sent to the X server (drawn by the CPU). A tile whose number changed since the previous frame shows one more picture; a
 // jump of more than one is pictures that were delivered but never seen.
 class ScreenProbe : public QObject
 {
@@ -23,7 +25,7 @@ public:
     ~ScreenProbe() override;
 
     // Finds the tiles' pictures in the scene; call once the layout has settled. False when
-    // the scene is not drawn with OpenGL, whose pixels the probe reads.
+    // the scene is drawn neither with OpenGL nor by the CPU.
     bool locateTiles();
     // The tiles as placed in the window, in window coordinates.
     std::vector<QRect> tiles() const;
@@ -42,18 +44,27 @@ private:
     struct Tile
     {
         QRect rect;
-        // The cells' centres in framebuffer pixels, bottom-up as OpenGL counts.
+        // The cells' centres: in framebuffer pixels, bottom-up as OpenGL counts; on the screen
+        // when the CPU draws.
         std::vector<QPoint> cells;
         int last = -1;
         bool changed = false;
     };
 
     void readFrame();
+    void readScreen();
+    // Decodes one tile's frame code from the row of pixels (RGBA) its cells lie on.
+    void readTile(Tile &tile, const unsigned char *row, int left);
 
     QQuickWindow *m_window;
     mutable std::mutex m_mutex;
     std::vector<Tile> m_tiles;
     bool m_recording = false;
+    bool m_software = false;
+    bool m_readPending = false;
+    bool m_quit = false;
+    std::condition_variable m_wake;
+    std::thread m_reader;
     std::atomic<qint64> m_shown = 0;
     std::atomic<qint64> m_unseen = 0;
     std::atomic<qint64> m_unreadable = 0;

@@ -22,16 +22,25 @@ double processCpuSeconds(qint64 pid)
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / ticks;
 }
 
-double renderThreadsCpuSeconds()
+WindowCpu windowCpuSeconds()
 {
-    double seconds = 0;
+    WindowCpu cpu;
+    const QString gui = QString::number(getpid());
     const QDir tasks(QStringLiteral("/proc/self/task"));
     for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile name(tasks.filePath(task + QStringLiteral("/comm")));
         if (!name.open(QIODevice::ReadOnly))
             continue;
         const QByteArray comm = name.readAll();
-        if (!comm.startsWith("QSGRenderThread") && !comm.startsWith("llvmpipe"))
+        double *sum = nullptr;
+        if (task == gui)
+            sum = &cpu.gui;
+        // The scene graph's render thread (OpenGL or CPU), Mesa's rasteriser threads, and
+        // Qt's pool, which converts and copies large images for the drawing.
+        else if (comm.startsWith("QSGRenderThread") || comm.startsWith("QSGSoftwareRend") ||
+                 comm.startsWith("llvmpipe") || comm.startsWith("Thread (pooled)"))
+            sum = &cpu.render;
+        if (!sum)
             continue;
         QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
         if (!stat.open(QIODevice::ReadOnly))
@@ -39,9 +48,10 @@ double renderThreadsCpuSeconds()
         const QByteArray line = stat.readAll();
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
         if (fields.size() >= 13)
-            seconds += double(fields[11].toLongLong() + fields[12].toLongLong());
+            *sum += double(fields[11].toLongLong() + fields[12].toLongLong()) /
+                    double(sysconf(_SC_CLK_TCK));
     }
-    return seconds / double(sysconf(_SC_CLK_TCK));
+    return cpu;
 }
 
 double loadAverage()

@@ -103,7 +103,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     wait(options.warmup * 1000);
 
     if (!probe.locateTiles())
-        result.failure = QStringLiteral("the window is not drawn with OpenGL: no pictures read");
+        result.failure = QStringLiteral("the window is drawn neither with OpenGL nor by the CPU: no pictures read");
     result.tiles = probe.tiles();
     if (result.failure.isEmpty() && int(result.tiles.size()) != tiles)
         result.failure = QStringLiteral("%1 of %2 tiles in the window after %3 s")
@@ -138,7 +138,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     ResourceMeter meter;
     const qint64 xServer = xServerPid();
     const double xServerBefore = processCpuSeconds(xServer);
-    const double renderBefore = renderThreadsCpuSeconds();
+    const WindowCpu windowBefore = windowCpuSeconds();
     swaps.setRecording(true);
     if (options.probe)
         probe.start();
@@ -148,7 +148,7 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     probe.stop();
     swaps.setRecording(false);
     const double xServerAfter = processCpuSeconds(xServer);
-    const double renderAfter = renderThreadsCpuSeconds();
+    const WindowCpu windowAfter = windowCpuSeconds();
 
     const double seconds = meter.wallSeconds();
     result.cores = meter.cpuPerSecond();
@@ -159,7 +159,8 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     result.unreadable = probe.unreadable();
     result.deliveredPerTile = double(delivered) / seconds / tiles;
     result.windowFrames = double(swaps.frames()) / seconds;
-    result.renderCores = (renderAfter - renderBefore) / seconds;
+    result.renderCores = (windowAfter.render - windowBefore.render) / seconds;
+    result.guiCores = (windowAfter.gui - windowBefore.gui) / seconds;
     const std::vector<double> intervals = swaps.intervalsMs();
     result.frameMsMedian = percentile(intervals, 0.5);
     result.frameMsP95 = percentile(intervals, 0.95);

@@ -27,6 +27,7 @@ struct WindowResult
     // The render thread and the rasteriser's threads; zero with the basic render loop, which
     // draws on the GUI thread.
     double renderCores = 0;
+    double guiCores = 0;
     double frameMsMedian = 0;
     double frameMsP95 = 0;
     double frameMsMax = 0;

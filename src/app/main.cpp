@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "mprisservice.h"
+#include "scenegraphchoice.h"
 #include "sessionkeeper.h"
 #include "singleinstance.h"
 #include "terminationsignals.h"
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
         SingleInstance::handOver(commandLine.items(), std::chrono::seconds(2)))
         return 0;
 
+    SceneGraphChoice::apply();
     const TerminationSignals terminationSignals;
     VlcMediaEngine engine;
     ContentController controller(&engine);

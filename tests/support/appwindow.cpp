@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "contentcontroller.h"
 #include "layoutstate.h"
+#include "scenegraphchoice.h"
 #include "sessionkeeper.h"
 #include "translations.h"
 #include "videometadata.h"
@@ -93,6 +94,9 @@ bool AppWindow::start(const QStringList &arguments, bool session)
     for (const QString &argument : arguments)
         argv.append(QFile::encodeName(argument));
     const CommandLine commandLine = CommandLine::parse(argv);
+    // Drawn as the program draws it on this machine; the choice holds for the process.
+    static const bool drawingChosen = (SceneGraphChoice::apply(), true);
+    Q_UNUSED(drawingChosen);
     m_translations = std::make_unique<Translations>();
     m_engine = std::make_unique<VlcMediaEngine>();
     m_controller = std::make_unique<ContentController>(m_engine.get());
