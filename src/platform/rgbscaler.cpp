@@ -14,7 +14,7 @@ RgbScaler::~RgbScaler()
 QVideoFrame RgbScaler::toFrame(const QVideoFrame &source, QRect region, QSize size,
                                VideoColour colour)
 {
-    QVideoFrame output(QVideoFrameFormat(size, QVideoFrameFormat::Format_RGBX8888));
+    QVideoFrame output(QVideoFrameFormat(size, QVideoFrameFormat::Format_BGRX8888));
     if (size.isEmpty() || !output.map(QVideoFrame::WriteOnly))
         return {};
     const bool converted =
@@ -25,7 +25,7 @@ QVideoFrame RgbScaler::toFrame(const QVideoFrame &source, QRect region, QSize si
 
 QImage RgbScaler::toImage(const QVideoFrame &source, QRect region, QSize size, VideoColour colour)
 {
-    QImage image(size, QImage::Format_RGBX8888);
+    QImage image(size, QImage::Format_RGB32);
     if (image.isNull() ||
         !convert(source, region, size, colour, image.bits(), image.bytesPerLine()))
         return {};
@@ -45,7 +45,7 @@ bool RgbScaler::convert(const QVideoFrame &source, QRect region, QSize size, Vid
     // shimmer of sampling fewer points. At the same size libswscale converts with SIMD.
     SwsContext *context = sws_getCachedContext(
         m_context, region.width(), region.height(), AV_PIX_FMT_YUV420P, size.width(), size.height(),
-        AV_PIX_FMT_RGBA, SWS_AREA, nullptr, nullptr, nullptr);
+        AV_PIX_FMT_BGRA, SWS_AREA, nullptr, nullptr, nullptr);
     if (!context)
         return false;
     const int matrix = colour.matrixAt(input.height()) == VideoColour::Matrix::Bt709

@@ -24,8 +24,8 @@ public:
     RgbScaler(const RgbScaler &) = delete;
     RgbScaler &operator=(const RgbScaler &) = delete;
 
-    // An RGBX8888 frame of the given size; invalid when the input is not a YUV420P frame
-    // holding the region.
+    // A BGRX8888 frame of the given size (QImage's RGB32, which Qt draws and uploads as it
+    // is); invalid when the input is not a YUV420P frame holding the region.
     QVideoFrame toFrame(const QVideoFrame &source, QRect region, QSize size, VideoColour colour);
     QImage toImage(const QVideoFrame &source, QRect region, QSize size, VideoColour colour);
 

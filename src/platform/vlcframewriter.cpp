@@ -71,7 +71,7 @@ void VlcFrameWriter::setSink(QVideoSink *sink)
         connect(sink, &QObject::destroyed, this, [this] { m_attached = false; });
     const QMetaMethod shownSizeChanged =
         metaObject()->method(metaObject()->indexOfSlot("updateShownSize()"));
-    for (const char *property : {"width", "height"}) {
+    for (const char *property : {"width", "height", "scalesFreely"}) {
         if (const QMetaMethod notifier = item ? notifierOf(item, property) : QMetaMethod();
             notifier.isValid())
             connect(item, notifier, this, shownSizeChanged);
@@ -82,6 +82,7 @@ void VlcFrameWriter::setSink(QVideoSink *sink)
 void VlcFrameWriter::updateShownSize()
 {
     QSize size;
+    bool enlarge = false;
     if (m_shownItem) {
         const auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
         const qreal ratio = app ? app->devicePixelRatio() : 1.0;
@@ -89,9 +90,12 @@ void VlcFrameWriter::updateShownSize()
                        m_shownItem->property("height").toReal()) *
                 ratio)
                    .toSize();
+        const QVariant scalesFreely = m_shownItem->property("scalesFreely");
+        enlarge = scalesFreely.isValid() && !scalesFreely.toBool();
     }
     QMutexLocker locker(&m_mutex);
     m_shownSize = size;
+    m_enlarge = enlarge;
 }
 
 QImage VlcFrameWriter::picture() const
@@ -310,11 +314,11 @@ VlcFrameWriter::Shown VlcFrameWriter::shownFor(QSize picture) const
     shown.size = shown.region.size();
     if (m_shownSize.isEmpty())
         return shown;
-    // The picture keeps its aspect ratio in the item. It is never made larger than it is:
-    // the GPU enlarges it at no cost in memory.
+    // The picture keeps its aspect ratio in the item. A GPU enlarges it at no cost in
+    // memory; where the CPU draws, libswscale enlarges it faster than the drawing would.
     const double scale = std::min(double(m_shownSize.width()) / shown.region.width(),
                                   double(m_shownSize.height()) / shown.region.height());
-    if (scale < 1.0)
+    if (scale < 1.0 || (scale > 1.0 && m_enlarge))
         shown.size = (QSizeF(shown.region.size()) * scale).toSize().expandedTo(QSize(1, 1));
     return shown;
 }

@@ -104,6 +104,8 @@ private:
     // The item that shows the sink's pictures, and its size in device pixels.
     QPointer<QObject> m_shownItem;
     QSize m_shownSize;
+    // The item draws pictures without a GPU: they are made at its size, larger ones too.
+    bool m_enlarge = false;
     std::atomic<bool> m_pictureShownInRun{false};
     std::function<void()> m_pictureShown;
 

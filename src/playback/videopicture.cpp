@@ -3,6 +3,7 @@
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QSGRectangleNode>
+#include <QSGRendererInterface>
 #include <QSGTransformNode>
 #include <QVideoSink>
 
@@ -28,7 +29,7 @@ void releaseFrame(void *frame)
 
 QImage imageOf(const QVideoFrame &frame)
 {
-    if (frame.pixelFormat() != QVideoFrameFormat::Format_RGBX8888)
+    if (frame.pixelFormat() != QVideoFrameFormat::Format_BGRX8888)
         return frame.toImage();
     auto *held = new QVideoFrame(frame);
     if (!held->map(QVideoFrame::ReadOnly)) {
@@ -36,7 +37,7 @@ QImage imageOf(const QVideoFrame &frame)
         return {};
     }
     return QImage(held->bits(0), held->width(), held->height(), held->bytesPerLine(0),
-                  QImage::Format_RGBX8888, releaseFrame, held);
+                  QImage::Format_RGB32, releaseFrame, held);
 }
 
 } // namespace
@@ -62,6 +63,19 @@ void VideoPicture::geometryChange(const QRectF &newGeometry, const QRectF &oldGe
     QQuickItem::geometryChange(newGeometry, oldGeometry);
     if (newGeometry.size() != oldGeometry.size())
         emit contentRectChanged();
+}
+
+bool VideoPicture::scalesFreely() const
+{
+    return !window() ||
+           window()->rendererInterface()->graphicsApi() != QSGRendererInterface::Software;
+}
+
+void VideoPicture::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    QQuickItem::itemChange(change, value);
+    if (change == ItemSceneChange)
+        emit scalesFreelyChanged();
 }
 
 QRectF VideoPicture::pictureRect(QSizeF picture) const

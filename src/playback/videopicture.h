@@ -20,18 +20,24 @@ class VideoPicture : public QQuickItem
     Q_PROPERTY(QVideoSink *videoSink READ videoSink CONSTANT)
     // Where the picture is drawn, in the item's coordinates; empty before the first one.
     Q_PROPERTY(QRectF contentRect READ contentRect NOTIFY contentRectChanged)
+    // Whether the window's renderer enlarges a picture at no cost (a GPU). Where the CPU
+    // draws, the engine had better make pictures at the size they are shown, larger too.
+    Q_PROPERTY(bool scalesFreely READ scalesFreely NOTIFY scalesFreelyChanged)
 public:
     explicit VideoPicture(QQuickItem *parent = nullptr);
 
     QVideoSink *videoSink() const { return m_sink; }
     QRectF contentRect() const { return pictureRect(m_pictureSize); }
+    bool scalesFreely() const;
 
 Q_SIGNALS:
     void contentRectChanged();
+    void scalesFreelyChanged();
 
 protected:
     QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
     void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
+    void itemChange(ItemChange change, const ItemChangeData &value) override;
 
 private:
     void takeFrame(const QVideoFrame &frame);

@@ -197,7 +197,7 @@ private slots:
         // libVLC learns the size of MPEG-TS and bridged streams too late for its picture buffers.
         QTRY_COMPARE(sink.videoFrame().size(), size);
         const QVideoFrame frame = sink.videoFrame();
-        QCOMPARE(frame.pixelFormat(), QVideoFrameFormat::Format_RGBX8888);
+        QCOMPARE(frame.pixelFormat(), QVideoFrameFormat::Format_BGRX8888);
         if (!colour.isEmpty())
             QTRY_COMPARE(quadrantsMismatch(sink.videoFrame().toImage()), QString());
         QVERIFY(!events.offGuiThread);
@@ -395,6 +395,15 @@ private slots:
         QCOMPARE(quadrantsMismatch(shown->videoFrame().toImage()), QString());
         QCOMPARE(tile.player->picture().size(), QSize(640, 360));
         QCOMPARE(quadrantsMismatch(tile.player->picture()), QString());
+        // An item drawn without a GPU gets the picture at its size, larger ones too.
+        QObject cpuDrawn;
+        cpuDrawn.setProperty("width", 1280);
+        cpuDrawn.setProperty("height", 800);
+        cpuDrawn.setProperty("scalesFreely", false);
+        auto *enlarged = new QVideoSink(&cpuDrawn);
+        tile.player->setDrawable(enlarged);
+        QTRY_COMPARE(enlarged->videoFrame().size(), QSize(1280, 720));
+        QCOMPARE(quadrantsMismatch(enlarged->videoFrame().toImage()), QString());
         tile.player->setDrawable(nullptr);
     }
 

@@ -280,7 +280,7 @@ QVideoFrame filledFrame(QSize size, QVideoFrameFormat::PixelFormat format, QRgb 
     QVideoFrame frame(QVideoFrameFormat(size, format));
     frame.map(QVideoFrame::WriteOnly);
     const QColor rgb(colour);
-    // RGBX and BGRA: the same bytes but for red and blue.
+    // RGBX and BGRX: the same bytes but for red and blue.
     const bool rgbx = format == QVideoFrameFormat::Format_RGBX8888;
     const uchar bytes[4] = {uchar(rgbx ? rgb.red() : rgb.blue()), uchar(rgb.green()),
                             uchar(rgbx ? rgb.blue() : rgb.red()), 255};
@@ -320,9 +320,9 @@ void TestTile::pictureKeepsItsShapeOnBlack()
         QPoint inside;
     };
     const QList<Shape> shapes{
-        {{100, 50}, QVideoFrameFormat::Format_RGBX8888, 0xff0000, {0, 50, 200, 100},
+        {{100, 50}, QVideoFrameFormat::Format_BGRX8888, 0xff0000, {0, 50, 200, 100},
          {{100, 25}, {100, 175}}, {2, 100}},
-        {{50, 100}, QVideoFrameFormat::Format_BGRA8888, 0x00ff00, {50, 0, 100, 200},
+        {{50, 100}, QVideoFrameFormat::Format_RGBX8888, 0x00ff00, {50, 0, 100, 200},
          {{25, 100}, {175, 100}}, {100, 197}}};
     for (const Shape &shape : shapes) {
         picture.videoSink()->setVideoFrame(filledFrame(shape.size, shape.format, shape.colour));
