@@ -106,13 +106,14 @@ QImage VlcFrameWriter::picture() const
     if (!last.frame.isValid())
         return {};
     RgbScaler scaler;
-    return scaler.toImage(last.frame, last.region, last.region.size(), last.colour);
+    return scaler.toImage(last.frame, last.region, last.natural, last.colour);
 }
 
 void VlcFrameWriter::setVisibleSize(QSize size)
 {
     QMutexLocker locker(&m_mutex);
     m_visibleSize = size;
+    updateCropRegion();
     m_sizeKnown.wakeAll();
 }
 
@@ -186,13 +187,28 @@ void VlcFrameWriter::cancelWaits()
     m_sizeKnown.wakeAll();
 }
 
+QSize VlcFrameWriter::visibleSizeIn(QSize frame) const
+{
+    if (m_visibleSize && !m_visibleSize->isEmpty() && m_visibleSize->width() <= frame.width() &&
+        m_visibleSize->height() <= frame.height())
+        return *m_visibleSize;
+    return frame;
+}
+
 void VlcFrameWriter::updateCropRegion()
 {
     m_cropRegion.reset();
     if (!m_crop || !m_format.isValid())
         return;
-    const QRect region = centredCropRect(m_format.frameSize(), *m_crop);
-    if (region.size() != m_format.frameSize())
+    // The ratio holds in the video's own pixels, which libVLC may have stretched.
+    const QSize frame = m_format.frameSize();
+    const QSize visible = visibleSizeIn(frame);
+    const QRect crop = centredCropRect(visible, *m_crop);
+    const QRect region(QPoint((crop.x() * frame.width() / visible.width()) & ~1,
+                              (crop.y() * frame.height() / visible.height()) & ~1),
+                       QSize(crop.width() * frame.width() / visible.width(),
+                             crop.height() * frame.height() / visible.height()));
+    if (region.size() != frame)
         m_cropRegion = region;
 }
 
@@ -308,18 +324,24 @@ void VlcFrameWriter::unlockCallback(void *opaque, void *picture, void *const *)
         static_cast<QVideoFrame *>(picture)->unmap();
 }
 
-VlcFrameWriter::Shown VlcFrameWriter::shownFor(QSize picture) const
+VlcFrameWriter::Shown VlcFrameWriter::shownFor(QSize frame) const
 {
-    Shown shown{m_cropRegion.value_or(QRect(QPoint(), picture)), {}};
-    shown.size = shown.region.size();
+    Shown shown{m_cropRegion.value_or(QRect(QPoint(), frame)), {}, {}};
+    // The region in the video's own pixels: a size learned after libVLC chose its buffers
+    // finds the picture stretched into a padded frame, and unstretches it.
+    const QSize visible = visibleSizeIn(frame);
+    shown.natural = QSize(shown.region.width() * visible.width() / frame.width(),
+                          shown.region.height() * visible.height() / frame.height())
+                        .expandedTo(QSize(1, 1));
+    shown.size = shown.natural;
     if (m_shownSize.isEmpty())
         return shown;
     // The picture keeps its aspect ratio in the item. A GPU enlarges it at no cost in
     // memory; where the CPU draws, libswscale enlarges it faster than the drawing would.
-    const double scale = std::min(double(m_shownSize.width()) / shown.region.width(),
-                                  double(m_shownSize.height()) / shown.region.height());
+    const double scale = std::min(double(m_shownSize.width()) / shown.natural.width(),
+                                  double(m_shownSize.height()) / shown.natural.height());
     if (scale < 1.0 || (scale > 1.0 && m_enlarge))
-        shown.size = (QSizeF(shown.region.size()) * scale).toSize().expandedTo(QSize(1, 1));
+        shown.size = (QSizeF(shown.natural) * scale).toSize().expandedTo(QSize(1, 1));
     return shown;
 }
 
@@ -370,7 +392,7 @@ void VlcFrameWriter::displayCallback(void *opaque, void *picture)
     // Cropping, scaling and the colour conversion run here, on VLC's thread, never on the
     // GUI thread.
     const QVideoFrame output = self->m_scaler.toFrame(frame, shown.region, shown.size, colour);
-    const Picture last{frame, shown.region, colour};
+    const Picture last{frame, shown.region, shown.natural, colour};
     locker.relock();
     self->m_lastPicture = last;
     locker.unlock();

@@ -68,7 +68,9 @@ public:
 private:
     struct Shown
     {
+        // In the frame libVLC wrote; its size in the video's own pixels; the size made.
         QRect region;
+        QSize natural;
         QSize size;
         bool operator==(const Shown &) const = default;
     };
@@ -76,6 +78,7 @@ private:
     {
         QVideoFrame frame;
         QRect region;
+        QSize natural;
         VideoColour colour;
     };
 
@@ -92,7 +95,9 @@ private:
                        unsigned *lines);
     void updateCropRegion();
     VideoColour sampleColour() const;
-    Shown shownFor(QSize picture) const;
+    // The video's own size where it fits in the frame libVLC draws, else the frame's.
+    QSize visibleSizeIn(QSize frame) const;
+    Shown shownFor(QSize frame) const;
     bool pausedPictureChanged(const Shown &shown);
     QVideoFrame copyOfScratch() const;
     void deliver(const QVideoFrame &frame);
