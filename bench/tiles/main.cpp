@@ -9,11 +9,11 @@
 
 #include "benchoptions.h"
 #include "busyload.h"
-#include "scenegraphchoice.h"
 #include "codedclip.h"
 #include "enginerun.h"
 #include "framecode.h"
 #include "mpvrun.h"
+#include "scenegraphchoice.h"
 #include "systemload.h"
 #include "windowrun.h"
 
@@ -144,8 +144,7 @@ CaseResult runCase(const BenchOptions &options, int tiles, const QString &clip)
     if (ours.windowFrames > 0)
         std::printf("        drawing: %.2f cores, %.1f ms of CPU per window frame; GUI thread "
                     "%.2f cores\n",
-                    ours.renderCores, 1000 * ours.renderCores / ours.windowFrames,
-                    ours.guiCores);
+                    ours.renderCores, 1000 * ours.renderCores / ours.windowFrames, ours.guiCores);
     printXServer(ours.xServerCores);
     if (engine)
         std::printf("        without a window: %.1f delivered per tile per second, %.2f cores "

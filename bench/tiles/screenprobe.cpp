@@ -1,11 +1,10 @@
 #include "screenprobe.h"
 
 #include "framecode.h"
+#include "screenrows.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
-#include "screenrows.h"
-
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>

@@ -16,8 +16,9 @@ namespace marquetrix::bench {
 
 // Counts the video pictures that reach the screen: at the end of each window frame, on the
 // render thread, it reads the frame code of every tile from the pixels the frame is about to
-// swap in (drawn with OpenGL) or has just sent to the X server (drawn by the CPU). A tile whose number changed since the previous frame shows one more picture; a
-// jump of more than one is pictures that were delivered but never seen.
+// swap in (drawn with OpenGL) or has just sent to the X server (drawn by the CPU). A tile whose
+// number changed since the previous frame shows one more picture; a jump of more than one is
+// pictures that were delivered but never seen.
 class ScreenProbe : public QObject
 {
 public:

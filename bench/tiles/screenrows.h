@@ -20,7 +20,6 @@ public:
     ScreenRows(const ScreenRows &) = delete;
     ScreenRows &operator=(const ScreenRows &) = delete;
 
-    bool isOpen() const { return m_connection != nullptr; }
     // Each row as RGBA, in screen coordinates; an empty row where the server refused it.
     std::vector<std::vector<std::uint8_t>> read(const std::vector<QRect> &rows);
 

@@ -103,7 +103,8 @@ WindowResult runInWindow(const BenchOptions &options, int tiles, const QString &
     wait(options.warmup * 1000);
 
     if (!probe.locateTiles())
-        result.failure = QStringLiteral("the window is drawn neither with OpenGL nor by the CPU: no pictures read");
+        result.failure = QStringLiteral(
+            "the window is drawn neither with OpenGL nor by the CPU: no pictures read");
     result.tiles = probe.tiles();
     if (result.failure.isEmpty() && int(result.tiles.size()) != tiles)
         result.failure = QStringLiteral("%1 of %2 tiles in the window after %3 s")

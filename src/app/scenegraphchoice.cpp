@@ -46,8 +46,9 @@ QString SceneGraphChoice::apply()
     if (!isCpuRenderer(renderer))
         return {};
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    qCInfo(lcMain, "OpenGL runs on the CPU here (%s): the window is drawn by Qt Quick's "
-                   "raster renderer",
+    qCInfo(lcMain,
+           "OpenGL runs on the CPU here (%s): the window is drawn by Qt Quick's "
+           "raster renderer",
            qUtf8Printable(renderer));
     return renderer;
 }
