@@ -8,9 +8,12 @@
 
 namespace marquetrix::bench {
 
-double processCpuSeconds(qint64 pid)
+namespace {
+
+// CPU seconds (user + system) in a /proc stat file; negative when it cannot be read.
+double cpuSecondsIn(const QString &statPath)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(statPath);
     if (!stat.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray line = stat.readAll();
@@ -20,6 +23,13 @@ double processCpuSeconds(qint64 pid)
         return -1;
     const double ticks = double(sysconf(_SC_CLK_TCK));
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / ticks;
+}
+
+} // namespace
+
+double processCpuSeconds(qint64 pid)
+{
+    return cpuSecondsIn(QStringLiteral("/proc/%1/stat").arg(pid));
 }
 
 WindowCpu windowCpuSeconds()
@@ -42,14 +52,9 @@ WindowCpu windowCpuSeconds()
             sum = &cpu.render;
         if (!sum)
             continue;
-        QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() >= 13)
-            *sum += double(fields[11].toLongLong() + fields[12].toLongLong()) /
-                    double(sysconf(_SC_CLK_TCK));
+        if (const double seconds = cpuSecondsIn(tasks.filePath(task + QStringLiteral("/stat")));
+            seconds >= 0)
+            *sum += seconds;
     }
     return cpu;
 }
