@@ -95,9 +95,10 @@ Item {
         drawable: surface.videoSink
     }
 
+    // Only while the video is on its way: a tile paused before it got going waits for nobody.
     BusyIndicator {
         anchors.centerIn: parent
-        running: root.videoMeta.loading && !tile.failed
+        running: root.videoMeta.loading && root.videoMeta.playing && !tile.failed
         visible: running
     }
 
