@@ -15,10 +15,13 @@ build: configure
 
 # Sanitizer presets write their findings down instead of stopping at the first one;
 # check-reports then fails on every finding that is not in a library we do not own.
+# The failed checks are repeated last: a long test's log buries them, and a log cut short
+# for display keeps its end.
 test: build
 	rm -f $(BUILD_DIR)/sanitizer-report.*
 	status=0; ./scripts/test-session ctest --preset $(PRESET) || status=$$?; \
 	./tests/sanitizers/check-reports $(BUILD_DIR)/sanitizer-report || status=1; \
+	[ $$status -eq 0 ] || grep -h -A1 '^FAIL!' $(BUILD_DIR)/Testing/Temporary/LastTest.log || true; \
 	exit $$status
 
 # The unit and engine tests under the address and undefined-behaviour sanitizers, then the
