@@ -241,7 +241,8 @@ private slots:
 
     void quitsPromptlyWhileAStreamIsBusy()
     {
-        // libVLC takes seconds to stop a playlist this long.
+        // libVLC takes seconds to stop a playlist this long: waiting for it, quitting took
+        // about 30 s, without it under 2 s, and over 4 s on a busy machine.
         const QString playlist = m_media.repeatingHlsPlaylist(10000);
         QVERIFY2(!playlist.isEmpty(), qPrintable(m_media.failure()));
         TestHttpServer http(m_media.directory());
@@ -255,7 +256,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(stops(app));
-        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
     }
 
     // The program in a Qt whose QML modules lack the one the toolkit's own file dialog is made
