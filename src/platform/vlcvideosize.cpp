@@ -53,8 +53,11 @@ VlcVideoSize::Outcome VlcVideoSize::refresh()
     // libVLC forgets a size it learned late on every start; the media keeps it.
     m_media->rememberVideoSize(size);
     m_writer.setVisibleSize(size);
+    // Restarting costs the viewer a black second and the camera a second session.
     const QSize drawn = m_writer.negotiatedSize();
-    if (m_media->isLiveFeed() && !m_restarted && drawn.isValid() && drawn != size) {
+    const bool drawnSmaller =
+        drawn.isValid() && (drawn.width() < size.width() || drawn.height() < size.height());
+    if (m_media->isLiveFeed() && !m_restarted && drawnSmaller) {
         m_restarted = true;
         return Outcome::DrawnWrong;
     }

@@ -23,7 +23,8 @@ public:
         Unchanged,
         // A size the player has not announced yet.
         Learned,
-        // A live feed whose pictures libVLC draws at another size; a new start fixes it.
+        // A live feed whose pictures libVLC draws smaller than the video, losing detail; a
+        // new start fixes it. Larger ones the frame writer scales back at no loss.
         DrawnWrong,
     };
 
